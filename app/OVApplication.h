@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QApplication>
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+// The one application object: default connection parameters, program
+// version, the single database connection and the session facts.
+class OVApplication : public QApplication
+{
+    Q_OBJECT
+
+public:
+    OVApplication(int &argc, char **argv);
+    ~OVApplication() override;
+
+    static OVApplication *instance();
+
+    QString hostName() const { return m_hostName; }
+    int port() const { return m_port; }
+    QString databaseName() const { return m_databaseName; }
+    QString dbUserName() const { return m_dbUserName; }
+    QString dbUserPassword() const { return m_dbUserPassword; }
+    QString version() const { return m_version; }
+
+    QString login() const { return m_login; }
+    void setLogin(const QString &login) { m_login = login; }
+    qint32 uztId() const { return m_uztId; }
+    void setUztId(qint32 uztId) { m_uztId = uztId; }
+
+    bool connectDatabase(const QString &_hostName, const int _port, const QString &_databaseName,
+                         const QString &_dbUserName, const QString &_dbUserPassword);
+
+    // Defaults and constants, also for code that runs before or without
+    // the application object (the profiles file seeds itself from them).
+    static QString programVersion();           // "1.0.0.0"
+    static QString expectedSchemaVersion();    // "01.11.0000"
+    static QString defaultHostName();
+    static int defaultPort();
+    static QString defaultDatabaseName();
+    static QString defaultDbUserName();
+    static QString defaultDbUserPassword();
+    static QString organizationNameValue();
+    static QString organizationDomainValue();
+
+private:
+    QString m_login;
+    qint32 m_uztId = 0;
+    QVariant m_adminCache;
+    QList<qint32> m_uprMgzCache;
+    QString m_hostName;
+    int m_port;
+    QString m_databaseName;
+    QString m_dbUserName;
+    QString m_dbUserPassword;
+    QString m_version;
+};

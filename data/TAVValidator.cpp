@@ -1,0 +1,285 @@
+#include "TAVValidator.h"
+
+#include <QDebug>
+#include <QMessageBox>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QWidget>
+
+namespace {
+TAVValidatorManager *s_manager = nullptr;
+
+// The tabs after the first "select" and after "from" are part of the text.
+const char *kCatalogueQuery =
+        "select\tc.table_name, c.column_name, c.is_nullable,c.data_type, c.character_maximum_length, "
+        "c.domain_name,kcu.constraint_name,tc.constraint_type,cc.check_clause,dc.constraint_name as "
+        "check_constraint_name,cc_.check_clause from\tinformation_schema.columns as c left join "
+        "information_schema.key_column_usage  kcu ON c.column_name = kcu.column_name and c.table_name = "
+        "kcu.table_name left join information_schema.table_constraints tc on kcu.constraint_name = "
+        "tc.constraint_name left join information_schema.check_constraints cc on kcu.constraint_name = "
+        "cc.constraint_name left join information_schema.domain_constraints dc on c.domain_name = "
+        "dc.domain_name left join information_schema.check_constraints cc_ on dc.constraint_name = "
+        "cc_.constraint_name where c.table_name = :table_name";
+
+bool textOf(const QVariant &value, QString *text)
+{
+    if (!value.canConvert<QString>())
+        return false;
+    *text = value.toString();
+    return true;
+}
+
+std::unique_ptr<TAVValidator> domainValidatorFor(const QString &constraintName)
+{
+    const QString name = constraintName.toLower();
+    if (name == QLatin1String("c_check_d_symbol_alnum_6"))
+        return std::make_unique<symbol_alnum_6_Validator>();
+    if (name == QLatin1String("c_check_d_np_typ"))
+        return std::make_unique<np_typ_Validator>();
+    if (name == QLatin1String("c_check_d_np_typ_nn"))
+        return std::make_unique<np_typ_nn_Validator>();
+    return nullptr;
+}
+} // namespace
+
+TAVValidator::~TAVValidator() = default;
+
+void TAVValidator::clearMessage() { m_message.clear(); }
+
+void TAVValidator::addMessage(const QString &text)
+{
+    if (!m_message.isEmpty())
+        m_message += QStringLiteral("<br/>");
+    m_message += text;
+}
+
+TAVRegExpValidator::TAVRegExpValidator(const QString &pattern, const QString &errorText)
+    : m_regExp(QRegularExpression::anchoredPattern(pattern)), m_errorText(errorText)
+{
+}
+
+bool TAVRegExpValidator::validate(const QVariant &value)
+{
+    if (m_regExp.match(value.toString()).hasMatch())
+        return true;
+    addMessage(m_errorText);
+    return false;
+}
+
+bool symbol_alnum_6_Validator::validate(const QVariant &value)
+{
+    static const QRegularExpression re(QStringLiteral("^[\\w]+$"));
+    if (re.match(value.toString()).hasMatch())
+        return true;
+    addMessage(QStringLiteral("Wartość może się składać tylko z liter, cyfr i podkreślenia."));
+    return false;
+}
+
+bool np_typ_Validator::validate(const QVariant &value)
+{
+    const QString text = value.toString();
+    if (text == QLatin1String("0") || text == QLatin1String("1"))
+        return true;
+    addMessage(QStringLiteral("Wartość może przyjmować tylko wartości 0 lub 1."));
+    return false;
+}
+
+bool np_typ_nn_Validator::validate(const QVariant &value)
+{
+    const bool ok = np_typ_Validator::validate(value);
+    if (value.isNull()) {
+        addMessage(QStringLiteral("Wartość nie może być pusta."));
+        return false;
+    }
+    return ok;
+}
+
+TAVDBValidator::TAVDBValidator() = default;
+TAVDBValidator::~TAVDBValidator() = default;
+
+void TAVDBValidator::setTable(const QString &name)
+{
+    if (name == m_tableName)
+        return;
+    m_tableName = name;
+    fillDbInfo();
+}
+
+void TAVDBValidator::fillDbInfo()
+{
+    m_columns.clear();
+    ++m_catalogueReads;
+    QSqlQuery query(QSqlDatabase::database());
+    if (!query.prepare(QString::fromLatin1(kCatalogueQuery))) {
+        qDebug() << "TAVDBValidator::fillDbInfo()";
+        qDebug() << "   last error:" << query.lastError().text();
+        return;
+    }
+    query.bindValue(QStringLiteral(":table_name"), m_tableName);
+    if (!query.exec()) {
+        qDebug() << "TAVDBValidator::fillDbInfo()";
+        qDebug() << "   last error:" << query.lastError().text();
+        return;
+    }
+    while (query.next()) {
+        const QString column = query.value(1).toString();
+        auto found = m_columns.find(column);
+        if (found == m_columns.end()) {
+            TAVColumnInfo info;
+            info.columnName = column;
+            found = m_columns.emplace(column, std::move(info)).first;
+        }
+        // A column is listed once per key it takes part in: merge them, so a
+        // UNIQUE column is checked whatever order the server returns.
+        TAVColumnInfo &info = found->second;
+        info.nullable = query.value(2).toString().toUpper() == QLatin1String("YES");
+        info.maxLength = query.value(4).toInt();
+        info.unique = info.unique || query.value(7).toString() == QLatin1String("UNIQUE");
+        if (!info.domainValidator)
+            info.domainValidator = domainValidatorFor(query.value(9).toString());
+    }
+}
+
+bool TAVDBValidator::validate(const QVariant &) { return true; }
+
+const TAVColumnInfo *TAVDBValidator::columnInfo(const QString &column) const
+{
+    const auto it = m_columns.find(column);
+    return it == m_columns.end() ? nullptr : &it->second;
+}
+
+bool TAVDBValidator::validate(const QString &column, const QVariant &value, const QString &label)
+{
+    const auto it = m_columns.find(column);
+    if (it == m_columns.end()) {
+        addMessage(QStringLiteral("Nie można dokończyć operacji sprawdzania pola. Nie odnaleziono pola "
+                                  "<b>%1</b> w tabeli <b>%2</b> o etykiecie <b>%3</b>.")
+                           .arg(column, m_tableName, label));
+        return true;
+    }
+    const TAVColumnInfo &info = it->second;
+    const QString caption = label.isEmpty() ? column : label;
+    bool ok = true;
+    QString text;
+    const bool hasText = textOf(value, &text);
+
+    if (!info.nullable && (value.isNull() || (hasText && text.trimmed().isEmpty()))) {
+        addMessage(QStringLiteral("Pole <b>%1</b> nie może być puste").arg(caption));
+        ok = false;
+    }
+
+    if (info.unique) {
+        QSqlQuery query(QSqlDatabase::database());
+        query.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %1 = :unique").arg(column, m_tableName));
+        query.bindValue(QStringLiteral(":unique"), value.toString());
+        if (query.exec() && query.next()) {
+            addMessage(QStringLiteral("Pole <b>%1</b> o danej wartości już istnieje w bazie danych. "
+                                      "Wprowadź inną, unikatową wartość.").arg(caption));
+            ok = false;
+        }
+    }
+
+    if (info.maxLength > 0 && hasText && text.length() > info.maxLength) {
+        addMessage(QStringLiteral("Pole <b>%1</b> nie może być dłuższe niż <b>%2</b> znaków. "
+                                  "Obecna ilość znaków to <b>%3</b>.")
+                           .arg(caption).arg(info.maxLength).arg(text.length()));
+        ok = false;
+    }
+
+    if (info.domainValidator && !info.domainValidator->validate(value)) {
+        addMessage(QStringLiteral("Pole <b>%1</b> zawiera błąd. %2. Proszę poprawić.")
+                           .arg(caption, info.domainValidator->message()));
+        ok = false;
+    }
+
+    const auto extra = m_validators.values(column);
+    // values() lists the latest insertion first; run them in insertion order.
+    for (auto v = extra.crbegin(); v != extra.crend(); ++v) {
+        if (!(*v)->validate(value)) {
+            addMessage(QStringLiteral("Pole <b>%1</b> zawiera błąd. %2. Proszę poprawić.")
+                               .arg(caption, (*v)->message()));
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+void TAVDBValidator::clearMessage()
+{
+    TAVValidator::clearMessage();
+    for (auto &entry : m_columns) {
+        if (entry.second.domainValidator)
+            entry.second.domainValidator->clearMessage();
+    }
+    for (auto &v : m_validators)
+        v->clearMessage();
+}
+
+void TAVDBValidator::addValidator(const QString &column, TAVValidator *validator)
+{
+    m_validators.insert(column, std::shared_ptr<TAVValidator>(validator));
+}
+
+TAVValidatorManager *TAVValidatorManager::instance()
+{
+    if (!s_manager)
+        s_manager = new TAVValidatorManager;
+    return s_manager;
+}
+
+void TAVValidatorManager::destroy()
+{
+    delete s_manager;
+    s_manager = nullptr;
+}
+
+std::shared_ptr<TAVDBValidator> TAVValidatorManager::validator(const QString &tableName)
+{
+    auto it = m_validators.find(tableName);
+    if (it != m_validators.end()) {
+        it.value()->clearMessage();
+        return it.value();
+    }
+    auto v = std::make_shared<TAVDBValidator>();
+    v->setTable(tableName);
+    m_validators.insert(tableName, v);
+    return v;
+}
+
+TAVLowercaseValidator::TAVLowercaseValidator(QObject *parent) : QValidator(parent) {}
+
+QValidator::State TAVLowercaseValidator::validate(QString &input, int &) const
+{
+    const QString lower = input.toLower();
+    if (lower != input)
+        input = lower;
+    return Acceptable;
+}
+
+ValidationMessages::ValidationMessages() = default;
+
+void ValidationMessages::add(const QString &text, QWidget *widget)
+{
+    if (!m_text.isEmpty())
+        m_text += QStringLiteral("<br/>");
+    m_text += text;
+    if (m_focusPending && widget) {
+        widget->setFocus();
+        m_focusPending = false;
+    }
+}
+
+void ValidationMessages::show(QWidget *parent)
+{
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Pola nie spełniają wymagań"), m_text,
+                    QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::RichText);
+    box.exec();
+}
+
+void ValidationMessages::clear()
+{
+    m_text.clear();
+    m_focusPending = true;
+}

@@ -1,0 +1,142 @@
+#pragma once
+
+#include <QHash>
+#include <QMultiMap>
+#include <QObject>
+#include <QRegularExpression>
+#include <QString>
+#include <QValidator>
+#include <QVariant>
+
+#include <map>
+#include <memory>
+
+class QWidget;
+
+// A check of one value; failed checks collect their messages, joined with
+// "<br/>" for the rich-text report of the record editor.
+class TAVValidator
+{
+public:
+    virtual ~TAVValidator();
+    virtual bool validate(const QVariant &value) = 0;
+    virtual void clearMessage();
+
+    QString message() const { return m_message; }
+    void addMessage(const QString &text);
+
+private:
+    QString m_message;
+};
+
+class TAVRegExpValidator : public TAVValidator
+{
+public:
+    TAVRegExpValidator(const QString &pattern, const QString &errorText);
+    bool validate(const QVariant &value) override;
+
+private:
+    QRegularExpression m_regExp;
+    QString m_errorText;
+};
+
+// Letters, digits and underscore only; the database domain allows exactly
+// the same (ASCII) set.
+class symbol_alnum_6_Validator : public TAVValidator
+{
+public:
+    bool validate(const QVariant &value) override;
+};
+
+class np_typ_Validator : public TAVValidator
+{
+public:
+    bool validate(const QVariant &value) override;
+};
+
+class np_typ_nn_Validator : public np_typ_Validator
+{
+public:
+    bool validate(const QVariant &value) override;
+};
+
+// What the catalogue says of one column.
+struct TAVColumnInfo
+{
+    QString columnName;
+    bool nullable = true;
+    bool unique = false;
+    qint32 maxLength = 0;
+    std::unique_ptr<TAVValidator> domainValidator;
+};
+
+// Checks fields of one table against nullability, uniqueness, length and
+// the named domain constraints read from information_schema once.
+class TAVDBValidator : public TAVValidator
+{
+public:
+    TAVDBValidator();
+    ~TAVDBValidator() override;
+
+    void setTable(const QString &name);
+    QString tableName() const { return m_tableName; }
+
+    bool validate(const QVariant &value) override;
+    bool validate(const QString &column, const QVariant &value, const QString &label);
+    void clearMessage() override;
+    void addValidator(const QString &column, TAVValidator *validator);
+
+    // For support and tests: what was read from the catalogue.
+    const TAVColumnInfo *columnInfo(const QString &column) const;
+    int catalogueReads() const { return m_catalogueReads; }
+
+private:
+    void fillDbInfo();
+
+    QString m_tableName;
+    std::map<QString, TAVColumnInfo> m_columns;
+    QMultiMap<QString, std::shared_ptr<TAVValidator>> m_validators;
+    int m_catalogueReads = 0;
+};
+
+// One table validator per table for the whole process.
+class TAVValidatorManager : public QObject
+{
+    Q_OBJECT
+
+public:
+    static TAVValidatorManager *instance();
+    static void destroy();
+    std::shared_ptr<TAVDBValidator> validator(const QString &tableName);
+
+private:
+    TAVValidatorManager() = default;
+    QHash<QString, std::shared_ptr<TAVDBValidator>> m_validators;
+};
+
+// Line-edit validator that lower-cases what is typed (logins).
+class TAVLowercaseValidator : public QValidator
+{
+    Q_OBJECT
+
+public:
+    explicit TAVLowercaseValidator(QObject *parent = nullptr);
+    State validate(QString &input, int &pos) const override;
+};
+
+// Messages of a dialog that validates by hand; the first invalid field gets
+// the focus.
+class ValidationMessages
+{
+public:
+    ValidationMessages();
+    void add(const QString &text, QWidget *widget);
+    void show(QWidget *parent);
+    void clear();
+    QString text() const { return m_text; }
+    bool isEmpty() const { return m_text.isEmpty(); }
+
+private:
+    QString m_text;
+    bool m_focusPending = true;
+};

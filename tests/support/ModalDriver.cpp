@@ -1,0 +1,73 @@
+#include "ModalDriver.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+
+ModalDriver::ModalDriver(QObject *parent) : QObject(parent)
+{
+    m_timer.setInterval(5);
+    connect(&m_timer, &QTimer::timeout, this, &ModalDriver::poll);
+    m_timer.start();
+}
+
+ModalDriver::~ModalDriver() = default;
+
+void ModalDriver::onNext(std::function<void(QWidget *)> handler)
+{
+    m_handlers.append(std::move(handler));
+}
+
+void ModalDriver::pressNext(QMessageBox::StandardButton button)
+{
+    onNext([button](QWidget *w) {
+        if (auto *box = qobject_cast<QMessageBox *>(w))
+            click(box, button);
+        else if (auto *dlg = qobject_cast<QDialog *>(w))
+            dlg->reject();
+    });
+}
+
+void ModalDriver::click(QMessageBox *box, QMessageBox::StandardButton button)
+{
+    if (QAbstractButton *b = box->button(button))
+        b->click();
+    else
+        box->done(button);
+}
+
+void ModalDriver::poll()
+{
+    QWidget *modal = QApplication::activeModalWidget();
+    if (!modal || modal == m_current || !modal->isVisible())
+        return;
+    m_current = modal;
+
+    Seen seen;
+    seen.className = QString::fromLatin1(modal->metaObject()->className());
+    seen.objectName = modal->objectName();
+    seen.title = modal->windowTitle();
+    auto *box = qobject_cast<QMessageBox *>(modal);
+    if (box) {
+        seen.text = box->text();
+        seen.icon = box->icon();
+    }
+    m_seen.append(seen);
+
+    if (!m_handlers.isEmpty()) {
+        auto handler = m_handlers.takeFirst();
+        handler(modal);
+        return;
+    }
+    if (box) {
+        QAbstractButton *b = box->defaultButton();
+        if (!b && !box->buttons().isEmpty())
+            b = box->buttons().first();
+        if (b)
+            b->click();
+        else
+            box->done(0);
+    } else if (auto *dlg = qobject_cast<QDialog *>(modal)) {
+        dlg->reject();
+    }
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+// Access to the throwaway PostgreSQL cluster that test.sh starts. The
+// address comes from ORV_TEST_PGHOST / ORV_TEST_PGPORT / ORV_TEST_PGUSER
+// (a superuser); only the tests read the environment.
+namespace TestDb {
+
+QString host();
+int port();
+QString superUser();
+QString superPassword();
+
+// The client's own role, as created by schema/create.sh.
+QString clientUser();      // "tav_orv_user"
+QString clientPassword();  // "MOB_tae"
+
+// Recreates "TAV_ORV" from the pristine copy made after the demo load
+// ("TAV_ORV_PRISTINE"), closing every connection to it first.
+// Returns false (and qWarning()s why) when that fails.
+bool resetDatabase();
+
+// A named connection of its own to "TAV_ORV" (not the default connection),
+// as the client role unless told otherwise. Opened; check isOpen().
+QSqlDatabase open(const QString &connectionName,
+                  const QString &user = QString(),
+                  const QString &password = QString());
+
+// One value read through a side connection of the test's own
+// ("testdb_side", opened on first use as the superuser), with positional
+// '?' binds. Invalid QVariant on failure (and a qWarning()).
+QVariant scalar(const QString &sql, const QVariantList &binds = {});
+
+// Runs a statement through the same side connection; false on failure.
+bool exec(const QString &sql, const QVariantList &binds = {});
+
+// The SQLSTATE of the last failed scalar()/exec(), empty if none.
+QString lastSqlState();
+
+} // namespace TestDb

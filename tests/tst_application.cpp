@@ -1,0 +1,202 @@
+#include "LogHandler.h"
+#include "Startup.h"
+#include "TestDb.h"
+#include "TestMain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QIcon>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTranslator>
+#include <QRegularExpression>
+
+#include <memory>
+
+class TstApplication : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QStringList logRecords()
+    {
+        QStringList out;
+        QFile f(OrvLog::filePath());
+        if (!f.open(QIODevice::ReadOnly))
+            return out;
+        while (!f.atEnd()) {
+            QString r;
+            if (OrvLog::decodeLine(f.readLine(), &r))
+                out << r;
+        }
+        return out;
+    }
+
+    static QString currentDatabase()
+    {
+        QSqlQuery q(QSqlDatabase::database());
+        if (!q.exec(QStringLiteral("SELECT current_database()")) || !q.next())
+            return QString();
+        return q.value(0).toString();
+    }
+
+    static QString binDir() { return qEnvironmentVariable("ORV_BIN_DIR"); }
+
+    // Runs a copy of the program from its own folder with its own data home;
+    // returns the decoded records of the run's log.
+    static QStringList runProgramCopy(bool withIcons, int *exitCode)
+    {
+        QTemporaryDir tmp;
+        tmp.setAutoRemove(true);
+        const QString bin = tmp.filePath(QStringLiteral("bin"));
+        QDir().mkpath(bin);
+        QFile::copy(binDir() + QStringLiteral("/orvalo"), bin + QStringLiteral("/orvalo"));
+        if (withIcons)
+            QFile::copy(binDir() + QStringLiteral("/orv_icons.rcc"), bin + QStringLiteral("/orv_icons.rcc"));
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), tmp.path());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), tmp.filePath(QStringLiteral("data")));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        p.setProcessEnvironment(env);
+        p.start(bin + QStringLiteral("/orvalo"), {});
+        if (!p.waitForFinished(60000))
+            return {};
+        *exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        const QString dlog = tmp.filePath(QStringLiteral("data/TAV/Orvalo/dlog"));
+        const QStringList logs = QDir(dlog).entryList({QStringLiteral("*.log")}, QDir::Files);
+        if (logs.size() != 1)
+            return {QStringLiteral("log files: %1").arg(logs.join(QLatin1Char(',')))};
+        QStringList out;
+        QFile f(dlog + QLatin1Char('/') + logs.first());
+        if (f.open(QIODevice::ReadOnly)) {
+            while (!f.atEnd()) {
+                QString r;
+                if (OrvLog::decodeLine(f.readLine(), &r))
+                    out << r;
+            }
+        }
+        QRegularExpression name(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4}-\\d\\d\\.\\d\\d\\.\\d\\d\\.log$"));
+        if (!name.match(logs.first()).hasMatch())
+            out.prepend(QStringLiteral("bad name ") + logs.first());
+        return out;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(TestDb::resetDatabase());
+        QDir(OrvStartup::dataDirectory()).removeRecursively();
+        QVERIFY(OrvStartup::installLog(QStringLiteral("tst_application.log")));
+    }
+
+    void cleanupTestCase()
+    {
+        qInstallMessageHandler(nullptr);
+    }
+
+    void holdsTheDefaultsAndSessionFacts()
+    {
+        OVApplication *app = OVApplication::instance();
+        QVERIFY(app);
+        QCOMPARE(app, qApp);
+        QCOMPARE(app->hostName(), QStringLiteral("localhost"));
+        QCOMPARE(app->port(), 5432);
+        QCOMPARE(app->databaseName(), QStringLiteral("TAV_ORV"));
+        QCOMPARE(app->dbUserName(), QStringLiteral("tav_orv_user"));
+        QCOMPARE(app->dbUserPassword(), QStringLiteral("MOB_tae"));
+        QCOMPARE(app->version(), QStringLiteral("1.0.0.0"));
+        QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Orvalo"));
+        QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("1.0.0.0"));
+        QCOMPARE(OVApplication::expectedSchemaVersion(), QStringLiteral("01.11.0000"));
+        QCOMPARE(app->login(), QString());
+        QCOMPARE(app->uztId(), 0);
+        app->setLogin(QStringLiteral("jan.kowalski"));
+        app->setUztId(7);
+        QCOMPARE(app->login(), QStringLiteral("jan.kowalski"));
+        QCOMPARE(app->uztId(), 7);
+        app->setLogin(QString());
+        app->setUztId(0);
+    }
+
+    // A failed attempt writes only to the log and is replaced by the next.
+    void connectsAlwaysToTheProgramsDatabase()
+    {
+        OVApplication *app = OVApplication::instance();
+        const int before = logRecords().size();
+        QVERIFY(!app->connectDatabase(TestDb::host(), TestDb::port(), app->databaseName(),
+                                      TestDb::clientUser(), QStringLiteral("złe hasło")));
+        const QStringList added = logRecords().mid(before);
+        QCOMPARE(added.size(), 2);
+        QCOMPARE(added.at(0), QStringLiteral(
+                     "===DEBUG===\tOVApplication::connectDatabase( const QString& _hostName, "
+                     "const int _port, const QString& _databaseName, const QString& _dbUserName, "
+                     "const QString& _dbUserPassword )"));
+        QVERIFY2(added.at(1).startsWith(QStringLiteral("===DEBUG===\t   Connection faild: \"")),
+                 qPrintable(added.at(1)));
+        QVERIFY(QApplication::topLevelWidgets().isEmpty());
+
+        QVERIFY(app->connectDatabase(TestDb::host(), TestDb::port(), QStringLiteral("postgres"),
+                                     TestDb::clientUser(), TestDb::clientPassword()));
+        QCOMPARE(currentDatabase(), QStringLiteral("TAV_ORV"));
+        QCOMPARE(QSqlDatabase::database().driverName(), QStringLiteral("QPSQL"));
+
+        QVERIFY(app->connectDatabase(TestDb::host(), TestDb::port(), app->databaseName(),
+                                     TestDb::clientUser(), TestDb::clientPassword()));
+        QCOMPARE(currentDatabase(), QStringLiteral("TAV_ORV"));
+        int defaults = 0;
+        for (const QString &name : QSqlDatabase::connectionNames())
+            defaults += name == QLatin1String(QSqlDatabase::defaultConnection);
+        QCOMPARE(defaults, 1);
+    }
+
+    void unreachableServerFailsQuietly()
+    {
+        OVApplication *app = OVApplication::instance();
+        QVERIFY(!app->connectDatabase(QStringLiteral("127.0.0.1"), 1, app->databaseName(),
+                                      TestDb::clientUser(), TestDb::clientPassword()));
+        QVERIFY(!QSqlDatabase::database().isOpen());
+    }
+
+    void loadsIconsTranslationAndCompiledImages()
+    {
+        QVERIFY(QFile::exists(QStringLiteral(":/logos/tav_logo")));
+        QVERIFY(QFile::exists(QStringLiteral(":/logos/tav_logo_mid")));
+        QVERIFY(QFile::exists(QStringLiteral(":/logos/tav_logo_min")));
+        QVERIFY(QFile::exists(QStringLiteral(":/grafika/brak_zdjecia")));
+        QVERIFY(!QFile::exists(QStringLiteral(":/logos/orv128")));
+
+        QVERIFY(OrvStartup::registerIconResources());
+        for (const char *icon : {":/logos/orv128", ":/navbar/32/mgz2", ":/navbar/32/admin1",
+                                 ":/logindialog/tick.png", ":/logindialog/pencil_add.png"})
+            QVERIFY2(!QIcon(QString::fromLatin1(icon)).pixmap(32, 32).isNull(), icon);
+        OrvStartup::setApplicationWindowIcon();
+        QVERIFY(!QApplication::windowIcon().isNull());
+
+        std::unique_ptr<QTranslator> translator(OrvStartup::loadToolkitTranslation());
+        QVERIFY(translator);
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Anuluj"));
+    }
+
+    void programStartsWithAndWithoutTheIconFile_data()
+    {
+        QTest::addColumn<bool>("withIcons");
+        QTest::newRow("with orv_icons.rcc") << true;
+        QTest::newRow("without orv_icons.rcc") << false;
+    }
+
+    void programStartsWithAndWithoutTheIconFile()
+    {
+        QFETCH(bool, withIcons);
+        int exitCode = -2;
+        const QStringList records = runProgramCopy(withIcons, &exitCode);
+        QCOMPARE(exitCode, 0);
+        QVERIFY2(!records.isEmpty() && records.last().contains(QStringLiteral("ended before sign-in")),
+                 qPrintable(records.join(QLatin1Char('\n'))));
+    }
+};
+
+ORV_TEST_MAIN(TstApplication)
+#include "tst_application.moc"
