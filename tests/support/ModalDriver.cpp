@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QPushButton>
 #include <QDialog>
 
 ModalDriver::ModalDriver(QObject *parent) : QObject(parent)

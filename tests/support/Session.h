@@ -1,0 +1,29 @@
+#pragma once
+
+#include "OVApplication.h"
+#include "TestDb.h"
+
+// Signs the test in the way the program does after its login dialog: the
+// default connection as the client role, and a session user.
+namespace Session {
+
+inline qint32 userId(const QString &login)
+{
+    return TestDb::scalar(QStringLiteral("SELECT uzt_id FROM uzytkownicy WHERE uzt_login = ?"), {login}).toInt();
+}
+
+// Fresh database, default connection open, `login` as the session user.
+inline bool start(const QString &login = QStringLiteral("admin"))
+{
+    if (!TestDb::resetDatabase())
+        return false;
+    OVApplication *app = OVApplication::instance();
+    if (!app->connectDatabase(TestDb::host(), TestDb::port(), app->databaseName(),
+                              TestDb::clientUser(), TestDb::clientPassword()))
+        return false;
+    app->setLogin(login);
+    app->setUztId(userId(login));
+    return app->uztId() > 0;
+}
+
+} // namespace Session
