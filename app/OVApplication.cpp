@@ -1,6 +1,17 @@
 #include "OVApplication.h"
 
+#include "Factories.h"
+#include "ModelRegistration.h"
+#include "TAVValidator.h"
+
+#include "TAVTableModel.h"
+
+#include <QCryptographicHash>
 #include <QDebug>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <memory>
 #include <QSqlDatabase>
 #include <QSqlError>
 
@@ -39,10 +50,25 @@ OVApplication::OVApplication(int &argc, char **argv)
     setApplicationVersion(m_version);
     s_instance = this;
     initCompiledResources();
+    registerCommands();
+    registerModels();
+}
+
+void OVApplication::registerCommands()
+{
+    // Commands join here as their registers land.
+}
+
+void OVApplication::registerModels()
+{
+    registerMasterDataModels();
 }
 
 OVApplication::~OVApplication()
 {
+    SFCommands::destroy();
+    SFModels::destroy();
+    TAVValidatorManager::destroy();
     {
         QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
         if (db.isValid())
@@ -91,4 +117,110 @@ bool OVApplication::connectDatabase(const QString &_hostName, const int _port,
         return false;
     }
     return true;
+}
+
+QString OVApplication::passwordDigest(const QString &password)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(password.toUtf8(), QCryptographicHash::Sha1).toHex());
+}
+
+namespace {
+// Doubles apostrophes so that a value placed in a filter literal stays a value.
+QString sqlLiteralText(const QString &text)
+{
+    QString out = text;
+    return out.replace(QLatin1Char('\''), QLatin1String("''"));
+}
+
+QString joinIds(const QList<qint32> &ids)
+{
+    QStringList parts;
+    for (qint32 id : ids)
+        parts << QString::number(id);
+    return parts.join(QStringLiteral(", "));
+}
+} // namespace
+
+bool OVApplication::loginToApp(QString _login, QString _password, qint32 &outUztId) const
+{
+    const QString digest = passwordDigest(_password);
+    std::unique_ptr<TAVTableModel> model(SFModels::instance()->create(QStringLiteral("UzytkownicyModel"), QString()));
+    if (!model)
+        return false;
+    model->setFilter(QStringLiteral("uzt_login = '%1' AND uzt_haslo = '%2'")
+                             .arg(sqlLiteralText(_login), sqlLiteralText(digest)));
+    model->select();
+    const int rows = model->rowCount();
+    qDebug() << "OVApplication::loginToApp( QString _login, QString _password, qint32& outUztId ) const";
+    qDebug() << "   Row count is:" << rows;
+    if (rows != 1)
+        return false;
+    const qint32 id = model->record(0).value(QStringLiteral("uzt_id")).toInt();
+    qDebug() << "   UztId is:" << id;
+    if (id <= 0)
+        return false;
+    outUztId = id;
+    return true;
+}
+
+bool OVApplication::isAdmin()
+{
+    if (!m_adminCache.isValid())
+        m_adminCache = isAdmin(m_uztId);
+    return m_adminCache.toBool();
+}
+
+bool OVApplication::isAdmin(qint32 uztId) const
+{
+    std::unique_ptr<TAVTableModel> model(SFModels::instance()->create(QStringLiteral("OvUprawnieniaAdminModel"), QString()));
+    if (!model)
+        return false;
+    model->setFilter(QStringLiteral("ovupradm_fk_uzt = %1").arg(uztId));
+    model->select();
+    return model->rowCount() == 1;
+}
+
+QList<qint32> OVApplication::uprMgz(qint32 _uztId) const
+{
+    QList<qint32> ids;
+    std::unique_ptr<TAVTableModel> model(SFModels::instance()->create(QStringLiteral("OvUprawnieniaMgzModel"), QString()));
+    if (model) {
+        model->setFilter(QStringLiteral("ovuprmgz_fk_uzt = %1").arg(_uztId));
+        model->select();
+        while (model->sqlModel()->canFetchMore())
+            model->sqlModel()->fetchMore();
+        for (int i = 0; i < model->rowCount(); ++i)
+            ids << model->record(i).value(QStringLiteral("ovuprmgz_fk_mgz")).toInt();
+    }
+    qDebug() << "OVApplication::uprMgz( qint32 _uztId ) const";
+    qDebug() << "   ov_uprawnienia_mgz for uzt_id =" << _uztId << ids;
+    return ids;
+}
+
+QList<qint32> OVApplication::uprMgz() const
+{
+    if (m_uprMgzCache.isEmpty())
+        m_uprMgzCache = uprMgz(m_uztId);
+    qDebug() << "OVApplication::uprMgz() const";
+    qDebug() << "   ov_uprawnienia_mgz for current user =" << m_uprMgzCache;
+    return m_uprMgzCache;
+}
+
+QStringList OVApplication::uprMgzSymbols(qint32 uztId) const
+{
+    const QList<qint32> ids = uprMgz(uztId);
+    QStringList symbols;
+    if (ids.isEmpty())
+        return symbols;
+    QSqlQuery query(QSqlDatabase::database());
+    if (query.exec(QStringLiteral("SELECT mgz_symbol FROM magazyny WHERE mgz_id IN( %1 );").arg(joinIds(ids)))) {
+        while (query.next())
+            symbols << query.value(0).toString();
+    }
+    return symbols;
+}
+
+QString OVApplication::uprMgzAsString(qint32 uztId) const
+{
+    return joinIds(uprMgz(uztId));
 }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QList>
+#include <QStringList>
 #include <QString>
 #include <QVariant>
 
@@ -29,6 +30,19 @@ public:
     qint32 uztId() const { return m_uztId; }
     void setUztId(qint32 uztId) { m_uztId = uztId; }
 
+    // Sign-in and the session's rights; the no-argument forms are cached
+    // for the whole session.
+    bool loginToApp(QString _login, QString _password, qint32 &outUztId) const;
+    bool isAdmin();
+    bool isAdmin(qint32 uztId) const;
+    QList<qint32> uprMgz() const;
+    QList<qint32> uprMgz(qint32 _uztId) const;
+    QStringList uprMgzSymbols(qint32 uztId) const;
+    QString uprMgzAsString(qint32 uztId) const;
+
+    // SHA-1 of the UTF-8 password as 40 lower-case hex digits.
+    static QString passwordDigest(const QString &password);
+
     bool connectDatabase(const QString &_hostName, const int _port, const QString &_databaseName,
                          const QString &_dbUserName, const QString &_dbUserPassword);
 
@@ -45,10 +59,13 @@ public:
     static QString organizationDomainValue();
 
 private:
+    void registerCommands();
+    void registerModels();
+
     QString m_login;
     qint32 m_uztId = 0;
     QVariant m_adminCache;
-    QList<qint32> m_uprMgzCache;
+    mutable QList<qint32> m_uprMgzCache;
     QString m_hostName;
     int m_port;
     QString m_databaseName;

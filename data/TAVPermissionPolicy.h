@@ -1,12 +1,37 @@
 #pragma once
 
-class TAVTableModel;
-class QModelIndex;
+#include <QModelIndex>
+#include <QObject>
+#include <QVariant>
+#include <QVariantList>
 
-// What guards a command: the register asks it whether the command may run
-// for the current row. The concrete rules live in the subclasses.
-class TAVPermissionPolicy
+class TAVTableModel;
+
+// Guards one command: the rights condition on the warehouse key of a row
+// and the row-state condition. The field list tells the register which
+// columns hold that warehouse key.
+class TAVPermissionPolicy : public QObject
 {
+    Q_OBJECT
+
 public:
-    virtual ~TAVPermissionPolicy() = default;
+    explicit TAVPermissionPolicy(QObject *parent = nullptr) : QObject(parent) {}
+    TAVPermissionPolicy(const QVariantList &fields, QObject *parent = nullptr)
+        : QObject(parent), m_fields(fields)
+    {
+    }
+
+    virtual bool checkRecord(TAVTableModel *model, const QModelIndex &index)
+    {
+        Q_UNUSED(model);
+        Q_UNUSED(index);
+        return true;
+    }
+    virtual bool checkPermission(const QVariant &value) = 0;
+    virtual QString message() = 0;
+
+    QVariantList fields() const { return m_fields; }
+
+private:
+    QVariantList m_fields;
 };

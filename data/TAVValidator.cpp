@@ -10,6 +10,12 @@
 namespace {
 TAVValidatorManager *s_manager = nullptr;
 
+// A null value reads as no text at all: a null number is not "0".
+QString plainText(const QVariant &value)
+{
+    return value.isNull() ? QString() : value.toString();
+}
+
 // The tabs after the first "select" and after "from" are part of the text.
 const char *kCatalogueQuery =
         "select\tc.table_name, c.column_name, c.is_nullable,c.data_type, c.character_maximum_length, "
@@ -26,7 +32,7 @@ bool textOf(const QVariant &value, QString *text)
 {
     if (!value.canConvert<QString>())
         return false;
-    *text = value.toString();
+    *text = plainText(value);
     return true;
 }
 
@@ -61,7 +67,7 @@ TAVRegExpValidator::TAVRegExpValidator(const QString &pattern, const QString &er
 
 bool TAVRegExpValidator::validate(const QVariant &value)
 {
-    if (m_regExp.match(value.toString()).hasMatch())
+    if (m_regExp.match(plainText(value)).hasMatch())
         return true;
     addMessage(m_errorText);
     return false;
@@ -70,7 +76,7 @@ bool TAVRegExpValidator::validate(const QVariant &value)
 bool symbol_alnum_6_Validator::validate(const QVariant &value)
 {
     static const QRegularExpression re(QStringLiteral("^[\\w]+$"));
-    if (re.match(value.toString()).hasMatch())
+    if (re.match(plainText(value)).hasMatch())
         return true;
     addMessage(QStringLiteral("Wartość może się składać tylko z liter, cyfr i podkreślenia."));
     return false;
@@ -78,7 +84,7 @@ bool symbol_alnum_6_Validator::validate(const QVariant &value)
 
 bool np_typ_Validator::validate(const QVariant &value)
 {
-    const QString text = value.toString();
+    const QString text = plainText(value);
     if (text == QLatin1String("0") || text == QLatin1String("1"))
         return true;
     addMessage(QStringLiteral("Wartość może przyjmować tylko wartości 0 lub 1."));

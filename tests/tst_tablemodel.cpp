@@ -300,7 +300,8 @@ private Q_SLOTS:
         ModalDriver boxes;
         auto model = create(QStringLiteral("MagazynyModel"));
         QVERIFY(model->select());
-        const QVariant used = TestDb::scalar(QStringLiteral("SELECT lkl_fk_mgz FROM lokalizacje ORDER BY lkl_id LIMIT 1"));
+        const QVariant used = TestDb::scalar(QStringLiteral(
+                "SELECT min(lkl_fk_mgz) FROM lokalizacje JOIN magazyny ON mgz_id = lkl_fk_mgz WHERE NOT magazyny.systemowy"));
         QVERIFY(used.isValid());
         m_log->mark();
         QVERIFY(!model->remove(model->emptyRecord(), indexOf(model.get(), used)));

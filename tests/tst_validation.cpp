@@ -216,7 +216,7 @@ private Q_SLOTS:
         messages.add(QStringLiteral("Pierwszy"), first);
         messages.add(QStringLiteral("Drugi"), second);
         QCOMPARE(messages.text(), QStringLiteral("Pierwszy<br/>Drugi"));
-        QTRY_VERIFY(first->hasFocus());
+        QCOMPARE(form.focusWidget(), first);
         ModalDriver boxes;
         messages.show(&form);
         QCOMPARE(boxes.count(), 1);
@@ -226,7 +226,7 @@ private Q_SLOTS:
         messages.clear();
         QVERIFY(messages.text().isEmpty());
         messages.add(QStringLiteral("Znów"), second);
-        QTRY_VERIFY(second->hasFocus());
+        QCOMPARE(form.focusWidget(), second);
     }
 
     void commandFactoryKeepsTheLastRegistration()

@@ -1,0 +1,106 @@
+#include "OVPermissions.h"
+
+#include "OVApplication.h"
+#include "TAVCommand.h"
+#include "TAVTableModel.h"
+
+#include <QSqlRecord>
+
+namespace {
+bool isModel(TAVTableModel *model, const char *className)
+{
+    return model && qstrcmp(model->metaObject()->className(), className) == 0;
+}
+
+QVariant rowValue(TAVTableModel *model, const QModelIndex &index, const char *column)
+{
+    if (!model || !index.isValid())
+        return QVariant();
+    return model->record(index.row()).value(QString::fromLatin1(column));
+}
+} // namespace
+
+bool OVPermissionNoRestriction::checkPermission(const QVariant &) { return true; }
+QString OVPermissionNoRestriction::message() { return QString(); }
+
+bool OVPermissionAdmin::checkPermission(const QVariant &)
+{
+    return OVApplication::instance()->isAdmin();
+}
+
+QString OVPermissionAdmin::message() { return QStringLiteral("Operacja wymaga praw administratora."); }
+
+bool OVPermissionUprMgz::checkPermission(const QVariant &value)
+{
+    OVApplication *app = OVApplication::instance();
+    if (app->isAdmin())
+        return true;
+    return app->uprMgz().contains(value.toInt());
+}
+
+QString OVPermissionUprMgz::message() { return QStringLiteral("Operacja wymaga praw do magazynu."); }
+
+bool OvPermisionPrzesunieciaMm::checkRecord(TAVTableModel *model, const QModelIndex &index)
+{
+    if (!isModel(model, "PrzesunieciaMMModel"))
+        return true;
+    return !rowValue(model, index, "psnmm_status").toBool();
+}
+
+bool OVPermissionPrzypisaneNarzedziaPracownikom::checkRecord(TAVTableModel *model, const QModelIndex &index)
+{
+    if (!isModel(model, "PrzypisaneNarzedziaPracownikomModel"))
+        return true;
+    return !rowValue(model, index, "pnp_status").toBool();
+}
+
+OVPermissionNaprawyPrzeglady::OVPermissionNaprawyPrzeglady(const QVariantList &fields, qint32 type,
+                                                           bool issue, QObject *parent)
+    : OVPermissionUprMgz(fields, parent), m_type(type), m_issue(issue)
+{
+}
+
+bool OVPermissionNaprawyPrzeglady::checkRecord(TAVTableModel *model, const QModelIndex &index)
+{
+    if (isModel(model, "NaprawyPrzegladyModel")) {
+        if (m_issue)
+            return true;
+        bool ok = false;
+        const int type = rowValue(model, index, "np_typ").toInt(&ok);
+        return !rowValue(model, index, "np_status").toBool() && ok && type == m_type;
+    }
+    if (isModel(model, "NarzedziaModel"))
+        return rowValue(model, index, "nrz_przyjete_na_stan").toBool();
+    return true;
+}
+
+bool OVPermissionNarzedziaDodaj::checkRecord(TAVTableModel *model, const QModelIndex &)
+{
+    return isModel(model, "NarzedziaModel");
+}
+
+bool evaluatePolicy(TAVCommand *command, TAVTableModel *model, const QModelIndex &current,
+                    const QPair<QString, int> *refField, bool enabled)
+{
+    TAVPermissionPolicy *policy = command ? command->policy() : nullptr;
+    if (!policy)
+        return enabled;
+    const QVariantList fields = policy->fields();
+    QVariant value;
+    if (refField) {
+        for (const QVariant &f : fields) {
+            if (f.toString() == refField->first)
+                value = refField->second;
+        }
+    }
+    if (!value.isValid() && model) {
+        for (const QVariant &f : fields) {
+            const QString column = f.toString();
+            if (model->fieldIndex(column) >= 0)
+                value = current.isValid() ? model->record(current.row()).value(column) : QVariant();
+        }
+    }
+    if (qobject_cast<OVPermissionNarzedziaDodaj *>(policy) && !refField)
+        return policy->checkRecord(model, current) || policy->checkPermission(value);
+    return policy->checkPermission(value) && policy->checkRecord(model, current);
+}

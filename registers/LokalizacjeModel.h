@@ -1,0 +1,25 @@
+#pragma once
+
+#include "TAVTableModel.h"
+
+class LokalizacjeModel : public TAVTableModel
+{
+    Q_OBJECT
+
+public:
+    explicit LokalizacjeModel(QObject *parent = nullptr);
+
+    TAVTableModel *createInstance() override;
+    QSqlRecord defaultRecord() override;
+    QVector<int> hiddenColumns(QString context) override;
+    void setNames() override;
+    void setHeaders() override;
+    void createActions() override;
+    void setActions(QString _context) override;
+
+public Q_SLOTS:
+    void setCommands() override;
+
+private:
+    QString m_context;
+};

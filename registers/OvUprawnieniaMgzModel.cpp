@@ -1,0 +1,63 @@
+#include "OvUprawnieniaMgzModel.h"
+
+OvUprawnieniaMgzModel::OvUprawnieniaMgzModel(QObject *parent) : TAVTableModel(parent) {}
+
+TAVTableModel *OvUprawnieniaMgzModel::createInstance()
+{
+    return new OvUprawnieniaMgzModel;
+}
+
+QSqlRecord OvUprawnieniaMgzModel::defaultRecord()
+{
+    QSqlRecord rec = emptyRecord();
+    return rec;
+}
+
+QVector<int> OvUprawnieniaMgzModel::hiddenColumns(QString context)
+{
+    QStringList names{QStringLiteral("ovuprmgz_id"), QStringLiteral("ovuprmgz_fk_uzt"), QStringLiteral("ovuprmgz_fk_mgz")};
+    // The managers of one warehouse need no warehouse columns, the
+    // warehouses of one user no user columns.
+    if (context == QLatin1String("KIEROWNICY_MGZ"))
+        names << QStringLiteral("mgz_symbol") << QStringLiteral("mgz_nazwa");
+    else if (context == QLatin1String("KIEROWANE_MGZ"))
+        names << QStringLiteral("uzt_imie") << QStringLiteral("uzt_nazwisko") << QStringLiteral("uzt_zatrudniony")
+              << QStringLiteral("uzt_login");
+    QVector<int> cols;
+    for (const QString &n : std::as_const(names))
+        cols << fieldIndex(n);
+    return cols + auditColumns();
+}
+
+void OvUprawnieniaMgzModel::setNames()
+{
+    setTableName(QStringLiteral("ov_uprawnienia_mgz"));
+    setViewName(QStringLiteral("v_ov_uprawnienia_mgz"));
+}
+
+void OvUprawnieniaMgzModel::setHeaders()
+{
+    setHeader(QStringLiteral("ovuprmgz_id"), QStringLiteral("ID"));
+    setHeader(QStringLiteral("ovuprmgz_fk_uzt"), QStringLiteral("FK_UZT"));
+    setHeader(QStringLiteral("ovuprmgz_fk_mgz"), QStringLiteral("FK_MGZ"));
+    setHeader(QStringLiteral("uzt_imie"), QStringLiteral("Imię"));
+    setHeader(QStringLiteral("uzt_nazwisko"), QStringLiteral("Nazwisko"));
+    setHeader(QStringLiteral("uzt_zatrudniony"), QStringLiteral("Zatrudniony"));
+    setHeader(QStringLiteral("uzt_login"), QStringLiteral("Login"));
+    setHeader(QStringLiteral("mgz_symbol"), QStringLiteral("Symbol"));
+    setHeader(QStringLiteral("mgz_nazwa"), QStringLiteral("Nazwa"));
+    setAuditHeaders();
+}
+
+void OvUprawnieniaMgzModel::createActions()
+{
+    addAction(QStringLiteral("OvUprawnieniaMgzDodajCommand"), QStringLiteral("Dodaj"));
+    addAction(QStringLiteral("OvUprawnieniaMgzKasujCommand"), QStringLiteral("Kasuj"));
+}
+
+void OvUprawnieniaMgzModel::createColumnsOrder()
+{
+    addColumnOrder(QStringLiteral("uzt_login"), 1);
+}
+
+void OvUprawnieniaMgzModel::setCommands() {}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "TAVTableModel.h"
+
+class OvUprawnieniaMgzModel : public TAVTableModel
+{
+    Q_OBJECT
+
+public:
+    explicit OvUprawnieniaMgzModel(QObject *parent = nullptr);
+
+    TAVTableModel *createInstance() override;
+    QSqlRecord defaultRecord() override;
+    QVector<int> hiddenColumns(QString context) override;
+    void setNames() override;
+    void setHeaders() override;
+    void createActions() override;
+
+    void createColumnsOrder() override;
+
+public Q_SLOTS:
+    void setCommands() override;
+};
