@@ -28,7 +28,15 @@ public:
     QString login() const { return m_login; }
     void setLogin(const QString &login) { m_login = login; }
     qint32 uztId() const { return m_uztId; }
-    void setUztId(qint32 uztId) { m_uztId = uztId; }
+    // The rights caches belong to the user id they were read for.
+    void setUztId(qint32 uztId)
+    {
+        if (uztId != m_uztId) {
+            m_adminCache = QVariant();
+            m_uprMgzCache.clear();
+        }
+        m_uztId = uztId;
+    }
 
     // Sign-in and the session's rights; the no-argument forms are cached
     // for the whole session.

@@ -1,6 +1,9 @@
 #include "Startup.h"
 
+#include "IniDbSettingsManipulator.h"
 #include "LogHandler.h"
+#include "LogInDialog.h"
+#include "OVApplication.h"
 
 #include <QApplication>
 #include <QDir>
@@ -8,6 +11,7 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QMessageBox>
 #include <QResource>
 #include <QStandardPaths>
 #include <QTranslator>
@@ -55,6 +59,43 @@ void setApplicationWindowIcon()
     const QString logo = QStringLiteral(":/logos/orv128");
     if (QFile::exists(logo))
         QApplication::setWindowIcon(QIcon(logo));
+}
+
+IniDbSettingsManipulator *openProfiles()
+{
+    auto *settings = new IniDbSettingsManipulator(QStringLiteral("dbsettings.ini"), dataDirectory());
+    if (settings->isEmpty())
+        settings->createDefault();
+    return settings;
+}
+
+bool signIn(LogInDialog &dialog)
+{
+    OVApplication *app = OVApplication::instance();
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        if (!app->connectDatabase(dialog.hostName(), dialog.port(), app->databaseName(),
+                                  dialog.dbUserName(), dialog.dbUserPassword())) {
+            QMessageBox::warning(nullptr, QStringLiteral("Nie można połączyć się z bazą danych"),
+                                 QStringLiteral("Nie można połączyć się z bazą danych. Proszę sprawdzić "
+                                                "parametry dostępowe i spróbować ponownie."),
+                                 QMessageBox::Ok);
+            continue;
+        }
+        qint32 uztId = 0;
+        if (!app->loginToApp(dialog.login(), dialog.password(), uztId)) {
+            QMessageBox::warning(nullptr, QStringLiteral("Błąd logowania"),
+                                 QStringLiteral("Nazwa użytkownika i hasło do siebie nie pasują. Proszę "
+                                                "sprawdzić nazwę użytkownika oraz hasło i spróbować "
+                                                "ponownie. <b>Hasło jest wrażliwe na wielkość liter</b>."),
+                                 QMessageBox::Ok);
+            continue;
+        }
+        app->setLogin(dialog.login());
+        app->setUztId(uztId);
+        return true;
+    }
 }
 
 } // namespace OrvStartup

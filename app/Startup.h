@@ -26,3 +26,19 @@ bool registerIconResources();
 void setApplicationWindowIcon();
 
 } // namespace OrvStartup
+
+class IniDbSettingsManipulator;
+class LogInDialog;
+
+namespace OrvStartup {
+
+// The profiles file of the data directory, seeded with the default
+// profile when it holds nothing.
+IniDbSettingsManipulator *openProfiles();
+
+// Shows the login dialog until the database connects and the user signs
+// in; then the session knows the login and user id. False when the user
+// closes the dialog.
+bool signIn(LogInDialog &dialog);
+
+} // namespace OrvStartup

@@ -1,4 +1,6 @@
+#include "IniDbSettingsManipulator.h"
 #include "LogHandler.h"
+#include "LogInDialog.h"
 #include "OVApplication.h"
 #include "Startup.h"
 
@@ -14,10 +16,17 @@ int main(int argc, char **argv)
     OVApplication app(argc, argv);
     OrvStartup::installLog(logFileName);
     std::unique_ptr<QTranslator> translator(OrvStartup::loadToolkitTranslation());
-    OrvStartup::registerIconResources();
+    const bool icons = OrvStartup::registerIconResources();
+    qDebug() << "main()";
+    qDebug() << "   icon resources:" << (icons ? "orv_icons.rcc registered" : "orv_icons.rcc missing, icons blank");
     OrvStartup::setApplicationWindowIcon();
 
+    std::unique_ptr<IniDbSettingsManipulator> settings(OrvStartup::openProfiles());
+    std::unique_ptr<LogInDialog> loginDialog(new LogInDialog(settings.get()));
+    if (!OrvStartup::signIn(*loginDialog))
+        return 0;
+
     qDebug() << "main()";
-    qDebug() << "   start-up:" << "ended before sign-in, this build has no login dialog yet";
+    qDebug() << "   start-up: signed in as" << app.login() << "- this build has no main window yet";
     return 0;
 }

@@ -224,7 +224,9 @@ QString TAVTableModel::primaryKeyName() const
 
 QAbstractItemDelegate *TAVTableModel::rowDelegate()
 {
-    createRowDelegate();
+    // Built once: a view may already paint with the delegate handed out.
+    if (!m_rowDelegate)
+        createRowDelegate();
     return m_rowDelegate;
 }
 

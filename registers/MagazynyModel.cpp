@@ -1,5 +1,7 @@
 #include "MagazynyModel.h"
 
+#include "TAVItemDelegate.h"
+
 #include <QDebug>
 
 MagazynyModel::MagazynyModel(QObject *parent) : TAVTableModel(parent) {}
@@ -72,3 +74,18 @@ void MagazynyModel::createSearchFields()
 }
 
 void MagazynyModel::setCommands() {}
+
+void MagazynyModel::createRowDelegate()
+{
+    setRowDelegate(new TAVItemDelegate(
+            nullptr, new AktywnyZatrudnionyBialySzaryPolePaintStrategy({QStringLiteral("mgz_aktywny")})));
+}
+
+void MagazynyModel::createColumnDelegates()
+{
+    // Its own paint strategy, so the column is coloured like the row.
+    addColumnDelegate(QStringLiteral("mgz_aktywny"),
+                      new TAVItemDelegate(nullptr,
+                                          new AktywnyZatrudnionyBialySzaryPolePaintStrategy({QStringLiteral("mgz_aktywny")}),
+                                          new AktywnyNieaktywnyDisplayTextStrategy));
+}

@@ -1,5 +1,7 @@
 #include "MiejscaUzytkowaniaModel.h"
 
+#include "TAVItemDelegate.h"
+
 #include <QDebug>
 
 MiejscaUzytkowaniaModel::MiejscaUzytkowaniaModel(QObject *parent) : TAVTableModel(parent) {}
@@ -69,3 +71,18 @@ void MiejscaUzytkowaniaModel::createSearchFields()
 }
 
 void MiejscaUzytkowaniaModel::setCommands() {}
+
+void MiejscaUzytkowaniaModel::createRowDelegate()
+{
+    setRowDelegate(new TAVItemDelegate(
+            nullptr, new AktywnyZatrudnionyBialySzaryPolePaintStrategy({QStringLiteral("muz_aktywny")})));
+}
+
+void MiejscaUzytkowaniaModel::createColumnDelegates()
+{
+    // Its own paint strategy, so the column is coloured like the row.
+    addColumnDelegate(QStringLiteral("muz_aktywny"),
+                      new TAVItemDelegate(nullptr,
+                                          new AktywnyZatrudnionyBialySzaryPolePaintStrategy({QStringLiteral("muz_aktywny")}),
+                                          new AktywnyNieaktywnyDisplayTextStrategy));
+}

@@ -12,6 +12,8 @@ public:
     TAVTableModel *createInstance() override;
     QSqlRecord defaultRecord() override;
     QVector<int> hiddenColumns(QString context) override;
+    void createRowDelegate() override;
+    void createColumnDelegates() override;
     void setNames() override;
     void setHeaders() override;
     void createActions() override;

@@ -1,5 +1,7 @@
 #include "OvUprawnieniaAdminModel.h"
 
+#include "TAVItemDelegate.h"
+
 OvUprawnieniaAdminModel::OvUprawnieniaAdminModel(QObject *parent) : TAVTableModel(parent) {}
 
 TAVTableModel *OvUprawnieniaAdminModel::createInstance()
@@ -42,3 +44,8 @@ void OvUprawnieniaAdminModel::createActions()
 }
 
 void OvUprawnieniaAdminModel::setCommands() {}
+
+void OvUprawnieniaAdminModel::createColumnDelegates()
+{
+    addColumnDelegate(QStringLiteral("uzt_zatrudniony"), new TAVItemDelegate(nullptr, new ZatrudnionyNiezatrudnionyDisplayTextStrategy));
+}

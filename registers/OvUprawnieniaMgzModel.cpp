@@ -1,5 +1,7 @@
 #include "OvUprawnieniaMgzModel.h"
 
+#include "TAVItemDelegate.h"
+
 OvUprawnieniaMgzModel::OvUprawnieniaMgzModel(QObject *parent) : TAVTableModel(parent) {}
 
 TAVTableModel *OvUprawnieniaMgzModel::createInstance()
@@ -61,3 +63,8 @@ void OvUprawnieniaMgzModel::createColumnsOrder()
 }
 
 void OvUprawnieniaMgzModel::setCommands() {}
+
+void OvUprawnieniaMgzModel::createColumnDelegates()
+{
+    addColumnDelegate(QStringLiteral("uzt_zatrudniony"), new TAVItemDelegate(nullptr, new ZatrudnionyNiezatrudnionyDisplayTextStrategy));
+}

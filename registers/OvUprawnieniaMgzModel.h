@@ -12,6 +12,7 @@ public:
     TAVTableModel *createInstance() override;
     QSqlRecord defaultRecord() override;
     QVector<int> hiddenColumns(QString context) override;
+    void createColumnDelegates() override;
     void setNames() override;
     void setHeaders() override;
     void createActions() override;

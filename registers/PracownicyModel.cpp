@@ -1,5 +1,7 @@
 #include "PracownicyModel.h"
 
+#include "TAVItemDelegate.h"
+
 PracownicyModel::PracownicyModel(QObject *parent) : TAVTableModel(parent) {}
 
 TAVTableModel *PracownicyModel::createInstance()
@@ -55,3 +57,18 @@ void PracownicyModel::createSearchFields()
 }
 
 void PracownicyModel::setCommands() {}
+
+void PracownicyModel::createRowDelegate()
+{
+    setRowDelegate(new TAVItemDelegate(
+            nullptr, new AktywnyZatrudnionyBialySzaryPolePaintStrategy({QStringLiteral("prc_zatrudniony")})));
+}
+
+void PracownicyModel::createColumnDelegates()
+{
+    // Its own paint strategy, so the column is coloured like the row.
+    addColumnDelegate(QStringLiteral("prc_zatrudniony"),
+                      new TAVItemDelegate(nullptr,
+                                          new AktywnyZatrudnionyBialySzaryPolePaintStrategy({QStringLiteral("prc_zatrudniony")}),
+                                          new ZatrudnionyNiezatrudnionyDisplayTextStrategy));
+}

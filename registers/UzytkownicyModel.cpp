@@ -1,5 +1,7 @@
 #include "UzytkownicyModel.h"
 
+#include "TAVItemDelegate.h"
+
 #include <QDebug>
 
 UzytkownicyModel::UzytkownicyModel(QObject *parent) : TAVTableModel(parent) {}
@@ -77,3 +79,18 @@ void UzytkownicyModel::createSearchFields()
 }
 
 void UzytkownicyModel::setCommands() {}
+
+void UzytkownicyModel::createRowDelegate()
+{
+    setRowDelegate(new TAVItemDelegate(
+            nullptr, new AktywnyZatrudnionyBialySzaryPolePaintStrategy({QStringLiteral("uzt_zatrudniony")})));
+}
+
+void UzytkownicyModel::createColumnDelegates()
+{
+    // Its own paint strategy, so the column is coloured like the row.
+    addColumnDelegate(QStringLiteral("uzt_zatrudniony"),
+                      new TAVItemDelegate(nullptr,
+                                          new AktywnyZatrudnionyBialySzaryPolePaintStrategy({QStringLiteral("uzt_zatrudniony")}),
+                                          new ZatrudnionyNiezatrudnionyDisplayTextStrategy));
+}

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QDialog>
+#include <QEvent>
 
 ModalDriver::ModalDriver(QObject *parent) : QObject(parent)
 {
@@ -37,12 +38,23 @@ void ModalDriver::click(QMessageBox *box, QMessageBox::StandardButton button)
         box->done(button);
 }
 
+bool ModalDriver::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Hide && watched == m_current) {
+        watched->removeEventFilter(this);
+        m_current = nullptr;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
 void ModalDriver::poll()
 {
     QWidget *modal = QApplication::activeModalWidget();
     if (!modal || modal == m_current || !modal->isVisible())
         return;
     m_current = modal;
+    // A dialog shown again (the same object) counts as a new one.
+    modal->installEventFilter(this);
 
     Seen seen;
     seen.className = QString::fromLatin1(modal->metaObject()->className());

@@ -50,6 +50,9 @@ public:
         return dialog->findChild<T *>(name);
     }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void poll();
 

@@ -44,6 +44,14 @@ QSqlDatabase connectTo(const QString &connectionName, const QString &database,
 bool run(QSqlQuery &q, const QString &sql, const QVariantList &binds)
 {
     s_lastSqlState.clear();
+    // Statements without binds run unprepared: DDL cannot be prepared.
+    if (binds.isEmpty()) {
+        if (!q.exec(sql)) {
+            s_lastSqlState = q.lastError().nativeErrorCode();
+            return false;
+        }
+        return true;
+    }
     if (!q.prepare(sql)) {
         s_lastSqlState = q.lastError().nativeErrorCode();
         qWarning() << "TestDb: prepare failed" << sql << q.lastError().text();

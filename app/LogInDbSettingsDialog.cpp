@@ -1,0 +1,27 @@
+#include "LogInDbSettingsDialog.h"
+#include "ui_LogInDbSettingsDialog.h"
+
+LogInDbSettingsDialog::LogInDbSettingsDialog(const QString &connection, const QString &host,
+                                             int port, const QString &user,
+                                             const QString &password, const QString &hint,
+                                             QWidget *parent)
+    : QDialog(parent), ui(new Ui::LogInDbSettingsDialog)
+{
+    ui->setupUi(this);
+    ui->leConnection->setText(connection);
+    ui->leHost->setText(host);
+    ui->lePort->setText(QString::number(port));
+    ui->leUzytkownik->setText(user);
+    ui->leHaslo->setText(password);
+    ui->leOpis->setText(hint);
+}
+
+LogInDbSettingsDialog::~LogInDbSettingsDialog() = default;
+
+QString LogInDbSettingsDialog::connectionName() const { return ui->leConnection->text(); }
+QString LogInDbSettingsDialog::hostName() const { return ui->leHost->text(); }
+// The mask pads with blanks; an empty field reads as 0.
+int LogInDbSettingsDialog::port() const { return ui->lePort->text().trimmed().toInt(); }
+QString LogInDbSettingsDialog::dbUserName() const { return ui->leUzytkownik->text(); }
+QString LogInDbSettingsDialog::dbUserPassword() const { return ui->leHaslo->text(); }
+QString LogInDbSettingsDialog::hint() const { return ui->leOpis->text(); }

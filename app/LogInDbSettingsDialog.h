@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class LogInDbSettingsDialog;
+}
+
+// Editor of one connection profile; the caller checks and stores it.
+class LogInDbSettingsDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    LogInDbSettingsDialog(const QString &connection, const QString &host, int port,
+                          const QString &user, const QString &password, const QString &hint,
+                          QWidget *parent = nullptr);
+    ~LogInDbSettingsDialog() override;
+
+    QString connectionName() const;
+    QString hostName() const;
+    int port() const;
+    QString dbUserName() const;
+    QString dbUserPassword() const;
+    QString hint() const;
+
+private:
+    std::unique_ptr<Ui::LogInDbSettingsDialog> ui;
+};

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+class IniDbSettingsManipulator;
+class LogInDbSettingsDialog;
+
+namespace Ui {
+class LogInDialog;
+}
+
+// Asks for login, password and connection profile, and manages the
+// profiles. Connecting and checking the user is the caller's work.
+class LogInDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    LogInDialog(IniDbSettingsManipulator *settings, QWidget *parent = nullptr);
+    ~LogInDialog() override;
+
+    QString hostName() const { return m_hostName; }
+    int port() const { return m_port; }
+    QString dbUserName() const { return m_dbUserName; }
+    QString dbUserPassword() const { return m_dbUserPassword; }
+    QString login() const;
+    QString password() const;
+
+    static QString placeholderName();
+
+public Q_SLOTS:
+    void setComboItems(QString select);
+    void setComboItems();
+    void setComboToolTip(int index);
+    void setConnectionParameters(QString name);
+    void addConnection();
+    void editConnection();
+    void delConnection();
+    void openDbSettingsFolder();
+    void setCapsLockMessage();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    // Why the edited profile cannot be stored, or an empty text.
+    QString refusal(const LogInDbSettingsDialog &editor, const QString &oldName) const;
+
+    std::unique_ptr<Ui::LogInDialog> ui;
+    IniDbSettingsManipulator *m_settings;
+    QString m_hostName;
+    int m_port = 0;
+    QString m_dbUserName;
+    QString m_dbUserPassword;
+};
