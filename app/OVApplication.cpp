@@ -1,5 +1,7 @@
 #include "OVApplication.h"
 
+#include "CommandRegistration.h"
+
 #include "Factories.h"
 #include "ModelRegistration.h"
 #include "TAVValidator.h"
@@ -57,6 +59,7 @@ OVApplication::OVApplication(int &argc, char **argv)
 void OVApplication::registerCommands()
 {
     // Commands join here as their registers land.
+    registerMasterDataCommands();
 }
 
 void OVApplication::registerModels()
@@ -213,7 +216,7 @@ QStringList OVApplication::uprMgzSymbols(qint32 uztId) const
     if (ids.isEmpty())
         return symbols;
     QSqlQuery query(QSqlDatabase::database());
-    if (query.exec(QStringLiteral("SELECT mgz_symbol FROM magazyny WHERE mgz_id IN( %1 );").arg(joinIds(ids)))) {
+    if (query.exec(QStringLiteral("SELECT mgz_symbol FROM magazyny WHERE mgz_id IN( %1 ) ORDER BY mgz_symbol;").arg(joinIds(ids)))) {
         while (query.next())
             symbols << query.value(0).toString();
     }

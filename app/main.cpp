@@ -1,6 +1,7 @@
 #include "IniDbSettingsManipulator.h"
 #include "LogHandler.h"
 #include "LogInDialog.h"
+#include "MainWindow.h"
 #include "OVApplication.h"
 #include "Startup.h"
 
@@ -26,7 +27,6 @@ int main(int argc, char **argv)
     if (!OrvStartup::signIn(*loginDialog))
         return 0;
 
-    qDebug() << "main()";
-    qDebug() << "   start-up: signed in as" << app.login() << "- this build has no main window yet";
-    return 0;
+    MainWindow window;
+    return app.exec();
 }

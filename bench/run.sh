@@ -23,3 +23,10 @@ for i in 1 2 3; do
     "$B" --mode=raw
     "$B" --mode=model
 done
+
+R="$ROOT/build/bin/bench_registerview"
+"$R" --mode=fill --rows="${WAREHOUSES:-10000}"
+for i in 1 2 3; do
+    "$R" --mode=raw
+    "$R" --mode=open
+done

@@ -459,6 +459,13 @@ bool TAVTableModel::update(const QSqlRecord &_rec, const QModelIndex _modelIndex
         key = m_sqlModel->record(_modelIndex.row()).value(pk);
     else if (_rec.indexOf(pk) >= 0)
         key = _rec.value(pk);
+    // Without a key the WHERE would match nothing (or, unbound, fail).
+    if (!key.isValid() || key.isNull()) {
+        qDebug() << kUpdateSig;
+        qDebug() << "   no key of the row to update";
+        m_lastId = QVariant();
+        return false;
+    }
     QSqlRecord where;
     QSqlField keyField = m_emptyRecord.field(pk);
     keyField.setValue(key);
@@ -492,6 +499,12 @@ bool TAVTableModel::update(const QSqlRecord &_rec, const QModelIndex _modelIndex
             logQueryError(kUpdateSig, "   update query:", statement, *m_query, true);
             box(QMessageBox::Warning, QStringLiteral("insert"), QStringLiteral("nieudane insert"));
             m_lastId = QVariant();
+        } else if (m_query->numRowsAffected() == 0) {
+            // Another workstation deleted the row meanwhile: nothing was saved.
+            m_sqlModel->select();
+            box(QMessageBox::Warning, QStringLiteral("Edycja wpisu"),
+                QStringLiteral("Wpis nie istnieje już w bazie danych. Mógł zostać usunięty na innym stanowisku."));
+            m_lastId = QVariant();
         } else {
             m_sqlModel->select();
             Q_EMIT dataChanged(_modelIndex, _modelIndex);
@@ -520,6 +533,13 @@ bool TAVTableModel::remove(const QSqlRecord &_rec, const QModelIndex _modelIndex
             above = m_sqlModel->record(_modelIndex.row() - 1).value(pk);
     } else if (_rec.indexOf(pk) >= 0) {
         key = _rec.value(pk);
+    }
+    // Without a key the WHERE would match nothing (or, unbound, fail).
+    if (!key.isValid() || key.isNull()) {
+        qDebug() << kUpdateSig;
+        qDebug() << "   no key of the row to update";
+        m_lastId = QVariant();
+        return false;
     }
     QSqlRecord where;
     QSqlField keyField = m_emptyRecord.field(pk);

@@ -53,7 +53,7 @@ void OvUprawnieniaMgzModel::setHeaders()
 
 void OvUprawnieniaMgzModel::createActions()
 {
-    addAction(QStringLiteral("OvUprawnieniaMgzDodajCommand"), QStringLiteral("Dodaj"));
+    // Granting a warehouse joins with its own command.
     addAction(QStringLiteral("OvUprawnieniaMgzKasujCommand"), QStringLiteral("Kasuj"));
 }
 

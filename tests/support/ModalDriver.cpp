@@ -69,7 +69,13 @@ void ModalDriver::poll()
 
     if (!m_handlers.isEmpty()) {
         auto handler = m_handlers.takeFirst();
-        handler(modal);
+        // Run outside this timer's slot: a box that the handler's click
+        // opens (validation) needs the timer again to be answered.
+        QPointer<QWidget> target(modal);
+        QTimer::singleShot(0, this, [handler, target] {
+            if (target)
+                handler(target);
+        });
         return;
     }
     if (box) {

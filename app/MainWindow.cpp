@@ -1,0 +1,279 @@
+#include "MainWindow.h"
+
+#include "ChangePasswordDialog.h"
+#include "Factories.h"
+#include "OVApplication.h"
+#include "TAVEwidencja.h"
+#include "TAVTableModel.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSpacerItem>
+#include <QSqlRecord>
+#include <QSqlRelationalTableModel>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <memory>
+
+ButtonExt::ButtonExt(QWidget *parent) : QFrame(parent)
+{
+    setFrameShape(QFrame::StyledPanel);
+    m_layout = new QVBoxLayout(this);
+}
+
+void ButtonExt::addButton(QToolButton *button)
+{
+    m_buttons.append(button);
+    m_layout->addWidget(button);
+    button->show();
+}
+
+namespace {
+const char *const kAdminButtonStyle =
+        "QToolButton { background-color: red; font: bold; border-color: grey; border-radius: 3px; "
+        "border-width: 1px; border-style: solid; }";
+}
+
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
+{
+    OVApplication *app = OVApplication::instance();
+    const bool admin = app->isAdmin();
+
+    auto *central = new QWidget(this);
+    auto *frame = new QFrame(central);
+    frame->setObjectName(QStringLiteral("paletteFrame"));
+    frame->setStatusTip(QStringLiteral("Paleta z modułami"));
+    frame->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    auto *frameLayout = new QVBoxLayout(frame);
+    m_palette = new ButtonExt(frame);
+    frameLayout->addWidget(m_palette);
+    frameLayout->addItem(new QSpacerItem(20, 40, QSizePolicy::Minimum, QSizePolicy::Expanding));
+
+    // Registers whose commands have not landed yet keep their button, disabled.
+    struct Module
+    {
+        const char *label;
+        const char *icon;
+        void (MainWindow::*slot)();
+        bool adminOnly;
+    };
+    const Module modules[] = {
+        {"Magazyny", "mgz2", &MainWindow::ewidencjaMagazyny, false},
+        {"Miejsca Użytkowania", "construction", nullptr, false},
+        {"Pracownicy", "role", nullptr, false},
+        {"Kategorie Narzędzi", "listtools", nullptr, false},
+        {"Narzędzia", "adv", nullptr, false},
+        {"Naprawy i przeglądy", "file_mgr", nullptr, false},
+        {"Przesunięcia MM", "przesunieciamm", nullptr, false},
+        {"Przypisane narzędzia \npracownikom", "roletools", nullptr, false},
+        {"Użytkownicy", "user", nullptr, true},
+        {"Uprawnienia \nadministratora", "admin1", nullptr, true},
+    };
+    for (const Module &m : modules) {
+        if (m.adminOnly && !admin)
+            continue;
+        QToolButton *b = moduleButton(QString::fromUtf8(m.label), QString::fromLatin1(m.icon));
+        if (m.adminOnly)
+            b->setStyleSheet(QString::fromLatin1(kAdminButtonStyle));
+        if (m.slot)
+            connect(b, &QToolButton::clicked, this, m.slot);
+        else
+            b->setEnabled(false);
+        m_palette->addButton(b);
+    }
+    frame->setMaximumWidth(m_palette->sizeHint().width() + frameLayout->contentsMargins().left()
+                           + frameLayout->contentsMargins().right());
+
+    m_tabs = new QTabWidget(central);
+    m_tabs->setObjectName(QStringLiteral("tabWidget"));
+    m_tabs->setMinimumWidth(400);
+    m_tabs->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    m_logo = new QLabel(central);
+    m_logo->setObjectName(QStringLiteral("logo"));
+    m_logo->setPixmap(QPixmap(QStringLiteral(":/logos/tav_logo")));
+    m_logo->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    m_stack = new QStackedWidget(central);
+    m_stack->addWidget(m_logo);
+    m_stack->addWidget(m_tabs);
+    m_stack->setCurrentWidget(m_logo);
+
+    auto *row = new QHBoxLayout(central);
+    row->addWidget(frame);
+    row->addWidget(m_stack);
+    setCentralWidget(central);
+
+    statusBar()->setVisible(true);
+    m_tabs->setTabsClosable(true);
+    connect(m_tabs, &QTabWidget::tabCloseRequested, this, &MainWindow::closeTab);
+    connect(m_tabs, &QTabWidget::currentChanged, this, &MainWindow::tabChanged);
+
+    setWindowTitle(QStringLiteral("Orvalo"));
+    buildMenus(admin);
+    buildStatusBar(admin);
+    showMaximized();
+}
+
+MainWindow::~MainWindow() = default;
+
+QToolButton *MainWindow::moduleButton(const QString &label, const QString &iconName, int iconSize)
+{
+    auto *b = new QToolButton(m_palette);
+    b->setObjectName(QStringLiteral("tb_") + iconName);
+    b->setIconSize(QSize(iconSize, iconSize));
+    b->setIcon(QIcon(QStringLiteral(":/navbar/") + QString::number(iconSize) + QLatin1Char('/') + iconName));
+    b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    b->setMinimumHeight(40);
+    b->setText(label);
+    return b;
+}
+
+void MainWindow::buildMenus(bool admin)
+{
+    QMenu *program = menuBar()->addMenu(QStringLiteral("Program"));
+    program->setObjectName(QStringLiteral("menuProgram"));
+    if (admin) {
+        // The update check is not part of this build yet.
+        QAction *update = program->addAction(QStringLiteral("Sprawdź aktualizację"));
+        update->setObjectName(QStringLiteral("actionUpdate"));
+        update->setEnabled(false);
+        program->addSeparator();
+    }
+    QAction *quit = program->addAction(QStringLiteral("Zakończ"));
+    quit->setObjectName(QStringLiteral("actionQuit"));
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu *account = menuBar()->addMenu(QStringLiteral("Zarządzanie kontem"));
+    QAction *password = account->addAction(QStringLiteral("Zmień hasło"));
+    password->setObjectName(QStringLiteral("actionChangePassword"));
+    connect(password, &QAction::triggered, this, &MainWindow::changePassword);
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("Pomoc"));
+    QAction *helpFile = help->addAction(QStringLiteral("Pomoc aplikacji"));
+    helpFile->setObjectName(QStringLiteral("actionHelp"));
+    helpFile->setEnabled(false);
+    help->addSeparator();
+    QAction *about = help->addAction(QStringLiteral("O programie"));
+    about->setObjectName(QStringLiteral("actionAbout"));
+    about->setEnabled(false);
+}
+
+void MainWindow::buildStatusBar(bool admin)
+{
+    OVApplication *app = OVApplication::instance();
+    statusBar()->setStyleSheet(QStringLiteral("QStatusBar::item {border: 1px solid;border-radius: 3px;}"));
+    auto *user = new QLabel(tr("Użytkownik: <b>%1</b>").arg(app->login()), this);
+    user->setObjectName(QStringLiteral("laStatusUzytkownik"));
+    const QString role = admin ? QStringLiteral("<font color=\"red\";>Administrator</font>")
+                               : QStringLiteral("<font color=\"blue\";>Zwykły użytkownik</font>");
+    auto *roleLabel = new QLabel(tr("Rola: %1").arg(role), this);
+    roleLabel->setObjectName(QStringLiteral("laStatusRola"));
+    const QString warehouses =
+            admin ? QStringLiteral("<font color=\"red\";>nieograniczony dostęp</font>")
+                  : QStringLiteral("<font color=\"blue\";>") + app->uprMgzSymbols(app->uztId()).join(QStringLiteral(", "))
+                            + QStringLiteral("</font>");
+    auto *mgz = new QLabel(tr("Dostępne magazyny: %1").arg(warehouses), this);
+    mgz->setObjectName(QStringLiteral("laStatusMagazyny"));
+    statusBar()->addPermanentWidget(user);
+    statusBar()->addPermanentWidget(roleLabel);
+    statusBar()->addPermanentWidget(mgz);
+}
+
+bool MainWindow::showExisting(const QString &title)
+{
+    for (int i = 0; i < m_tabs->count(); ++i) {
+        if (m_tabs->tabText(i) == title) {
+            m_tabs->setCurrentIndex(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+void MainWindow::addModuleTab(QWidget *widget, const QString &title)
+{
+    const int index = m_tabs->addTab(widget, title);
+    m_tabs->setCurrentIndex(index);
+    if (m_stack->currentWidget() != m_tabs)
+        m_stack->setCurrentWidget(m_tabs);
+}
+
+void MainWindow::openModule(const Register &main, const QList<Register> &relatives)
+{
+    if (showExisting(main.title))
+        return;
+    auto *view = new TAVEwidencja(main.model, main.context, QString());
+    view->setTitle(main.title);
+    for (const Register &r : relatives) {
+        auto *relative = new TAVEwidencja(r.model, r.context, r.refField);
+        relative->setTitle(r.title);
+        view->addRelative(relative, r.refField);
+    }
+    addModuleTab(view, main.title);
+    view->selectFirstRow();
+}
+
+void MainWindow::ewidencjaMagazyny()
+{
+    // The tools and transfer tabs join with their registers.
+    openModule({QStringLiteral("Magazyny"), QStringLiteral("MagazynyModel"), QString(), QString()},
+               {{QStringLiteral("Lokalizacje"), QStringLiteral("LokalizacjeModel"), QString(), QStringLiteral("lkl_fk_mgz")},
+                {QStringLiteral("Kierownicy magazynu"), QStringLiteral("OvUprawnieniaMgzModel"),
+                 QStringLiteral("KIEROWNICY_MGZ"), QStringLiteral("ovuprmgz_fk_mgz")}});
+}
+
+void MainWindow::closeTab(int index)
+{
+    QWidget *w = m_tabs->widget(index);
+    m_tabs->removeTab(index);
+    delete w;
+    if (m_tabs->count() == 0)
+        m_stack->setCurrentWidget(m_logo);
+}
+
+void MainWindow::tabChanged(int index)
+{
+    auto *view = qobject_cast<TAVEwidencja *>(m_tabs->widget(index));
+    if (!view)
+        return;
+    if (view->isCreated())
+        view->setCreated(false);
+    else
+        view->select();
+}
+
+void MainWindow::changePassword()
+{
+    ChangePasswordDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    OVApplication *app = OVApplication::instance();
+    const QString digest = OVApplication::passwordDigest(dialog.newPassword());
+    std::unique_ptr<TAVTableModel> model(SFModels::instance()->create(QStringLiteral("UzytkownicyModel"), QString()));
+    if (!model) {
+        QMessageBox::information(this, QStringLiteral("Zmiana hasła"),
+                                 QStringLiteral("Hasło nie zostało zmienione. Wystąpił błąd w przetwarzaniu. Jeśli "
+                                                "sytuacja będzie się powtarzać zgłoś ją administratorowi."),
+                                 QMessageBox::Ok);
+        return;
+    }
+    model->setFilter(QStringLiteral("uzt_id = ") + QString::number(app->uztId()));
+    model->select();
+    QSqlRecord rec = model->emptyRecord();
+    rec.setValue(QStringLiteral("uzt_haslo"), digest);
+    if (!model->update(rec, model->sqlModel()->index(0, 0))) {
+        QMessageBox::information(this, QStringLiteral("Zmiana hasła"),
+                                 QStringLiteral("Hasło nie zostało zmienione. Spróbuj jeszcze raz. Jeśli sytuacja "
+                                                "będzie się powtarzać zgłoś ją administratorowi."),
+                                 QMessageBox::Ok);
+        return;
+    }
+    QMessageBox::information(this, QStringLiteral("Zmiana hasła"), QStringLiteral("Hasło zostało zmienione."),
+                             QMessageBox::Ok);
+}

@@ -1,0 +1,71 @@
+#include "BasicCommands.h"
+
+#include "TAVDialog.h"
+#include "TAVEwidencja.h"
+
+#include <QDebug>
+#include <QSqlRecord>
+
+namespace OrvCommands {
+bool refuseSystemRowEdit(TAVTableModel *model, const QModelIndex &index)
+{
+    const int mode = model->systemRowMode();
+    if (mode != 1 && mode != 3)
+        return false;
+    if (!model->record(index.row()).value(QStringLiteral("systemowy")).toBool())
+        return false;
+    QMessageBox::information(nullptr, QStringLiteral("Edycja wpisu"),
+                             QStringLiteral("Wpis systemowy - nie można go edytować."));
+    return true;
+}
+} // namespace OrvCommands
+
+bool BasicDeleteCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *)
+{
+    if (!_model || !_modelIndex.isValid())
+        return false;
+    const auto answer = QMessageBox::question(nullptr, QStringLiteral("Czy chcesz usunąć wpis?"),
+                                              QStringLiteral("Czy chcesz usunąć wpis?"),
+                                              QMessageBox::Yes | QMessageBox::No);
+    if (answer != QMessageBox::Yes)
+        return false;
+    return _model->remove(_model->record(_modelIndex.row()), _modelIndex);
+}
+
+bool TAVListaWyboruCommand::run(const Setup &setup, TAVTableModel *model, const QModelIndex &index,
+                                QPair<QString, int> *refField)
+{
+    auto *view = new TAVEwidencja(setup.modelName, setup.context, QString(), nullptr);
+    if (!setup.filter.isEmpty()) {
+        view->getModel()->setFilter(setup.filter);
+        if (setup.fixFilter)
+            view->setFixedFilter(setup.filter);
+    }
+    std::unique_ptr<TAVDialog> dialog(new TAVDialog(model, index, nullptr));
+    dialog->setEwidencja(view);
+    const QVariant title = parameter(QStringLiteral("windowTitle"));
+    if (setup.useWindowTitle && title.isValid())
+        dialog->setWindowTitle(title.toString());
+    view->selectFirstRow();
+
+    m_ewidencja = view;
+    m_dialog = dialog.get();
+    bool result = false;
+    if (dialog->exec() == QDialog::Accepted) {
+        const QSqlRecord chosen = dialog->getRecord();
+        if (chosen.count() > 0 && chosen.value(0).isValid() && !chosen.isNull(0)) {
+            if (refField) {
+                refField->second = chosen.value(0).toInt();
+                if (setup.caption)
+                    refField->first = setup.caption(chosen);
+            }
+            result = true;
+        }
+    }
+    m_ewidencja = nullptr;
+    m_dialog = nullptr;
+    qDebug() << setup.signature;
+    if (refField)
+        qDebug().nospace() << "   Returned val: QPair(" << refField->first << "," << refField->second << ")";
+    return result;
+}

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "TAVCommand.h"
+#include "TAVTableModel.h"
+
+#include <QDialog>
+#include <QMessageBox>
+#include <QSqlRecord>
+
+#include <functional>
+#include <memory>
+
+class TAVDialog;
+class TAVEwidencja;
+
+namespace OrvCommands {
+// The refusal shown for editing a system row.
+bool refuseSystemRowEdit(TAVTableModel *model, const QModelIndex &index);
+}
+
+// Adds a record through the register's dialog, or edits the selected one.
+template <typename T>
+class BasicAddEditCommand : public TAVCommand
+{
+public:
+    BasicAddEditCommand(bool addMode, TAVPermissionPolicy *policy, QObject *parent = nullptr)
+        : TAVCommand(policy, parent), m_addMode(addMode)
+    {
+    }
+
+    bool addMode() const { return m_addMode; }
+
+protected:
+    bool tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField) override
+    {
+        if (!_model)
+            return false;
+        if (m_addMode) {
+            std::unique_ptr<T> dialog(new T(_model, QModelIndex(), nullptr));
+            m_dialog = dialog.get();
+            const bool accepted = dialog->exec() == QDialog::Accepted;
+            m_dialog = nullptr;
+            if (!accepted)
+                return false;
+            QSqlRecord rec = dialog->getRecord();
+            // A record added in a dependent tab always points at the parent row.
+            if (_refField && rec.indexOf(_refField->first) >= 0)
+                rec.setValue(_refField->first, _refField->second);
+            return _model->insert(rec, QModelIndex());
+        }
+        if (!_modelIndex.isValid() || _modelIndex.row() < 0 || _modelIndex.column() < 0)
+            return false;
+        if (OrvCommands::refuseSystemRowEdit(_model, _modelIndex))
+            return false;
+        std::unique_ptr<T> dialog(new T(_model, _modelIndex, nullptr));
+        m_dialog = dialog.get();
+        const bool accepted = dialog->exec() == QDialog::Accepted;
+        m_dialog = nullptr;
+        if (!accepted)
+            return false;
+        return _model->update(dialog->getRecord(), _modelIndex);
+    }
+
+private:
+    bool m_addMode;
+    T *m_dialog = nullptr;
+};
+
+// Deletes the selected record after a question.
+class BasicDeleteCommand : public TAVCommand
+{
+    Q_OBJECT
+public:
+    explicit BasicDeleteCommand(TAVPermissionPolicy *policy, QObject *parent = nullptr) : TAVCommand(policy, parent) {}
+
+protected:
+    bool tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField) override;
+};
+
+// Shows a register in a modal dialog and hands back the chosen row's key
+// and caption through the reference pair.
+class TAVListaWyboruCommand : public TAVCommand
+{
+    Q_OBJECT
+public:
+    explicit TAVListaWyboruCommand(QObject *parent = nullptr) : TAVCommand(parent) {}
+
+    // The register and dialog of the run in progress (tests, callers).
+    TAVEwidencja *ewidencja() const { return m_ewidencja; }
+    TAVDialog *dialog() const { return m_dialog; }
+
+protected:
+    struct Setup
+    {
+        QString modelName;
+        QString context;
+        QString filter;          // model filter and, with fixFilter, the register's fixed one
+        bool fixFilter = false;
+        bool useWindowTitle = true;
+        std::function<QString(const QSqlRecord &)> caption;  // none: only the key is set
+        const char *signature = "";
+    };
+    bool run(const Setup &setup, TAVTableModel *model, const QModelIndex &index, QPair<QString, int> *refField);
+
+private:
+    TAVEwidencja *m_ewidencja = nullptr;
+    TAVDialog *m_dialog = nullptr;
+};

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QList>
+#include <QModelIndex>
+#include <QPointer>
+#include <QSqlRecord>
+#include <QWidget>
+
+class QComboBox;
+class TAVTableModel;
+
+// Binds a dialog's input widgets to the fields of one row of a table model
+// and gives back a record of what the user changed.
+class TAVDataWidget : public QWidget
+{
+    Q_OBJECT
+
+public:
+    TAVDataWidget(TAVTableModel *model, QWidget *parent = nullptr);
+    ~TAVDataWidget() override;
+
+    void addMapping(QWidget *_widget, int _fieldIndex);
+    void addMapping(QWidget *widget, const QString &fieldName);
+    void removeMapping(QWidget *widget);
+
+    QSqlRecord getRecord();
+    bool hasMapping(const QString &fieldName) const;
+    bool isChanged(const QString &fieldName) const;
+
+    int currentRow() const { return m_row; }
+
+public Q_SLOTS:
+    virtual void setCurrentIndex(int row);
+    void setCurrentModelIndex(QModelIndex index);
+
+Q_SIGNALS:
+    void currentIndexChanged(int row);
+
+private:
+    struct Mapping
+    {
+        QPointer<QWidget> widget;
+        int fieldIndex = -1;
+        QByteArray property;
+    };
+
+    void fillCombos();
+    void comboBoxFillQueryData(QComboBox &_comboBox, int fieldIndex);
+    QSqlRecord currentRecord() const;
+    const Mapping *mappingOf(const QString &fieldName) const;
+    bool hasRelation(int fieldIndex) const;
+
+    TAVTableModel *m_model;
+    int m_row = -1;
+    int m_column = -1;
+    QList<Mapping> m_mappings;
+    bool m_combosFilled = false;
+};

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QFrame>
+#include <QList>
+#include <QModelIndex>
+#include <QPixmap>
+#include <QPointer>
+#include <QString>
+
+class QAction;
+class QActionGroup;
+class QGroupBox;
+class QPushButton;
+class QTabWidget;
+class QTableView;
+class QToolBar;
+class TAVTableModel;
+
+// A register: one table model shown as a read-only table with its commands
+// on a toolbar, an optional search panel, and dependent registers in tabs
+// that follow the selected row.
+class TAVEwidencja : public QFrame
+{
+    Q_OBJECT
+
+public:
+    TAVEwidencja(QString modelName, QString context, QString refField, QWidget *parent = nullptr);
+    ~TAVEwidencja() override;
+
+    QString modelName() const { return m_modelName; }
+    QString context() const { return m_context; }
+    QString refField() const { return m_refField; }
+    void setRefField(const QString &field) { m_refField = field; }
+    int parentKey() const { return m_parentKey; }
+    QString relationFilter() const { return m_relationFilter; }
+    QString fixedFilter() const { return m_fixedFilter; }
+    void setFixedFilter(const QString &filter) { m_fixedFilter = filter; }
+    QString title() const { return m_title; }
+    void setTitle(const QString &title) { m_title = title; }
+    bool isCreated() const { return m_created; }
+    void setCreated(bool created) { m_created = created; }
+    bool isSearchBarVisible() const { return m_searchBarVisible; }
+    QList<TAVEwidencja *> relatives() const { return m_relatives; }
+
+    QTableView *tableView() const { return m_table; }
+    QToolBar *toolBar() const { return m_toolBar; }
+    QTabWidget *relativeTabs() const { return m_tabs; }
+    QGroupBox *searchPanel() const { return m_searchPanel; }
+    QAction *searchAction() const { return m_searchAction; }
+    QModelIndex currentIndex() const;
+
+    // The filter a search starts from: the fixed one, else the parent link.
+    QString baseFilter() const;
+
+Q_SIGNALS:
+    void searchBarVisibleChange(bool visible);
+
+public Q_SLOTS:
+    void select();
+    void currentIdChanged(QModelIndex _modelIndex);
+    TAVTableModel *getModel();
+    void addRelative(TAVEwidencja *_zalezna, QString _refField);
+    void selectFirstRow();
+    void refreshRelativeTab(int _tabIndex);
+    void refreshActionsAccessibility();
+    void makeSearch();
+    void clearSearch();
+    void setSearchBarVisible(bool _visible);
+    QPixmap grabTable();
+    void hideSearchBar();
+    void controlAction(QAction *_action);
+    void setColumnsOrder();
+    void setSearchBar();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void fillToolBar();
+    void selectKey(const QVariant &key);
+    void scrollToRow(int row);
+    QPair<QString, int> referencePair() const { return qMakePair(m_refField, m_parentKey); }
+
+    QString m_modelName;
+    QString m_context;
+    QString m_refField;
+    int m_parentKey = 0;
+    QString m_relationFilter;
+    QString m_fixedFilter;
+    QString m_title;
+    bool m_searchBarVisible = true;
+    bool m_created = true;
+    QList<TAVEwidencja *> m_relatives;
+    TAVTableModel *m_model = nullptr;
+    QToolBar *m_toolBar = nullptr;
+    QTableView *m_table = nullptr;
+    QTabWidget *m_tabs = nullptr;
+    QGroupBox *m_searchPanel = nullptr;
+    QPointer<QPushButton> m_searchButton;
+    QPointer<QPushButton> m_clearButton;
+    QAction *m_searchAction = nullptr;
+    QActionGroup *m_actionGroup = nullptr;
+};

@@ -1,0 +1,38 @@
+#include "ListaWyboruCommands.h"
+
+#include "OVApplication.h"
+
+#include <QSqlRecord>
+
+bool MagazynyListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex,
+                                             QPair<QString, int> *_refField)
+{
+    Setup s;
+    s.modelName = QStringLiteral("MagazynyModel");
+    s.context = QStringLiteral("LISTA_WYBORU");
+    s.signature = "MagazynyListaWyboruCommand::tmpOperacja( TAVTableModel* _model, const QModelIndex& _modelIndex, "
+                  "QPair<QString, int> * _refField )";
+    OVApplication *app = OVApplication::instance();
+    if (parameter(QStringLiteral("checkPermissionMgz")).toBool() && !app->isAdmin()) {
+        // A manager of no warehouse gets an empty list, not every warehouse.
+        const QString ids = app->uprMgzAsString(app->uztId());
+        s.filter = QStringLiteral("mgz_id IN ( %1 )").arg(ids.isEmpty() ? QStringLiteral("NULL") : ids);
+        s.fixFilter = true;
+    }
+    s.caption = [](const QSqlRecord &r) { return r.value(QStringLiteral("mgz_symbol")).toString(); };
+    return run(s, _model, _modelIndex, _refField);
+}
+
+bool LokalizacjeListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex,
+                                                QPair<QString, int> *_refField)
+{
+    Setup s;
+    s.modelName = QStringLiteral("LokalizacjeModel");
+    s.context = QStringLiteral("LISTA_WYBORU");
+    s.signature = "LokalizacjeListaWyboruCommand::tmpOperacja( TAVTableModel* _model, const QModelIndex& _modelIndex, "
+                  "QPair<QString, int> * _refField )";
+    if (_refField && !_refField->first.isEmpty())
+        s.filter = QStringLiteral("%1 = %2").arg(_refField->first).arg(_refField->second);
+    s.caption = [](const QSqlRecord &r) { return r.value(QStringLiteral("lkl_nazwa")).toString(); };
+    return run(s, _model, _modelIndex, _refField);
+}

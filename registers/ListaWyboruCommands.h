@@ -1,0 +1,26 @@
+#pragma once
+
+#include "BasicCommands.h"
+
+// Warehouse pick list; with "checkPermissionMgz" a manager sees only the
+// warehouses he manages.
+class MagazynyListaWyboruCommand : public TAVListaWyboruCommand
+{
+    Q_OBJECT
+public:
+    using TAVListaWyboruCommand::TAVListaWyboruCommand;
+
+protected:
+    bool tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField) override;
+};
+
+// Location pick list, limited to the warehouse the caller names.
+class LokalizacjeListaWyboruCommand : public TAVListaWyboruCommand
+{
+    Q_OBJECT
+public:
+    using TAVListaWyboruCommand::TAVListaWyboruCommand;
+
+protected:
+    bool tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField) override;
+};

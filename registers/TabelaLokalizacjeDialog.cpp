@@ -1,0 +1,18 @@
+#include "TabelaLokalizacjeDialog.h"
+#include "ui_TabelaLokalizacjeDialog.h"
+
+#include "TAVDataWidget.h"
+
+TabelaLokalizacjeDialog::TabelaLokalizacjeDialog(TAVTableModel *model, const QModelIndex &index, QWidget *parent)
+    : TAVDialog(model, index, parent), ui(new Ui::TabelaLokalizacjeDialog)
+{
+    ui->setupUi(this);
+    connect(ui->buttonBox, &QDialogButtonBox::accepted, this, &TAVDialog::accept);
+    connect(ui->buttonBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    bind(ui->leNazwa, QStringLiteral("lkl_nazwa"));
+    if (index.isValid())
+        dataWidget()->setCurrentModelIndex(index);
+    fixSize();
+}
+
+TabelaLokalizacjeDialog::~TabelaLokalizacjeDialog() = default;

@@ -1,0 +1,25 @@
+#include "TabelaMagazynDialog.h"
+#include "ui_TabelaMagazynDialog.h"
+
+#include "TAVDataWidget.h"
+#include "TAVTableModel.h"
+
+TabelaMagazynDialog::TabelaMagazynDialog(TAVTableModel *model, const QModelIndex &index, QWidget *parent)
+    : TAVDialog(model, index, parent), ui(new Ui::TabelaMagazynDialog)
+{
+    ui->setupUi(this);
+    connect(ui->buttonBox, &QDialogButtonBox::accepted, this, &TAVDialog::accept);
+    connect(ui->buttonBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    bind(ui->leNazwa, QStringLiteral("mgz_nazwa"));
+    bind(ui->leSymbol, QStringLiteral("mgz_symbol"));
+    bind(ui->ckAktywny, QStringLiteral("mgz_aktywny"));
+    bind(ui->leAdres, QStringLiteral("mgz_adres"));
+    bind(ui->txOpis, QStringLiteral("mgz_opis"));
+    if (index.isValid())
+        dataWidget()->setCurrentModelIndex(index);
+    else if (model)
+        ui->ckAktywny->setChecked(model->defaultRecord().value(QStringLiteral("mgz_aktywny")).toBool());
+    fixSize();
+}
+
+TabelaMagazynDialog::~TabelaMagazynDialog() = default;
