@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "AdminPermissionFrame.h"
 #include "ChangePasswordDialog.h"
 #include "Factories.h"
 #include "OVApplication.h"
@@ -65,15 +66,15 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     };
     const Module modules[] = {
         {"Magazyny", "mgz2", &MainWindow::ewidencjaMagazyny, false},
-        {"Miejsca Użytkowania", "construction", nullptr, false},
-        {"Pracownicy", "role", nullptr, false},
-        {"Kategorie Narzędzi", "listtools", nullptr, false},
+        {"Miejsca Użytkowania", "construction", &MainWindow::ewidencjaMiejscaUzytkowania, false},
+        {"Pracownicy", "role", &MainWindow::ewidencjaPracownicy, false},
+        {"Kategorie Narzędzi", "listtools", &MainWindow::ewidencjaKategorieNarzedzi, false},
         {"Narzędzia", "adv", nullptr, false},
         {"Naprawy i przeglądy", "file_mgr", nullptr, false},
         {"Przesunięcia MM", "przesunieciamm", nullptr, false},
         {"Przypisane narzędzia \npracownikom", "roletools", nullptr, false},
-        {"Użytkownicy", "user", nullptr, true},
-        {"Uprawnienia \nadministratora", "admin1", nullptr, true},
+        {"Użytkownicy", "user", &MainWindow::ewidencjaUzytkownikow, true},
+        {"Uprawnienia \nadministratora", "admin1", &MainWindow::uprawnieniaAdministrator, true},
     };
     for (const Module &m : modules) {
         if (m.adminOnly && !admin)
@@ -226,6 +227,37 @@ void MainWindow::ewidencjaMagazyny()
                {{QStringLiteral("Lokalizacje"), QStringLiteral("LokalizacjeModel"), QString(), QStringLiteral("lkl_fk_mgz")},
                 {QStringLiteral("Kierownicy magazynu"), QStringLiteral("OvUprawnieniaMgzModel"),
                  QStringLiteral("KIEROWNICY_MGZ"), QStringLiteral("ovuprmgz_fk_mgz")}});
+}
+
+// The "Przypisane narzędzia" tabs come with the register of tools issued to employees.
+void MainWindow::ewidencjaMiejscaUzytkowania()
+{
+    openModule({QStringLiteral("Miejsca Użytkowania"), QStringLiteral("MiejscaUzytkowaniaModel"), QString(), QString()}, {});
+}
+
+void MainWindow::ewidencjaPracownicy()
+{
+    openModule({QStringLiteral("Pracownicy"), QStringLiteral("PracownicyModel"), QString(), QString()}, {});
+}
+
+void MainWindow::ewidencjaKategorieNarzedzi()
+{
+    openModule({QStringLiteral("Kategorie Narzędzi"), QStringLiteral("KategorieNarzedziModel"), QString(), QString()}, {});
+}
+
+void MainWindow::ewidencjaUzytkownikow()
+{
+    openModule({QStringLiteral("Użytkownicy"), QStringLiteral("UzytkownicyModel"), QString(), QString()},
+               {{QStringLiteral("Kierownik magazynu"), QStringLiteral("OvUprawnieniaMgzModel"),
+                 QStringLiteral("KIEROWANE_MGZ"), QStringLiteral("ovuprmgz_fk_uzt")}});
+}
+
+void MainWindow::uprawnieniaAdministrator()
+{
+    const QString title = QStringLiteral("Prawa administratora");
+    if (showExisting(title))
+        return;
+    addModuleTab(new AdminPermissionFrame, title);
 }
 
 void MainWindow::closeTab(int index)

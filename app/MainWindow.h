@@ -40,6 +40,11 @@ public:
 
 public Q_SLOTS:
     void ewidencjaMagazyny();
+    void ewidencjaMiejscaUzytkowania();
+    void ewidencjaPracownicy();
+    void ewidencjaKategorieNarzedzi();
+    void ewidencjaUzytkownikow();
+    void uprawnieniaAdministrator();
     void closeTab(int index);
     void tabChanged(int index);
     void changePassword();

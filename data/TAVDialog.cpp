@@ -35,6 +35,12 @@ void TAVDialog::bind(QWidget *widget, const QString &fieldName)
     }
 }
 
+void TAVDialog::connectButtons(QDialogButtonBox *buttons)
+{
+    connect(buttons, &QDialogButtonBox::accepted, this, &TAVDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &TAVDialog::reject);
+}
+
 QSqlRecord TAVDialog::getRecord()
 {
     if (m_ewidencja) {

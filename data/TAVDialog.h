@@ -42,6 +42,8 @@ protected:
     // Binds a form's widget to a field; the catch-all keeps a dialog
     // usable when one binding goes wrong.
     void bind(QWidget *widget, const QString &fieldName);
+    // OK validates before closing; Cancel closes.
+    void connectButtons(QDialogButtonBox *buttons);
 
 private:
     TAVTableModel *m_model;

@@ -536,8 +536,8 @@ bool TAVTableModel::remove(const QSqlRecord &_rec, const QModelIndex _modelIndex
     }
     // Without a key the WHERE would match nothing (or, unbound, fail).
     if (!key.isValid() || key.isNull()) {
-        qDebug() << kUpdateSig;
-        qDebug() << "   no key of the row to update";
+        qDebug() << kRemoveSig;
+        qDebug() << "   no key of the row to delete";
         m_lastId = QVariant();
         return false;
     }

@@ -178,7 +178,8 @@ bool TAVDBValidator::validate(const QString &column, const QVariant &value, cons
     if (info.unique) {
         QSqlQuery query(QSqlDatabase::database());
         query.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %1 = :unique").arg(column, m_tableName));
-        query.bindValue(QStringLiteral(":unique"), value.toString());
+        // Compared as it will be stored: the model trims text on writing.
+        query.bindValue(QStringLiteral(":unique"), hasText ? text.trimmed() : value.toString());
         if (query.exec() && query.next()) {
             addMessage(QStringLiteral("Pole <b>%1</b> o danej wartości już istnieje w bazie danych. "
                                       "Wprowadź inną, unikatową wartość.").arg(caption));

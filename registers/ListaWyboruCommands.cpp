@@ -36,3 +36,44 @@ bool LokalizacjeListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QMo
     s.caption = [](const QSqlRecord &r) { return r.value(QStringLiteral("lkl_nazwa")).toString(); };
     return run(s, _model, _modelIndex, _refField);
 }
+
+bool MiejscaUzytkowaniaListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField)
+{
+    Setup s;
+    s.modelName = QStringLiteral("MiejscaUzytkowaniaModel");
+    s.context = QStringLiteral("LISTA_WYBORU");
+    s.signature = "MiejscaUzytkowaniaListaWyboruCommand::tmpOperacja( TAVTableModel* _model, const QModelIndex& _modelIndex, QPair<QString, int> * _refField )";
+    s.caption = [](const QSqlRecord &r) { return r.value(QStringLiteral("muz_nazwa")).toString(); };
+    return run(s, _model, _modelIndex, _refField);
+}
+
+bool PracownicyListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField)
+{
+    Setup s;
+    s.modelName = QStringLiteral("PracownicyModel");
+    s.context = QString();
+    s.signature = "PracownicyListaWyboruCommand::tmpOperacja( TAVTableModel* _model, const QModelIndex& _modelIndex, QPair<QString, int> * _refField )";
+    s.useWindowTitle = false;
+    s.caption = [](const QSqlRecord &r) { return r.value(QStringLiteral("prc_imie")).toString() + QLatin1Char(' ') + r.value(QStringLiteral("prc_nazwisko")).toString(); };
+    return run(s, _model, _modelIndex, _refField);
+}
+
+bool KategorieNarzedziListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField)
+{
+    Setup s;
+    s.modelName = QStringLiteral("KategorieNarzedziModel");
+    s.context = QString();
+    s.signature = "KategorieNarzedziListaWyboruCommand::tmpOperacja( TAVTableModel* _model, const QModelIndex& _modelIndex, QPair<QString, int> * _refField )";
+    s.caption = [](const QSqlRecord &r) { return r.value(QStringLiteral("ktr_nrz_nazwa")).toString(); };
+    return run(s, _model, _modelIndex, _refField);
+}
+
+bool UzytkownicyListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField)
+{
+    Setup s;
+    s.modelName = QStringLiteral("UzytkownicyModel");
+    s.context = QStringLiteral("LISTA_WYBORU");
+    s.signature = "UzytkownicyListaWyboruCommand::tmpOperacja( TAVTableModel* _model, const QModelIndex& _modelIndex, QPair<QString, int> * _refField )";
+    s.caption = [](const QSqlRecord &r) { return r.value(QStringLiteral("uzt_imie")).toString() + QLatin1Char(' ') + r.value(QStringLiteral("uzt_nazwisko")).toString(); };
+    return run(s, _model, _modelIndex, _refField);
+}

@@ -24,3 +24,47 @@ public:
 protected:
     bool tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField) override;
 };
+
+// Place-of-use pick list.
+class MiejscaUzytkowaniaListaWyboruCommand : public TAVListaWyboruCommand
+{
+    Q_OBJECT
+public:
+    using TAVListaWyboruCommand::TAVListaWyboruCommand;
+
+protected:
+    bool tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField) override;
+};
+
+// Employee pick list; the caption is the full name.
+class PracownicyListaWyboruCommand : public TAVListaWyboruCommand
+{
+    Q_OBJECT
+public:
+    using TAVListaWyboruCommand::TAVListaWyboruCommand;
+
+protected:
+    bool tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField) override;
+};
+
+// Tool category pick list.
+class KategorieNarzedziListaWyboruCommand : public TAVListaWyboruCommand
+{
+    Q_OBJECT
+public:
+    using TAVListaWyboruCommand::TAVListaWyboruCommand;
+
+protected:
+    bool tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField) override;
+};
+
+// User pick list; the caption is the full name.
+class UzytkownicyListaWyboruCommand : public TAVListaWyboruCommand
+{
+    Q_OBJECT
+public:
+    using TAVListaWyboruCommand::TAVListaWyboruCommand;
+
+protected:
+    bool tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField) override;
+};

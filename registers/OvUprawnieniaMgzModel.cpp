@@ -53,7 +53,7 @@ void OvUprawnieniaMgzModel::setHeaders()
 
 void OvUprawnieniaMgzModel::createActions()
 {
-    // Granting a warehouse joins with its own command.
+    addAction(QStringLiteral("OvUprawnieniaMgzDodajCommand"), QStringLiteral("Dodaj"));
     addAction(QStringLiteral("OvUprawnieniaMgzKasujCommand"), QStringLiteral("Kasuj"));
 }
 

@@ -7,8 +7,7 @@ TabelaLokalizacjeDialog::TabelaLokalizacjeDialog(TAVTableModel *model, const QMo
     : TAVDialog(model, index, parent), ui(new Ui::TabelaLokalizacjeDialog)
 {
     ui->setupUi(this);
-    connect(ui->buttonBox, &QDialogButtonBox::accepted, this, &TAVDialog::accept);
-    connect(ui->buttonBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connectButtons(ui->buttonBox);
     bind(ui->leNazwa, QStringLiteral("lkl_nazwa"));
     if (index.isValid())
         dataWidget()->setCurrentModelIndex(index);

@@ -8,8 +8,7 @@ TabelaMagazynDialog::TabelaMagazynDialog(TAVTableModel *model, const QModelIndex
     : TAVDialog(model, index, parent), ui(new Ui::TabelaMagazynDialog)
 {
     ui->setupUi(this);
-    connect(ui->buttonBox, &QDialogButtonBox::accepted, this, &TAVDialog::accept);
-    connect(ui->buttonBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connectButtons(ui->buttonBox);
     bind(ui->leNazwa, QStringLiteral("mgz_nazwa"));
     bind(ui->leSymbol, QStringLiteral("mgz_symbol"));
     bind(ui->ckAktywny, QStringLiteral("mgz_aktywny"));

@@ -247,8 +247,9 @@ private Q_SLOTS:
             const QString path = QStringLiteral(":/navbar/32/") + m.icon;
             QVERIFY2(QFile::exists(path), where.constData());
             QCOMPARE(b->icon().pixmap(32, 32).toImage(), QIcon(path).pixmap(32, 32).toImage());
-            // Only the warehouses register is part of this build.
-            QCOMPARE(b->isEnabled(), m.icon == QLatin1String("mgz2"));
+            // The tool and movement registers are not part of this build.
+            const QStringList pending{"adv", "file_mgr", "przesunieciamm", "roletools"};
+            QCOMPARE(b->isEnabled(), !pending.contains(m.icon));
             const bool adminOnly = i >= everyoneModules().size();
             QCOMPARE(b->styleSheet(),
                      adminOnly ? QStringLiteral("QToolButton { background-color: red; font: bold; border-color: grey; "
@@ -256,7 +257,7 @@ private Q_SLOTS:
                                : QString());
         }
         // A disabled module does nothing when clicked.
-        QTest::mouseClick(moduleButton(*w, QStringLiteral("role")), Qt::LeftButton);
+        QTest::mouseClick(moduleButton(*w, QStringLiteral("adv")), Qt::LeftButton);
         QCOMPARE(w->tabs()->count(), 0);
         QVERIFY(w->pages()->currentWidget() != w->tabs());
     }

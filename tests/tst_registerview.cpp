@@ -2,6 +2,7 @@
 #include "ListaWyboruCommands.h"
 #include "LogReader.h"
 #include "ModalDriver.h"
+#include "RegisterActions.h"
 #include "Session.h"
 #include "TAVDialog.h"
 #include "TabelaMagazynDialog.h"
@@ -27,32 +28,15 @@
 
 #include <memory>
 
+using RegisterActions::action;
+using RegisterActions::trigger;
+
 class TstRegisterView : public QObject
 {
     Q_OBJECT
 
 private:
     std::unique_ptr<LogReader> m_log;
-
-    static QAction *action(TAVEwidencja &view, const QString &text)
-    {
-        for (QAction *a : view.getModel()->actions()) {
-            if (a->text() == text)
-                return a;
-        }
-        return nullptr;
-    }
-
-    // Runs an action as a click on its toolbar button does; false when the
-    // user could not have clicked it.
-    static bool trigger(TAVEwidencja &view, const QString &text)
-    {
-        QAction *a = action(view, text);
-        if (!a || !a->isEnabled())
-            return false;
-        a->trigger();
-        return true;
-    }
 
     static QLineEdit *searchInput(TAVEwidencja &view, const QString &column)
     {

@@ -145,6 +145,14 @@ private Q_SLOTS:
         QVERIFY(v->validate(QStringLiteral("mgz_symbol"), QStringLiteral("NOWY_1"), QStringLiteral("Symbol")));
         QVERIFY(v->message().isEmpty());
 
+        // The model stores text trimmed, so spaces around a taken value do
+        // not make it unique.
+        auto users = TAVValidatorManager::instance()->validator(QStringLiteral("uzytkownicy"));
+        QVERIFY(!users->validate(QStringLiteral("uzt_login"), QStringLiteral("  admin "), QStringLiteral("Login")));
+        QVERIFY2(users->message().contains(QStringLiteral("Pole <b>Login</b> o danej wartości już istnieje")),
+                 qPrintable(users->message()));
+        users->clearMessage();
+
         // Too long and malformed at once: two messages, label replaced by
         // the column name when empty.
         const QString longBad = QString(max, QLatin1Char('A')) + QStringLiteral("-");

@@ -1,0 +1,19 @@
+#include "TabelaKategorieNarzedziDialog.h"
+#include "ui_TabelaKategorieNarzedziDialog.h"
+
+#include "TAVDataWidget.h"
+#include "TAVTableModel.h"
+
+TabelaKategorieNarzedziDialog::TabelaKategorieNarzedziDialog(TAVTableModel *model, const QModelIndex &index, QWidget *parent)
+    : TAVDialog(model, index, parent), ui(new Ui::TabelaKategorieNarzedziDialog)
+{
+    ui->setupUi(this);
+    connectButtons(ui->buttonBox);
+    bind(ui->leNazwa, QStringLiteral("ktr_nrz_nazwa"));
+    bind(ui->txKomentarz, QStringLiteral("ktr_nrz_komentarz"));
+    if (index.isValid())
+        dataWidget()->setCurrentModelIndex(index);
+    fixSize();
+}
+
+TabelaKategorieNarzedziDialog::~TabelaKategorieNarzedziDialog() = default;
