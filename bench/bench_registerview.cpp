@@ -6,7 +6,7 @@
 // The server comes from PGHOST/PGPORT/PGUSER/PGPASSWORD (database TAV_ORV);
 // "fill" tops the warehouses table up to N rows first. Each mode runs in its
 // own process so that the peak memory it reports is its own.
-#include "OVApplication.h"
+#include "BenchSupport.h"
 #include "TAVEwidencja.h"
 #include "TAVTableModel.h"
 
@@ -20,33 +20,10 @@
 #include <QTableView>
 #include <QWindow>
 
-#include <libpq-fe.h>
-#include <sys/resource.h>
 
 #include <cstdio>
 
 namespace {
-
-long peakKiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-QString env(const char *name, const char *fallback)
-{
-    const QString v = qEnvironmentVariable(name);
-    return v.isEmpty() ? QString::fromLatin1(fallback) : v;
-}
-
-QByteArray conninfo()
-{
-    return QStringLiteral("host=%1 port=%2 user=%3 password=%4 dbname=TAV_ORV")
-            .arg(env("PGHOST", "127.0.0.1"), env("PGPORT", "5432"), env("PGUSER", "tav_orv_user"),
-                 env("PGPASSWORD", "MOB_tae"))
-            .toUtf8();
-}
 
 // The statements the register's inner model runs: all columns by key, and
 // the search on the name with the filter the search panel builds.
@@ -65,14 +42,8 @@ QString selectFound(const QString &text)
 
 int fill(int rows)
 {
-    PGconn *c = PQconnectdb(conninfo().constData());
-    if (PQstatus(c) != CONNECTION_OK) {
-        std::fprintf(stderr, "%s", PQerrorMessage(c));
-        PQfinish(c);
-        return 1;
-    }
     // Symbols continue past the largest bench row, so a second fill adds only the shortfall.
-    const QByteArray sql = QStringLiteral(
+    return bench::runCommand(QStringLiteral(
             "INSERT INTO magazyny (mgz_symbol, mgz_nazwa, mgz_adres, mgz_opis) "
             "SELECT 'MG_B' || CASE WHEN g < 1000000 THEN lpad(g::text, 6, '0') ELSE g::text END, "
             "'Magazyn budowy ' || g, "
@@ -81,65 +52,43 @@ int fill(int rows)
             "FROM generate_series("
             "  (SELECT COALESCE(max(substr(mgz_symbol, 5)::int), 0) + 1 FROM magazyny WHERE mgz_symbol ~ '^MG_B[0-9]{6,}$'),"
             "  (SELECT COALESCE(max(substr(mgz_symbol, 5)::int), 0) FROM magazyny WHERE mgz_symbol ~ '^MG_B[0-9]{6,}$')"
-            "  + GREATEST(0, %1 - (SELECT count(*) FROM magazyny))) g")
-                                  .arg(rows)
-                                  .toUtf8();
-    PGresult *r = PQexec(c, sql.constData());
-    const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
-    if (!ok)
-        std::fprintf(stderr, "%s", PQresultErrorMessage(r));
-    else
-        std::printf("fill  added=%s\n", PQcmdTuples(r));
-    PQclear(r);
-    PQfinish(c);
-    return ok ? 0 : 1;
+            "  + GREATEST(0, %1 - (SELECT count(*) FROM magazyny))) g").arg(rows))
+                   ? 0
+                   : 1;
 }
 
-// Reads every value of a result, as a view would.
-bool readAll(PGconn *c, const QString &query, int *rows, qint64 *bytes)
+// Both reads run on one connection; each time includes freeing its result.
+bool readAndClear(PGconn *c, const QString &query, int *rows, qint64 *bytes)
 {
-    PGresult *r = PQexec(c, query.toUtf8().constData());
-    if (PQresultStatus(r) != PGRES_TUPLES_OK) {
-        std::fprintf(stderr, "%s", PQresultErrorMessage(r));
-        PQclear(r);
-        return false;
-    }
-    *rows = PQntuples(r);
-    const int cols = PQnfields(r);
-    *bytes = 0;
-    for (int i = 0; i < *rows; ++i)
-        for (int j = 0; j < cols; ++j)
-            *bytes += PQgetlength(r, i, j);
+    int cols = 0;
+    PGresult *r = bench::readAll(c, query, rows, &cols, bytes);
     PQclear(r);
-    return true;
+    return r != nullptr;
 }
 
 int raw(const QString &search)
 {
     QElapsedTimer t;
     t.start();
-    PGconn *c = PQconnectdb(conninfo().constData());
-    if (PQstatus(c) != CONNECTION_OK) {
-        std::fprintf(stderr, "%s", PQerrorMessage(c));
-        PQfinish(c);
+    PGconn *c = bench::connectRaw();
+    if (!c)
         return 1;
-    }
     int rows = 0, found = 0;
     qint64 bytes = 0, foundBytes = 0;
-    if (!readAll(c, selectAll(), &rows, &bytes)) {
+    if (!readAndClear(c, selectAll(), &rows, &bytes)) {
         PQfinish(c);
         return 1;
     }
     const qint64 ms = t.elapsed();
     t.restart();
-    if (!readAll(c, selectFound(search), &found, &foundBytes)) {
+    if (!readAndClear(c, selectFound(search), &found, &foundBytes)) {
         PQfinish(c);
         return 1;
     }
     const qint64 searchMs = t.elapsed();
     std::printf("raw   rows=%d bytes=%lld time_ms=%lld found=%d search_ms=%lld peak_kib=%ld\n", rows,
                 static_cast<long long>(bytes), static_cast<long long>(ms), found,
-                static_cast<long long>(searchMs), peakKiB());
+                static_cast<long long>(searchMs), bench::peakKiB());
     PQfinish(c);
     return 0;
 }
@@ -169,8 +118,7 @@ QLineEdit *searchInput(TAVEwidencja &view, const QString &column)
 int open(int argc, char **argv, const QString &search)
 {
     OVApplication app(argc, argv);
-    if (!app.connectDatabase(env("PGHOST", "127.0.0.1"), env("PGPORT", "5432").toInt(), app.databaseName(),
-                             env("PGUSER", "tav_orv_user"), env("PGPASSWORD", "MOB_tae")))
+    if (!bench::connectApp(app))
         return 1;
     app.setLogin(QStringLiteral("admin"));
     app.setUztId(1);
@@ -208,7 +156,7 @@ int open(int argc, char **argv, const QString &search)
 
     std::printf("open  rows=%d loaded=%d shot=%dx%d time_ms=%lld found=%d search_ms=%lld peak_kib=%ld\n", rows, loaded,
                 shot.width(), shot.height(), static_cast<long long>(ms), found, static_cast<long long>(searchMs),
-                peakKiB());
+                bench::peakKiB());
     if (qEnvironmentVariableIsSet("BENCH_SHOW_QUERY"))
         std::fprintf(stderr, "query=%s\n", sql->query().lastQuery().toUtf8().constData());
     return 0;

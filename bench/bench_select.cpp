@@ -6,7 +6,7 @@
 // The server comes from PGHOST/PGPORT/PGUSER/PGPASSWORD (database TAV_ORV);
 // "fill" tops the tools table up to N rows first. Each mode runs in its own
 // process so that the peak memory it reports is its own.
-#include "OVApplication.h"
+#include "BenchSupport.h"
 #include "TAVTableModel.h"
 
 #include <QElapsedTimer>
@@ -15,8 +15,6 @@
 #include <QSqlRelationalTableModel>
 #include <QTextStream>
 
-#include <libpq-fe.h>
-#include <sys/resource.h>
 
 #include <cstdio>
 
@@ -34,69 +32,36 @@ public:
     void setCommands() override {}
 };
 
-long peakKiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-QString env(const char *name, const char *fallback)
-{
-    const QString v = qEnvironmentVariable(name);
-    return v.isEmpty() ? QString::fromLatin1(fallback) : v;
-}
-
-QByteArray conninfo()
-{
-    return QStringLiteral("host=%1 port=%2 user=%3 password=%4 dbname=TAV_ORV")
-            .arg(env("PGHOST", "127.0.0.1"), env("PGPORT", "5432"), env("PGUSER", "tav_orv_user"),
-                 env("PGPASSWORD", "MOB_tae"))
-            .toUtf8();
-}
-
 int fill(int rows)
 {
-    PGconn *c = PQconnectdb(conninfo().constData());
-    if (PQstatus(c) != CONNECTION_OK) {
-        std::fprintf(stderr, "%s", PQerrorMessage(c));
-        return 1;
-    }
-    const QByteArray sql = QStringLiteral(
+    return bench::runCommand(QStringLiteral(
             "INSERT INTO narzedzia (nrz_kod, nrz_nazwa, nrz_nr_ewidencyjny, nrz_nr_seryjny, nrz_fk_mgz, "
             "nrz_fk_ktr_nrz, nrz_fk_stn, nrz_wartosc, nrz_uwagi, nrz_przyjete_na_stan) "
             "SELECT 'B' || g, 'Narzędzie testowe ' || g, 'EW/' || g, 'SN-' || md5(g::text), "
             "(SELECT min(mgz_id) FROM magazyny), (SELECT min(ktr_nrz_id) FROM kategorie_narzedzi), 1, "
             "(g % 5000) + 0.99, 'uwagi do narzędzia ' || g, true "
-            "FROM generate_series(1, GREATEST(0, %1 - (SELECT count(*) FROM narzedzia))) g").arg(rows).toUtf8();
-    PGresult *r = PQexec(c, sql.constData());
-    const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
-    if (!ok)
-        std::fprintf(stderr, "%s", PQresultErrorMessage(r));
-    PQclear(r);
-    PQfinish(c);
-    return ok ? 0 : 1;
+            "FROM generate_series(1, GREATEST(0, %1 - (SELECT count(*) FROM narzedzia))) g").arg(rows))
+                   ? 0
+                   : 1;
 }
 
 int raw(const QString &query)
 {
     QElapsedTimer t;
     t.start();
-    PGconn *c = PQconnectdb(conninfo().constData());
-    PGresult *r = PQexec(c, query.toUtf8().constData());
-    if (PQresultStatus(r) != PGRES_TUPLES_OK) {
-        std::fprintf(stderr, "%s", PQresultErrorMessage(r));
+    PGconn *c = bench::connectRaw();
+    if (!c)
+        return 1;
+    int rows = 0, cols = 0;
+    qint64 bytes = 0;
+    PGresult *r = bench::readAll(c, query, &rows, &cols, &bytes);
+    const qint64 ms = t.elapsed();
+    if (!r) {
+        PQfinish(c);
         return 1;
     }
-    const int rows = PQntuples(r);
-    const int cols = PQnfields(r);
-    qint64 bytes = 0;
-    for (int i = 0; i < rows; ++i)
-        for (int j = 0; j < cols; ++j)
-            bytes += PQgetlength(r, i, j);
-    const qint64 ms = t.elapsed();
     std::printf("raw   rows=%d cols=%d bytes=%lld time_ms=%lld peak_kib=%ld\n", rows, cols,
-                static_cast<long long>(bytes), static_cast<long long>(ms), peakKiB());
+                static_cast<long long>(bytes), static_cast<long long>(ms), bench::peakKiB());
     PQclear(r);
     PQfinish(c);
     return 0;
@@ -107,8 +72,7 @@ int model(int argc, char **argv)
     OVApplication app(argc, argv);
     QElapsedTimer t;
     t.start();
-    if (!app.connectDatabase(env("PGHOST", "127.0.0.1"), env("PGPORT", "5432").toInt(), app.databaseName(),
-                             env("PGUSER", "tav_orv_user"), env("PGPASSWORD", "MOB_tae")))
+    if (!bench::connectApp(app))
         return 1;
     ToolsBenchModel m;
     m.initialize();
@@ -124,7 +88,7 @@ int model(int argc, char **argv)
             chars += m.data(m.index(i, j)).toString().size();
     const qint64 ms = t.elapsed();
     std::printf("model rows=%d cols=%d chars=%lld time_ms=%lld peak_kib=%ld query=%s\n", rows, cols,
-                static_cast<long long>(chars), static_cast<long long>(ms), peakKiB(),
+                static_cast<long long>(chars), static_cast<long long>(ms), bench::peakKiB(),
                 m.sqlModel()->query().lastQuery().toUtf8().constData());
     return 0;
 }

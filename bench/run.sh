@@ -17,16 +17,14 @@ orv_as_pg "$PGBIN/pg_ctl" -D "$CLUSTER/data" -l "$CLUSTER/server.log" -w \
 PGHOST=127.0.0.1 PGPORT=$PORT PGUSER=postgres "$ROOT/schema/create.sh" --demo >/dev/null
 
 export PGHOST=127.0.0.1 PGPORT=$PORT PGUSER=tav_orv_user PGPASSWORD=MOB_tae QT_QPA_PLATFORM=offscreen
-B="$ROOT/build/bin/bench_select"
-"$B" --mode=fill --rows="${ROWS:-100000}"
-for i in 1 2 3; do
-    "$B" --mode=raw
-    "$B" --mode=model
-done
-
-R="$ROOT/build/bin/bench_registerview"
-"$R" --mode=fill --rows="${WAREHOUSES:-10000}"
-for i in 1 2 3; do
-    "$R" --mode=raw
-    "$R" --mode=open
-done
+# Fills first, then three rounds of the raw baseline and the program's own reading.
+bench() {
+    local bin="$ROOT/build/bin/$1" rows=$2 own=$3
+    "$bin" --mode=fill --rows="$rows"
+    for i in 1 2 3; do
+        "$bin" --mode=raw
+        "$bin" --mode="$own"
+    done
+}
+bench bench_select "${ROWS:-100000}" model
+bench bench_registerview "${WAREHOUSES:-10000}" open
