@@ -56,8 +56,12 @@ bool TAVListaWyboruCommand::run(const Setup &setup, TAVTableModel *model, const 
         if (chosen.count() > 0 && chosen.value(0).isValid() && !chosen.isNull(0)) {
             if (refField) {
                 refField->second = chosen.value(0).toInt();
-                if (setup.caption)
-                    refField->first = setup.caption(chosen);
+                if (!setup.captionFields.isEmpty()) {
+                    QStringList parts;
+                    for (const QString &field : setup.captionFields)
+                        parts << chosen.value(field).toString();
+                    refField->first = parts.join(QLatin1Char(' '));
+                }
             }
             result = true;
         }

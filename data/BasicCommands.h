@@ -6,8 +6,8 @@
 #include <QDialog>
 #include <QMessageBox>
 #include <QSqlRecord>
+#include <QStringList>
 
-#include <functional>
 #include <memory>
 
 class TAVDialog;
@@ -97,7 +97,7 @@ protected:
         QString filter;          // model filter and, with fixFilter, the register's fixed one
         bool fixFilter = false;
         bool useWindowTitle = true;
-        std::function<QString(const QSqlRecord &)> caption;  // none: only the key is set
+        QStringList captionFields;  // joined by spaces; none: only the key is set
         const char *signature = "";
     };
     bool run(const Setup &setup, TAVTableModel *model, const QModelIndex &index, QPair<QString, int> *refField);

@@ -2,8 +2,6 @@
 
 #include "OVApplication.h"
 
-#include <QSqlRecord>
-
 bool MagazynyListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex,
                                              QPair<QString, int> *_refField)
 {
@@ -19,7 +17,7 @@ bool MagazynyListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QModel
         s.filter = QStringLiteral("mgz_id IN ( %1 )").arg(ids.isEmpty() ? QStringLiteral("NULL") : ids);
         s.fixFilter = true;
     }
-    s.caption = [](const QSqlRecord &r) { return r.value(QStringLiteral("mgz_symbol")).toString(); };
+    s.captionFields = {QStringLiteral("mgz_symbol")};
     return run(s, _model, _modelIndex, _refField);
 }
 
@@ -33,7 +31,7 @@ bool LokalizacjeListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QMo
                   "QPair<QString, int> * _refField )";
     if (_refField && !_refField->first.isEmpty())
         s.filter = QStringLiteral("%1 = %2").arg(_refField->first).arg(_refField->second);
-    s.caption = [](const QSqlRecord &r) { return r.value(QStringLiteral("lkl_nazwa")).toString(); };
+    s.captionFields = {QStringLiteral("lkl_nazwa")};
     return run(s, _model, _modelIndex, _refField);
 }
 
@@ -43,7 +41,7 @@ bool MiejscaUzytkowaniaListaWyboruCommand::tmpOperacja(TAVTableModel *_model, co
     s.modelName = QStringLiteral("MiejscaUzytkowaniaModel");
     s.context = QStringLiteral("LISTA_WYBORU");
     s.signature = "MiejscaUzytkowaniaListaWyboruCommand::tmpOperacja( TAVTableModel* _model, const QModelIndex& _modelIndex, QPair<QString, int> * _refField )";
-    s.caption = [](const QSqlRecord &r) { return r.value(QStringLiteral("muz_nazwa")).toString(); };
+    s.captionFields = {QStringLiteral("muz_nazwa")};
     return run(s, _model, _modelIndex, _refField);
 }
 
@@ -51,10 +49,9 @@ bool PracownicyListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QMod
 {
     Setup s;
     s.modelName = QStringLiteral("PracownicyModel");
-    s.context = QString();
     s.signature = "PracownicyListaWyboruCommand::tmpOperacja( TAVTableModel* _model, const QModelIndex& _modelIndex, QPair<QString, int> * _refField )";
     s.useWindowTitle = false;
-    s.caption = [](const QSqlRecord &r) { return r.value(QStringLiteral("prc_imie")).toString() + QLatin1Char(' ') + r.value(QStringLiteral("prc_nazwisko")).toString(); };
+    s.captionFields = {QStringLiteral("prc_imie"), QStringLiteral("prc_nazwisko")};
     return run(s, _model, _modelIndex, _refField);
 }
 
@@ -62,9 +59,8 @@ bool KategorieNarzedziListaWyboruCommand::tmpOperacja(TAVTableModel *_model, con
 {
     Setup s;
     s.modelName = QStringLiteral("KategorieNarzedziModel");
-    s.context = QString();
     s.signature = "KategorieNarzedziListaWyboruCommand::tmpOperacja( TAVTableModel* _model, const QModelIndex& _modelIndex, QPair<QString, int> * _refField )";
-    s.caption = [](const QSqlRecord &r) { return r.value(QStringLiteral("ktr_nrz_nazwa")).toString(); };
+    s.captionFields = {QStringLiteral("ktr_nrz_nazwa")};
     return run(s, _model, _modelIndex, _refField);
 }
 
@@ -74,6 +70,6 @@ bool UzytkownicyListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QMo
     s.modelName = QStringLiteral("UzytkownicyModel");
     s.context = QStringLiteral("LISTA_WYBORU");
     s.signature = "UzytkownicyListaWyboruCommand::tmpOperacja( TAVTableModel* _model, const QModelIndex& _modelIndex, QPair<QString, int> * _refField )";
-    s.caption = [](const QSqlRecord &r) { return r.value(QStringLiteral("uzt_imie")).toString() + QLatin1Char(' ') + r.value(QStringLiteral("uzt_nazwisko")).toString(); };
+    s.captionFields = {QStringLiteral("uzt_imie"), QStringLiteral("uzt_nazwisko")};
     return run(s, _model, _modelIndex, _refField);
 }
