@@ -38,11 +38,37 @@ IniDbSettingsManipulator::~IniDbSettingsManipulator()
 QString IniDbSettingsManipulator::currentFileVersion() { return QStringLiteral("1.0.0.0"); }
 QString IniDbSettingsManipulator::plainPasswordFileVersion() { return QStringLiteral("0.9.0.0"); }
 
+bool IniDbSettingsManipulator::looksDamaged(const QString &path) const
+{
+    if (m_settings->status() == QSettings::FormatError)
+        return true;
+    // Anything that does not read back as profiles (random bytes, a
+    // picture) is damaged, not empty: an empty file has no bytes at all.
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() == 0)
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    // A settings file is text; a zero byte or broken UTF-8 means it is not.
+    if (bytes.contains('\0') || QString::fromUtf8(bytes).contains(QChar::ReplacementCharacter))
+        return true;
+    const QStringList keys = m_settings->allKeys();
+    if (keys.isEmpty())
+        return !bytes.trimmed().isEmpty();
+    for (const QString &key : keys) {
+        if (key.startsWith(QLatin1String("main/")) || key.startsWith(QLatin1String("connections/")))
+            return false;
+    }
+    return true;
+}
+
 void IniDbSettingsManipulator::openSettings()
 {
     const QString path = m_directoryPath + QLatin1Char('/') + m_fileName;
     m_settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
-    if (m_settings->status() != QSettings::FormatError)
+    if (!looksDamaged(path))
         return;
 
     // A damaged file is kept aside for support staff rather than silently
@@ -201,8 +227,10 @@ void IniDbSettingsManipulator::setDbUserPassword(const QString &name, const QStr
     m_settings->endGroup();
 }
 
-void IniDbSettingsManipulator::sync()
+bool IniDbSettingsManipulator::sync()
 {
-    if (m_settings)
-        m_settings->sync();
+    if (!m_settings)
+        return false;
+    m_settings->sync();
+    return m_settings->status() == QSettings::NoError;
 }

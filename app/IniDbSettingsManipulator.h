@@ -43,7 +43,8 @@ public:
     QString dbUserPassword(const QString &name, const QString &fileVersion) const;
     void setDbUserPassword(const QString &name, const QString &password);
 
-    void sync();
+    // Writes pending changes; false when the file did not take them.
+    bool sync();
 
     // File formats: the current one and the older one with plain passwords.
     static QString currentFileVersion();
@@ -51,6 +52,7 @@ public:
 
 private:
     void openSettings();
+    bool looksDamaged(const QString &path) const;
     void upgrade();
 
     std::unique_ptr<QSettings> m_settings;

@@ -134,6 +134,17 @@ QString LogInDialog::refusal(const LogInDbSettingsDialog &editor, const QString 
     return QString();
 }
 
+void LogInDialog::reportUnsaved(bool saved)
+{
+    if (saved)
+        return;
+    QMessageBox::warning(this, QStringLiteral("Nie można zapisać połączenia"),
+                         QStringLiteral("Zmiany połączeń nie zostały zapisane w pliku <b>%1</b>. Sprawdź, czy "
+                                        "plik nie jest tylko do odczytu i czy na dysku jest miejsce.")
+                                 .arg(m_settings->directory() + QLatin1Char('/') + m_settings->fileName()),
+                         QMessageBox::Ok);
+}
+
 void LogInDialog::addConnection()
 {
     OVApplication *app = OVApplication::instance();
@@ -149,7 +160,7 @@ void LogInDialog::addConnection()
     }
     m_settings->saveConnection(editor.connectionName(), editor.hostName(), editor.port(),
                                editor.dbUserName(), editor.dbUserPassword(), editor.hint());
-    m_settings->sync();
+    reportUnsaved(m_settings->sync());
     setComboItems(editor.connectionName());
 }
 
@@ -174,7 +185,7 @@ void LogInDialog::editConnection()
         m_settings->removeConnection(oldName);
     m_settings->saveConnection(name, editor.hostName(), editor.port(), editor.dbUserName(),
                                editor.dbUserPassword(), editor.hint());
-    m_settings->sync();
+    reportUnsaved(m_settings->sync());
     setComboItems(name);
 }
 
@@ -190,7 +201,7 @@ void LogInDialog::delConnection()
     if (answer != QMessageBox::Yes)
         return;
     m_settings->removeConnection(name);
-    m_settings->sync();
+    reportUnsaved(m_settings->sync());
     setComboItems();
 }
 

@@ -46,6 +46,8 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    // Tells the user when the profiles file did not take a change.
+    void reportUnsaved(bool saved);
     // Why the edited profile cannot be stored, or an empty text.
     QString refusal(const LogInDbSettingsDialog &editor, const QString &oldName) const;
 

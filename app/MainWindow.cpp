@@ -6,14 +6,16 @@
 #include "OVApplication.h"
 #include "TAVEwidencja.h"
 #include "TAVTableModel.h"
+#include "TAVUiState.h"
 
+#include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QSettings>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSpacerItem>
 #include <QSqlRecord>
-#include <QSqlRelationalTableModel>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -117,10 +119,21 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     setWindowTitle(QStringLiteral("Orvalo"));
     buildMenus(admin);
     buildStatusBar(admin);
-    showMaximized();
+    // The size and place the user left the window in, maximised the first time.
+    if (TAVUiState::settings().contains(QStringLiteral("okno_glowne/okno")))
+        TAVUiState::restoreGeometry(this, QStringLiteral("okno_glowne"));
+    else
+        setWindowState(windowState() | Qt::WindowMaximized);
+    show();
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    TAVUiState::saveGeometry(this, QStringLiteral("okno_glowne"));
+    QMainWindow::closeEvent(event);
+}
 
 QToolButton *MainWindow::moduleButton(const QString &label, const QString &iconName, int iconSize)
 {
@@ -137,30 +150,30 @@ QToolButton *MainWindow::moduleButton(const QString &label, const QString &iconN
 
 void MainWindow::buildMenus(bool admin)
 {
-    QMenu *program = menuBar()->addMenu(QStringLiteral("Program"));
+    QMenu *program = menuBar()->addMenu(QStringLiteral("&Program"));
     program->setObjectName(QStringLiteral("menuProgram"));
     if (admin) {
         // The update check is not part of this build yet.
-        QAction *update = program->addAction(QStringLiteral("Sprawdź aktualizację"));
+        QAction *update = program->addAction(QStringLiteral("&Sprawdź aktualizację"));
         update->setObjectName(QStringLiteral("actionUpdate"));
         update->setEnabled(false);
         program->addSeparator();
     }
-    QAction *quit = program->addAction(QStringLiteral("Zakończ"));
+    QAction *quit = program->addAction(QStringLiteral("&Zakończ"));
     quit->setObjectName(QStringLiteral("actionQuit"));
     connect(quit, &QAction::triggered, this, &QWidget::close);
 
-    QMenu *account = menuBar()->addMenu(QStringLiteral("Zarządzanie kontem"));
-    QAction *password = account->addAction(QStringLiteral("Zmień hasło"));
+    QMenu *account = menuBar()->addMenu(QStringLiteral("&Zarządzanie kontem"));
+    QAction *password = account->addAction(QStringLiteral("Zmień &hasło"));
     password->setObjectName(QStringLiteral("actionChangePassword"));
     connect(password, &QAction::triggered, this, &MainWindow::changePassword);
 
-    QMenu *help = menuBar()->addMenu(QStringLiteral("Pomoc"));
-    QAction *helpFile = help->addAction(QStringLiteral("Pomoc aplikacji"));
+    QMenu *help = menuBar()->addMenu(QStringLiteral("Po&moc"));
+    QAction *helpFile = help->addAction(QStringLiteral("&Pomoc aplikacji"));
     helpFile->setObjectName(QStringLiteral("actionHelp"));
     helpFile->setEnabled(false);
     help->addSeparator();
-    QAction *about = help->addAction(QStringLiteral("O programie"));
+    QAction *about = help->addAction(QStringLiteral("&O programie"));
     about->setObjectName(QStringLiteral("actionAbout"));
     about->setEnabled(false);
 }
@@ -299,7 +312,7 @@ void MainWindow::changePassword()
     model->select();
     QSqlRecord rec = model->emptyRecord();
     rec.setValue(QStringLiteral("uzt_haslo"), digest);
-    if (!model->update(rec, model->sqlModel()->index(0, 0))) {
+    if (!model->update(rec, model->index(0, 0))) {
         QMessageBox::information(this, QStringLiteral("Zmiana hasła"),
                                  QStringLiteral("Hasło nie zostało zmienione. Spróbuj jeszcze raz. Jeśli sytuacja "
                                                 "będzie się powtarzać zgłoś ją administratorowi."),

@@ -49,6 +49,9 @@ public Q_SLOTS:
     void tabChanged(int index);
     void changePassword();
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     struct Register
     {

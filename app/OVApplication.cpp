@@ -6,6 +6,7 @@
 #include "ModelRegistration.h"
 #include "TAVValidator.h"
 
+#include "TAVDb.h"
 #include "TAVTableModel.h"
 
 #include <QCryptographicHash>
@@ -51,6 +52,7 @@ OVApplication::OVApplication(int &argc, char **argv)
     setApplicationName(QStringLiteral("Orvalo"));
     setApplicationVersion(m_version);
     s_instance = this;
+    TAVSession::setCurrent(this);
     initCompiledResources();
     registerCommands();
     registerModels();
@@ -81,6 +83,8 @@ OVApplication::~OVApplication()
         QSqlDatabase::removeDatabase(QLatin1String(QSqlDatabase::defaultConnection));
     if (s_instance == this)
         s_instance = nullptr;
+    if (TAVSession::current() == this)
+        TAVSession::setCurrent(nullptr);
 }
 
 OVApplication *OVApplication::instance()
@@ -124,16 +128,10 @@ bool OVApplication::connectDatabase(const QString &_hostName, const int _port,
 
 QString OVApplication::passwordDigest(const QString &password)
 {
-    return QString::fromLatin1(QCryptographicHash::hash(password.toUtf8(), QCryptographicHash::Sha1).toHex());
+    return TAVSession::passwordDigest(password);
 }
 
 namespace {
-// Doubles apostrophes so that a value placed in a filter literal stays a value.
-QString sqlLiteralText(const QString &text)
-{
-    QString out = text;
-    return out.replace(QLatin1Char('\''), QLatin1String("''"));
-}
 
 QString joinIds(const QList<qint32> &ids)
 {
@@ -150,8 +148,10 @@ bool OVApplication::loginToApp(QString _login, QString _password, qint32 &outUzt
     std::unique_ptr<TAVTableModel> model(SFModels::instance()->create(QStringLiteral("UzytkownicyModel"), QString()));
     if (!model)
         return false;
-    model->setFilter(QStringLiteral("uzt_login = '%1' AND uzt_haslo = '%2'")
-                             .arg(sqlLiteralText(_login), sqlLiteralText(digest)));
+    // Escaped by libpq for the live connection, whatever its
+    // standard_conforming_strings says: a login cannot end the literal.
+    model->setFilter(QStringLiteral("uzt_login = %1 AND uzt_haslo = %2")
+                             .arg(TAVDb::quote(_login), TAVDb::quote(digest)));
     model->select();
     const int rows = model->rowCount();
     qDebug() << "OVApplication::loginToApp( QString _login, QString _password, qint32& outUztId ) const";
@@ -168,51 +168,90 @@ bool OVApplication::loginToApp(QString _login, QString _password, qint32 &outUzt
 
 bool OVApplication::isAdmin()
 {
-    if (!m_adminCache.isValid())
-        m_adminCache = isAdmin(m_uztId);
+    if (!m_adminCache.isValid()) {
+        bool ok = false;
+        const bool admin = readAdmin(m_uztId, &ok);
+        // A failed read is no answer: asked again next time.
+        if (!ok)
+            return false;
+        m_adminCache = admin;
+    }
     return m_adminCache.toBool();
 }
 
 bool OVApplication::isAdmin(qint32 uztId) const
 {
+    bool ok = false;
+    return readAdmin(uztId, &ok);
+}
+
+bool OVApplication::readAdmin(qint32 uztId, bool *ok) const
+{
+    *ok = false;
     std::unique_ptr<TAVTableModel> model(SFModels::instance()->create(QStringLiteral("OvUprawnieniaAdminModel"), QString()));
     if (!model)
         return false;
     model->setFilter(QStringLiteral("ovupradm_fk_uzt = %1").arg(uztId));
-    model->select();
+    if (!model->select()) {
+        qDebug() << "OVApplication::isAdmin( qint32 uztId ) const";
+        qDebug() << "   rights not read:" << model->lastSqlState();
+        return false;
+    }
+    *ok = true;
     return model->rowCount() == 1;
 }
 
 QList<qint32> OVApplication::uprMgz(qint32 _uztId) const
 {
-    QList<qint32> ids;
-    std::unique_ptr<TAVTableModel> model(SFModels::instance()->create(QStringLiteral("OvUprawnieniaMgzModel"), QString()));
-    if (model) {
-        model->setFilter(QStringLiteral("ovuprmgz_fk_uzt = %1").arg(_uztId));
-        model->select();
-        while (model->sqlModel()->canFetchMore())
-            model->sqlModel()->fetchMore();
-        for (int i = 0; i < model->rowCount(); ++i)
-            ids << model->record(i).value(QStringLiteral("ovuprmgz_fk_mgz")).toInt();
-    }
+    bool ok = false;
+    const QList<qint32> ids = readUprMgz(_uztId, &ok);
     qDebug() << "OVApplication::uprMgz( qint32 _uztId ) const";
     qDebug() << "   ov_uprawnienia_mgz for uzt_id =" << _uztId << ids;
     return ids;
 }
 
+QList<qint32> OVApplication::readUprMgz(qint32 uztId, bool *ok) const
+{
+    QList<qint32> ids;
+    *ok = false;
+    std::unique_ptr<TAVTableModel> model(SFModels::instance()->create(QStringLiteral("OvUprawnieniaMgzModel"), QString()));
+    if (!model)
+        return ids;
+    model->setFilter(QStringLiteral("ovuprmgz_fk_uzt = %1").arg(uztId));
+    if (!model->select())
+        return ids;
+    for (int i = 0; i < model->rowCount(); ++i)
+        ids << model->value(i, QStringLiteral("ovuprmgz_fk_mgz")).toInt();
+    *ok = true;
+    return ids;
+}
+
 QList<qint32> OVApplication::uprMgz() const
 {
-    if (m_uprMgzCache.isEmpty())
-        m_uprMgzCache = uprMgz(m_uztId);
-    qDebug() << "OVApplication::uprMgz() const";
-    qDebug() << "   ov_uprawnienia_mgz for current user =" << m_uprMgzCache;
+    // Filled once, also when the user manages nothing; a failed read is
+    // not taken for "no warehouses" and is tried again at the next call.
+    if (!m_uprMgzFilled) {
+        bool ok = false;
+        m_uprMgzCache = readUprMgz(m_uztId, &ok);
+        m_uprMgzFilled = ok;
+        qDebug() << "OVApplication::uprMgz() const";
+        qDebug() << "   ov_uprawnienia_mgz for current user =" << m_uprMgzCache;
+    }
     return m_uprMgzCache;
+}
+
+QList<qint32> OVApplication::managedWarehouses()
+{
+    return uprMgz();
 }
 
 QStringList OVApplication::uprMgzSymbols(qint32 uztId) const
 {
-    const QList<qint32> ids = uprMgz(uztId);
     QStringList symbols;
+    bool ok = false;
+    const QList<qint32> ids = readUprMgz(uztId, &ok);
+    if (!ok)
+        return {QStringLiteral("(nie można odczytać uprawnień)")};
     if (ids.isEmpty())
         return symbols;
     QSqlQuery query(QSqlDatabase::database());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TAVSession.h"
+
 #include <QApplication>
 #include <QList>
 #include <QStringList>
@@ -8,7 +10,7 @@
 
 // The one application object: default connection parameters, program
 // version, the single database connection and the session facts.
-class OVApplication : public QApplication
+class OVApplication : public QApplication, public TAVSession
 {
     Q_OBJECT
 
@@ -25,15 +27,16 @@ public:
     QString dbUserPassword() const { return m_dbUserPassword; }
     QString version() const { return m_version; }
 
-    QString login() const { return m_login; }
+    QString login() const override { return m_login; }
     void setLogin(const QString &login) { m_login = login; }
-    qint32 uztId() const { return m_uztId; }
+    qint32 uztId() const override { return m_uztId; }
     // The rights caches belong to the user id they were read for.
     void setUztId(qint32 uztId)
     {
         if (uztId != m_uztId) {
             m_adminCache = QVariant();
             m_uprMgzCache.clear();
+            m_uprMgzFilled = false;
         }
         m_uztId = uztId;
     }
@@ -41,12 +44,15 @@ public:
     // Sign-in and the session's rights; the no-argument forms are cached
     // for the whole session.
     bool loginToApp(QString _login, QString _password, qint32 &outUztId) const;
-    bool isAdmin();
+    bool isAdmin() override;
     bool isAdmin(qint32 uztId) const;
+    // The managed warehouses as cached for the session, without a log line:
+    // painting and policies ask it for every cell.
+    QList<qint32> managedWarehouses() override;
     QList<qint32> uprMgz() const;
     QList<qint32> uprMgz(qint32 _uztId) const;
     QStringList uprMgzSymbols(qint32 uztId) const;
-    QString uprMgzAsString(qint32 uztId) const;
+    QString uprMgzAsString(qint32 uztId) const override;
 
     // SHA-1 of the UTF-8 password as 40 lower-case hex digits.
     static QString passwordDigest(const QString &password);
@@ -67,6 +73,8 @@ public:
     static QString organizationDomainValue();
 
 private:
+    QList<qint32> readUprMgz(qint32 uztId, bool *ok) const;
+    bool readAdmin(qint32 uztId, bool *ok) const;
     void registerCommands();
     void registerModels();
 
@@ -74,6 +82,7 @@ private:
     qint32 m_uztId = 0;
     QVariant m_adminCache;
     mutable QList<qint32> m_uprMgzCache;
+    mutable bool m_uprMgzFilled = false;
     QString m_hostName;
     int m_port;
     QString m_databaseName;

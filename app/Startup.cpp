@@ -16,7 +16,17 @@
 #include <QStandardPaths>
 #include <QTranslator>
 
+#include <ctime>
+
 namespace OrvStartup {
+
+void fixTimeZone()
+{
+    if (qEnvironmentVariableIsEmpty("TZ") && QFile::exists(QStringLiteral("/etc/localtime"))) {
+        qputenv("TZ", ":/etc/localtime");
+        tzset();
+    }
+}
 
 QString dataDirectory()
 {

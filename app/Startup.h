@@ -8,6 +8,10 @@ class QTranslator;
 // program and its tests run the same code.
 namespace OrvStartup {
 
+// Timestamps are read by the thousand: the zone is fixed once for the
+// process instead of the C library checking /etc/localtime for each.
+void fixTimeZone();
+
 // Per-user data directory of the application (profiles file, dlog folder).
 QString dataDirectory();
 

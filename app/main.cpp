@@ -4,6 +4,7 @@
 #include "MainWindow.h"
 #include "OVApplication.h"
 #include "Startup.h"
+#include "TAVUiState.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -13,8 +14,10 @@
 
 int main(int argc, char **argv)
 {
+    OrvStartup::fixTimeZone();
     const QString logFileName = OrvLog::fileNameFor(QDateTime::currentDateTime());
     OVApplication app(argc, argv);
+    TAVUiState::installMessageBoxTitleFit();
     OrvStartup::installLog(logFileName);
     std::unique_ptr<QTranslator> translator(OrvStartup::loadToolkitTranslation());
     const bool icons = OrvStartup::registerIconResources();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Factories.h"
 #include "TAVCommand.h"
 #include "TAVTableModel.h"
 
@@ -8,6 +9,7 @@
 #include <QSqlRecord>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class TAVDialog;
@@ -35,36 +37,51 @@ protected:
     {
         if (!_model)
             return false;
+        // The write runs when OK is pressed: a refused save leaves the
+        // dialog open with what the user typed.
         if (m_addMode) {
             std::unique_ptr<T> dialog(new T(_model, QModelIndex(), nullptr));
-            m_dialog = dialog.get();
+            if (_refField)
+                dialog->setFixedValue(_refField->first, _refField->second);
+            T *d = dialog.get();
+            dialog->setSaveHandler([d, _model, _refField] {
+                QSqlRecord rec = d->getRecord();
+                // A record added in a dependent tab always points at the parent row.
+                if (_refField && rec.indexOf(_refField->first) >= 0)
+                    rec.setValue(_refField->first, _refField->second);
+                return _model->insert(rec, QModelIndex());
+            });
+            m_dialog = d;
             const bool accepted = dialog->exec() == QDialog::Accepted;
             m_dialog = nullptr;
-            if (!accepted)
-                return false;
-            QSqlRecord rec = dialog->getRecord();
-            // A record added in a dependent tab always points at the parent row.
-            if (_refField && rec.indexOf(_refField->first) >= 0)
-                rec.setValue(_refField->first, _refField->second);
-            return _model->insert(rec, QModelIndex());
+            return accepted;
         }
         if (!_modelIndex.isValid() || _modelIndex.row() < 0 || _modelIndex.column() < 0)
             return false;
         if (OrvCommands::refuseSystemRowEdit(_model, _modelIndex))
             return false;
         std::unique_ptr<T> dialog(new T(_model, _modelIndex, nullptr));
-        m_dialog = dialog.get();
+        T *d = dialog.get();
+        const QPersistentModelIndex edited(_modelIndex);
+        dialog->setSaveHandler([d, _model, edited] {
+            // The row may have moved while the dialog was open.
+            return _model->update(d->getRecord(), edited.isValid() ? QModelIndex(edited) : QModelIndex());
+        });
+        m_dialog = d;
         const bool accepted = dialog->exec() == QDialog::Accepted;
         m_dialog = nullptr;
-        if (!accepted)
-            return false;
-        return _model->update(dialog->getRecord(), _modelIndex);
+        return accepted;
     }
 
 private:
     bool m_addMode;
     T *m_dialog = nullptr;
 };
+
+// Registers "<name>CmdDodaj", "<name>CmdEdytuj" and "<name>CmdKasuj" of a
+// register with a dialog, each with its own policy from the factory.
+template <typename Dialog>
+void registerAddEditDelete(const QString &registerName, const std::function<TAVPermissionPolicy *()> &policy);
 
 // Deletes the selected record after a question.
 class BasicDeleteCommand : public TAVCommand
@@ -106,3 +123,20 @@ private:
     TAVEwidencja *m_ewidencja = nullptr;
     TAVDialog *m_dialog = nullptr;
 };
+
+template <typename Dialog>
+void registerAddEditDelete(const QString &registerName, const std::function<TAVPermissionPolicy *()> &policy)
+{
+    const struct {
+        const char *suffix;
+        TAVCommand *command;
+    } commands[] = {
+        {"CmdDodaj", new BasicAddEditCommand<Dialog>(true, policy())},
+        {"CmdEdytuj", new BasicAddEditCommand<Dialog>(false, policy())},
+        {"CmdKasuj", new BasicDeleteCommand(policy())},
+    };
+    for (const auto &c : commands) {
+        c.command->setName(registerName + QLatin1String(c.suffix));
+        SFCommands::instance()->registerCommand(c.command);
+    }
+}

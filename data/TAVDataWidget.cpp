@@ -13,7 +13,26 @@
 #include <QSqlRelationalTableModel>
 #include <QTimeEdit>
 
+namespace {
+// Long texts (a photo) are shortened for the log.
+QVariant forLog(const QVariant &value)
+{
+    if (value.metaType().id() == QMetaType::QString && value.toString().size() > 120)
+        return QVariant(value.toString().left(60) + QStringLiteral("…(%1 znaków)").arg(value.toString().size()));
+    return value;
+}
+} // namespace
+
 TAVDataWidget::TAVDataWidget(TAVTableModel *model, QWidget *parent) : QWidget(parent), m_model(model) {}
+
+QVariant TAVDataWidget::valueOf(const QSqlRecord &row, int fieldIndex) const
+{
+    // The row comes from the register's view, the index from the table.
+    if (!m_model || row.isEmpty())
+        return QVariant();
+    const int idx = row.indexOf(m_model->emptyRecord().fieldName(fieldIndex));
+    return idx >= 0 ? row.value(idx) : QVariant();
+}
 
 TAVDataWidget::~TAVDataWidget() = default;
 
@@ -103,26 +122,64 @@ void TAVDataWidget::comboBoxFillQueryData(QComboBox &_comboBox, int fieldIndex)
     }
 }
 
+void TAVDataWidget::loadInto(const QSqlRecord &rec, bool onlySet)
+{
+    for (const Mapping &m : std::as_const(m_mappings)) {
+        if (!m.widget || m.fieldIndex < 0 || m.fieldIndex >= m_model->emptyRecord().count())
+            continue;
+        const int idx = rec.indexOf(m_model->emptyRecord().fieldName(m.fieldIndex));
+        if (idx < 0)
+            continue;
+        const QVariant value = rec.value(idx);
+        if (onlySet && !value.isValid())
+            continue;
+        if (auto *combo = qobject_cast<QComboBox *>(m.widget.data())) {
+            int pos = combo->findText(value.toString(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+            // A relation combo holds keys as item data, its texts are names.
+            if (pos < 0 && hasRelation(m.fieldIndex) && !value.isNull())
+                pos = combo->findData(value);
+            // The first item stands for "nothing chosen".
+            if (pos > 0 || (pos == 0 && hasRelation(m.fieldIndex) && combo->itemData(0).isValid()))
+                combo->setCurrentIndex(pos);
+        } else {
+            m.widget->setProperty(m.property.constData(), value);
+        }
+    }
+}
+
+void TAVDataWidget::loadRecord(const QSqlRecord &record)
+{
+    fillCombos();
+    if (m_model)
+        loadInto(record, true);
+}
+
+QWidget *TAVDataWidget::mappedWidget(const QString &fieldName) const
+{
+    const Mapping *m = mappingOf(fieldName);
+    return m ? m->widget.data() : nullptr;
+}
+
+QStringList TAVDataWidget::mappedFields() const
+{
+    QStringList names;
+    if (!m_model)
+        return names;
+    for (const Mapping &m : m_mappings) {
+        if (m.widget && m.fieldIndex >= 0)
+            names << m_model->emptyRecord().fieldName(m.fieldIndex);
+    }
+    return names;
+}
+
 void TAVDataWidget::setCurrentIndex(int row)
 {
     fillCombos();
     if (m_model && row >= 0 && row < m_model->rowCount()) {
         m_row = row;
         m_column = 0;
-        const QSqlRecord rec = m_model->record(row);
-        for (const Mapping &m : std::as_const(m_mappings)) {
-            if (!m.widget || m.fieldIndex < 0 || m.fieldIndex >= rec.count())
-                continue;
-            const QVariant value = rec.value(m.fieldIndex);
-            if (auto *combo = qobject_cast<QComboBox *>(m.widget.data())) {
-                const int pos = combo->findText(value.toString(), Qt::MatchExactly | Qt::MatchCaseSensitive);
-                // The first item stands for "nothing chosen".
-                if (pos > 0)
-                    combo->setCurrentIndex(pos);
-            } else {
-                m.widget->setProperty(m.property.constData(), value);
-            }
-        }
+        m_current = m_model->record(row);
+        loadInto(m_current, false);
     }
     Q_EMIT currentIndexChanged(row);
 }
@@ -132,7 +189,7 @@ void TAVDataWidget::setCurrentModelIndex(QModelIndex index)
     fillCombos();
     if (!index.isValid() || !m_model)
         return;
-    if (index.model() == m_model || index.model() == m_model->sqlModel()) {
+    if (index.model() == m_model) {
         setCurrentIndex(index.row());
         return;
     }
@@ -142,9 +199,8 @@ void TAVDataWidget::setCurrentModelIndex(QModelIndex index)
 
 QSqlRecord TAVDataWidget::currentRecord() const
 {
-    if (m_model && m_row >= 0 && m_row < m_model->rowCount())
-        return m_model->record(m_row);
-    return QSqlRecord();
+    // The row as it was loaded: what the user changed is measured against it.
+    return m_row >= 0 ? m_current : QSqlRecord();
 }
 
 QSqlRecord TAVDataWidget::getRecord()
@@ -158,7 +214,7 @@ QSqlRecord TAVDataWidget::getRecord()
             continue;
         const QVariant value = m.widget->property(m.property.constData());
         qDebug() << "TAVDataWidget::getRecord()";
-        qDebug() << "   Value:" << value;
+        qDebug() << "   Value:" << forLog(value);
         qDebug() << "   Object:" << m.widget->metaObject()->className();
         if (!value.isValid()) {
             auto *combo = qobject_cast<QComboBox *>(m.widget.data());
@@ -166,12 +222,17 @@ QSqlRecord TAVDataWidget::getRecord()
                 result.setValue(m.fieldIndex, combo->currentData());
             continue;
         }
-        const QVariant old = current.count() > m.fieldIndex ? current.value(m.fieldIndex) : QVariant();
+        const QVariant old = valueOf(current, m.fieldIndex);
         if (old != value)
             result.setValue(m.fieldIndex, value);
     }
     qDebug() << "TAVDataWidget::getRecord()";
-    qDebug() << "   recResult:" << result;
+    QStringList given;
+    for (int i = 0; i < result.count(); ++i) {
+        if (result.value(i).isValid())
+            given << result.fieldName(i) + QLatin1Char('=') + forLog(result.value(i)).toString();
+    }
+    qDebug() << "   recResult:" << given.join(QStringLiteral(", "));
     return result;
 }
 
@@ -204,7 +265,5 @@ bool TAVDataWidget::isChanged(const QString &fieldName) const
     // without a value gives nothing.
     if (!value.isValid())
         return qobject_cast<QComboBox *>(m->widget.data()) && hasRelation(m->fieldIndex);
-    const QSqlRecord current = currentRecord();
-    const QVariant old = current.count() > m->fieldIndex ? current.value(m->fieldIndex) : QVariant();
-    return old != value;
+    return valueOf(currentRecord(), m->fieldIndex) != value;
 }

@@ -4,6 +4,7 @@
 #include <QModelIndex>
 #include <QPointer>
 #include <QSqlRecord>
+#include <QStringList>
 #include <QWidget>
 
 class QComboBox;
@@ -24,6 +25,12 @@ public:
     void removeMapping(QWidget *widget);
 
     QSqlRecord getRecord();
+    // Puts the given values (those that are set) into the widgets: the
+    // defaults of a new record.
+    void loadRecord(const QSqlRecord &record);
+    // The widget bound to a field, or null.
+    QWidget *mappedWidget(const QString &fieldName) const;
+    QStringList mappedFields() const;
     bool hasMapping(const QString &fieldName) const;
     bool isChanged(const QString &fieldName) const;
 
@@ -45,8 +52,10 @@ private:
     };
 
     void fillCombos();
+    void loadInto(const QSqlRecord &rec, bool onlySet);
     void comboBoxFillQueryData(QComboBox &_comboBox, int fieldIndex);
     QSqlRecord currentRecord() const;
+    QVariant valueOf(const QSqlRecord &row, int fieldIndex) const;
     const Mapping *mappingOf(const QString &fieldName) const;
     bool hasRelation(int fieldIndex) const;
 
@@ -54,5 +63,6 @@ private:
     int m_row = -1;
     int m_column = -1;
     QList<Mapping> m_mappings;
+    QSqlRecord m_current;
     bool m_combosFilled = false;
 };

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QDialog>
+#include <QMap>
+#include <QVariant>
 #include <QModelIndex>
 #include <QSqlRecord>
 
+#include <functional>
 #include <memory>
 
 class QDialogButtonBox;
@@ -11,6 +14,7 @@ class TAVDataWidget;
 class TAVDBValidator;
 class TAVEwidencja;
 class TAVTableModel;
+class ValidationMessages;
 
 // Modal editor of one row of a table model (an invalid index for a new
 // row); with a register embedded instead, the window of a pick list.
@@ -34,18 +38,36 @@ public:
     QModelIndex index() const { return m_index; }
     std::shared_ptr<TAVDBValidator> validator() const { return m_validator; }
 
+    // Called on OK once the fields pass; the dialog closes only when it
+    // succeeds, so a refused save keeps what the user typed.
+    void setSaveHandler(std::function<bool()> handler) { m_saveHandler = std::move(handler); }
+    // A value the record will get from outside the form (the parent row of
+    // a dependent tab); rules over several columns take it into account.
+    void setFixedValue(const QString &fieldName, const QVariant &value) { m_fixedValues.insert(fieldName, value); }
+    // The caption of a field as a message names it ("la_" label, without
+    // the required mark and the mnemonic).
+    QString captionOf(const QString &fieldName) const;
+
 public Q_SLOTS:
     virtual bool validateModel();
     void accept() override;
+    void done(int result) override;
 
 protected:
     // Binds a form's widget to a field; the catch-all keeps a dialog
     // usable when one binding goes wrong.
     void bind(QWidget *widget, const QString &fieldName);
+    // Loads the edited row, or the model's defaults for a new record, and
+    // marks the required pick fields.
+    void loadRow();
     // OK validates before closing; Cancel closes.
     void connectButtons(QDialogButtonBox *buttons);
+    // The dialog's own acceptance checks, reported with the field checks.
+    virtual void addChecks(ValidationMessages &messages);
 
 private:
+    void updatePickButtons();
+
     TAVTableModel *m_model;
     TAVDataWidget *m_dataWidget;
     QModelIndex m_index;
@@ -53,4 +75,6 @@ private:
     TAVEwidencja *m_ewidencja = nullptr;
     QDialogButtonBox *m_buttonBox = nullptr;
     bool m_showMessages = true;
+    std::function<bool()> m_saveHandler;
+    QMap<QString, QVariant> m_fixedValues;
 };

@@ -1,9 +1,11 @@
 #include "TAVEwidencja.h"
 
 #include "Factories.h"
-#include "OVPermissions.h"
 #include "TAVCommand.h"
+#include "TAVDb.h"
+#include "TAVPermissionPolicy.h"
 #include "TAVTableModel.h"
+#include "TAVUiState.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -18,8 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSqlRecord>
-#include <QSqlRelationalTableModel>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
 #include <QToolBar>
@@ -38,6 +39,7 @@ TAVEwidencja::TAVEwidencja(QString modelName, QString context, QString refField,
     : QFrame(parent), m_modelName(modelName), m_context(context), m_refField(refField)
 {
     m_toolBar = new QToolBar(this);
+    m_toolBar->setObjectName(QStringLiteral("toolBar"));
     m_toolBar->setIconSize(QSize(32, 32));
     m_toolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
 
@@ -55,44 +57,55 @@ TAVEwidencja::TAVEwidencja(QString modelName, QString context, QString refField,
 
     setSearchBar();
 
-    auto *grid = new QGridLayout(this);
+    auto *top = new QWidget(this);
+    auto *grid = new QGridLayout(top);
+    grid->setContentsMargins(0, 0, 0, 0);
     grid->addWidget(m_toolBar, 0, 0);
     grid->addWidget(m_searchPanel, 0, 1, 2, 1);
     grid->addWidget(m_table, 1, 0);
-    grid->addWidget(m_tabs, 2, 0, 1, 2);
     grid->setColumnStretch(0, 1);
+    grid->setRowStretch(1, 1);
+    m_splitter = new QSplitter(Qt::Vertical, this);
+    m_splitter->setObjectName(QStringLiteral("splitter"));
+    m_splitter->setChildrenCollapsible(false);
+    m_splitter->addWidget(top);
+    m_splitter->addWidget(m_tabs);
+    m_splitter->setStretchFactor(0, 3);
+    m_splitter->setStretchFactor(1, 2);
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(2, 2, 2, 2);
+    outer->addWidget(m_splitter);
     m_tabs->hide();
 
-    m_table->setModel(m_model->sqlModel());
+    m_table->setModel(m_model);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setStyleSheet(QStringLiteral("QTableView::item { padding-left: 4px; padding-right: 6px; }"));
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 8);
     // Sorting goes through the table model, and keeps the selected record.
     QHeaderView *header = m_table->horizontalHeader();
     header->setSectionsClickable(true);
     header->setSortIndicatorShown(true);
     header->setSortIndicator(-1, Qt::AscendingOrder);
+    header->setStretchLastSection(true);
+    // Fitting columns reads the rows already at hand, not the whole register.
+    header->setResizeContentsPrecision(200);
     connect(header, &QHeaderView::sortIndicatorChanged, this, [this](int section, Qt::SortOrder order) {
-        if (section < 0)
-            return;
-        const QModelIndex current = currentIndex();
-        const QVariant key = current.isValid() ? m_model->record(current.row()).value(0) : QVariant();
-        m_model->sort(section, order);
-        if (key.isValid())
-            selectKey(key);
+        if (section >= 0)
+            m_model->sort(section, order);
     });
-    for (int column : m_model->hiddenColumns(m_context)) {
-        if (column >= 0)
-            m_table->setColumnHidden(column, true);
-    }
-    for (const auto &d : m_model->columnDelegates()) {
-        if (d.first >= 0)
-            m_table->setItemDelegateForColumn(d.first, d.second);
-    }
-    m_model->select();
-    m_table->resizeColumnsToContents();
+    connect(header, &QHeaderView::sectionResized, this, [this] {
+        if (m_appliedColumns > 0)
+            TAVUiState::saveColumnWidths(m_table, stateKey());
+    });
 
-    setColumnsOrder();
+    // A dependent register shows nothing until its parent has a row.
+    if (!m_refField.isEmpty())
+        m_model->setFilter(baseFilter());
+    m_model->select();
+    applyColumnSetup();
+
     fillToolBar();
 
     if (QAbstractItemDelegate *rowDelegate = m_model->rowDelegate())
@@ -103,13 +116,34 @@ TAVEwidencja::TAVEwidencja(QString modelName, QString context, QString refField,
             [this](const QModelIndex &current, const QModelIndex &) { currentIdChanged(current); });
     connect(m_tabs, &QTabWidget::currentChanged, this, &TAVEwidencja::refreshRelativeTab);
     connect(this, &TAVEwidencja::searchBarVisibleChange, this, &TAVEwidencja::hideSearchBar);
+    connect(m_table, &QTableView::activated, this, &TAVEwidencja::onActivated);
+    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, &TAVEwidencja::rememberCurrent);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &TAVEwidencja::restoreCurrent);
+    // Another workstation or command changed the current row: its commands may change too.
+    connect(m_model, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex &from, const QModelIndex &to) {
+        const QModelIndex current = currentIndex();
+        if (current.isValid() && current.row() >= from.row() && current.row() <= to.row())
+            refreshActionsAccessibility();
+    });
 
     setSearchBarVisible(false);
     // Until a row is current the commands reflect the user's rights alone.
     refreshActionsAccessibility();
+    TAVUiState::restoreSplitter(m_splitter, stateKey());
+    connect(m_splitter, &QSplitter::splitterMoved, this, [this] { TAVUiState::saveSplitter(m_splitter, stateKey()); });
 }
 
 TAVEwidencja::~TAVEwidencja() = default;
+
+QString TAVEwidencja::stateKey() const
+{
+    QString key = QStringLiteral("rejestr_") + m_modelName;
+    if (!m_context.isEmpty())
+        key += QLatin1Char('_') + m_context;
+    if (!m_refField.isEmpty())
+        key += QLatin1Char('_') + m_refField;
+    return key;
+}
 
 TAVTableModel *TAVEwidencja::getModel()
 {
@@ -119,6 +153,42 @@ TAVTableModel *TAVEwidencja::getModel()
 QModelIndex TAVEwidencja::currentIndex() const
 {
     return m_table->currentIndex();
+}
+
+void TAVEwidencja::setRefField(const QString &field)
+{
+    const bool changed = field != m_refField;
+    m_refField = field;
+    if (changed && !field.isEmpty() && m_parentKey <= 0)
+        m_model->setFilter(baseFilter());
+}
+
+void TAVEwidencja::applyColumnSetup()
+{
+    const int columns = m_model->columnCount();
+    if (columns == m_appliedColumns || columns == 0)
+        return;
+    m_appliedColumns = columns;
+    for (int c = 0; c < columns; ++c)
+        m_table->setColumnHidden(c, false);
+    for (int column : m_model->hiddenColumns(m_context)) {
+        if (column >= 0)
+            m_table->setColumnHidden(column, true);
+    }
+    for (const auto &d : m_model->columnDelegates()) {
+        if (d.first >= 0)
+            m_table->setItemDelegateForColumn(d.first, d.second);
+    }
+    setColumnsOrder();
+    // The search captions come from the headers, which may have been late.
+    for (QLabel *label : m_searchPanel->findChildren<QLabel *>()) {
+        const QVariant column = label->property(kSearchFieldName);
+        if (column.isValid())
+            label->setText(m_model->headerData(m_model->fieldIndex(column.toString()), Qt::Horizontal).toString());
+    }
+    m_widthsRestored = TAVUiState::restoreColumnWidths(m_table, stateKey());
+    if (!m_widthsRestored)
+        m_table->resizeColumnsToContents();
 }
 
 void TAVEwidencja::fillToolBar()
@@ -138,15 +208,22 @@ void TAVEwidencja::fillToolBar()
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     m_toolBar->addWidget(spacer);
 
-    const bool hasInputs = m_searchButton != nullptr;
-    if (hasInputs) {
+    if (m_searchButton) {
         m_searchAction = new QAction(QIcon(QStringLiteral(":/grafika/s")), QStringLiteral("Wyszukiwarka\n[F3]"), this);
         m_searchAction->setObjectName(QStringLiteral("searchAction"));
         m_searchAction->setCheckable(true);
         connect(m_searchAction, &QAction::toggled, this, &TAVEwidencja::setSearchBarVisible);
         m_toolBar->addAction(m_searchAction);
     }
-    // Print actions join with the reports.
+}
+
+QAction *TAVEwidencja::commandAction(const QString &text) const
+{
+    for (QAction *action : m_actionGroup->actions()) {
+        if (action->text() == text)
+            return action;
+    }
+    return nullptr;
 }
 
 void TAVEwidencja::setSearchBar()
@@ -162,14 +239,13 @@ void TAVEwidencja::setSearchBar()
 
     int row = 0;
     for (const auto &field : m_model->searchFields()) {
-        const QString header = m_model->sqlModel()
-                                       ->headerData(m_model->fieldIndex(field.first), Qt::Horizontal, Qt::DisplayRole)
-                                       .toString();
+        const QString header = m_model->headerData(m_model->fieldIndex(field.first), Qt::Horizontal).toString();
         auto *label = new QLabel(header, m_searchPanel);
+        label->setProperty(kSearchFieldName, field.first);
         QWidget *input = nullptr;
-        if (field.second == 0) {
+        if (field.second == TAVTableModel::TextSearch) {
             input = new QLineEdit(m_searchPanel);
-        } else if (field.second == 1) {
+        } else if (field.second == TAVTableModel::ChoiceSearch) {
             input = new QComboBox(m_searchPanel);
         } else {
             auto *combo = new QComboBox(m_searchPanel);
@@ -197,6 +273,7 @@ void TAVEwidencja::setSearchBar()
         buttons->addWidget(m_searchButton);
         buttons->addWidget(m_clearButton);
     }
+    m_searchPanel->setMaximumWidth(360);
     m_searchPanel->setVisible(row > 0);
 }
 
@@ -204,9 +281,24 @@ QString TAVEwidencja::baseFilter() const
 {
     if (!m_fixedFilter.isEmpty())
         return m_fixedFilter;
-    if (m_parentKey > 0 && !m_refField.isEmpty())
-        return QStringLiteral("%1 = %2").arg(m_refField).arg(m_parentKey);
+    // Without a parent row a dependent register stands for nothing.
+    if (!m_refField.isEmpty())
+        return QStringLiteral("%1 = %2").arg(m_refField).arg(m_parentKey > 0 ? m_parentKey : -1);
     return QString();
+}
+
+bool TAVEwidencja::hasSearchTerms() const
+{
+    const auto inputs = m_searchPanel->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
+    for (QWidget *input : inputs) {
+        if (!input->property(kSearchFieldName).isValid() || qobject_cast<QLabel *>(input))
+            continue;
+        if (!input->property("text").toString().trimmed().isEmpty())
+            return true;
+        if (auto *combo = qobject_cast<QComboBox *>(input); combo && combo->currentData().isValid())
+            return true;
+    }
+    return false;
 }
 
 void TAVEwidencja::makeSearch()
@@ -215,15 +307,12 @@ void TAVEwidencja::makeSearch()
     const auto inputs = m_searchPanel->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
     for (QWidget *input : inputs) {
         const QVariant column = input->property(kSearchFieldName);
-        if (!column.isValid())
+        if (!column.isValid() || qobject_cast<QLabel *>(input))
             continue;
         const QString text = input->property("text").toString();
         if (!text.trimmed().isEmpty()) {
-            // The text goes inside an SQL literal: an apostrophe is doubled
-            // so that it is searched for, not taken as the literal's end.
-            QString literal = text;
-            literal.replace(QLatin1Char('\''), QStringLiteral("''"));
-            conditions += QStringLiteral(" %1 ILIKE '%%2%' AND").arg(column.toString(), literal);
+            // The text is searched for as typed: quotes, %, _ and \ included.
+            conditions += QStringLiteral(" %1 ILIKE %2 AND").arg(column.toString(), TAVDb::likeContains(text));
         } else if (auto *combo = qobject_cast<QComboBox *>(input)) {
             const QVariant data = combo->currentData(Qt::UserRole);
             if (data.isValid())
@@ -246,7 +335,8 @@ void TAVEwidencja::clearSearch()
 {
     const auto inputs = m_searchPanel->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
     for (QWidget *input : inputs) {
-        if (input->property(kSearchFieldName).isValid() && input->metaObject()->indexOfProperty("text") >= 0)
+        if (input->property(kSearchFieldName).isValid() && !qobject_cast<QLabel *>(input)
+            && input->metaObject()->indexOfProperty("text") >= 0)
             input->setProperty("text", QString());
     }
     m_model->setFilter(baseFilter());
@@ -272,21 +362,38 @@ void TAVEwidencja::hideSearchBar()
     }
 }
 
+bool TAVEwidencja::triggerIfEnabled(const QString &text)
+{
+    QAction *action = commandAction(text);
+    if (!action && text == QLatin1String("Kasuj"))
+        action = commandAction(QStringLiteral("Usun"));
+    if (!action || !action->isEnabled())
+        return false;
+    action->trigger();
+    return true;
+}
+
 void TAVEwidencja::keyPressEvent(QKeyEvent *event)
 {
-    // With the panel hidden, Return and Escape belong to the window (a
-    // pick list's OK and Cancel).
     const bool searching = m_searchBarVisible && m_searchButton;
+    QWidget *focus = focusWidget();
+    const bool inSearch = searching && focus && m_searchPanel->isAncestorOf(focus);
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (searching) {
+        if (inSearch || (searching && !m_table->hasFocus())) {
             m_searchButton->click();
+            return;
+        }
+        if (m_table->hasFocus()) {
+            // The table has already reported the row as activated.
+            event->accept();
             return;
         }
         break;
     case Qt::Key_Escape:
-        if (searching && m_clearButton) {
+        // With the panel hidden, Escape belongs to the window (a pick list's Cancel).
+        if (searching && m_clearButton && (inSearch || hasSearchTerms())) {
             m_clearButton->click();
             return;
         }
@@ -297,10 +404,28 @@ void TAVEwidencja::keyPressEvent(QKeyEvent *event)
             return;
         }
         break;
+    case Qt::Key_F5:
+        select();
+        return;
+    case Qt::Key_Insert:
+        if (!m_pickMode && triggerIfEnabled(QStringLiteral("Dodaj")))
+            return;
+        break;
+    case Qt::Key_Delete:
+        if (!m_pickMode && !inSearch && triggerIfEnabled(QStringLiteral("Kasuj")))
+            return;
+        break;
     default:
         break;
     }
     QFrame::keyPressEvent(event);
+}
+
+void TAVEwidencja::onActivated(const QModelIndex &index)
+{
+    Q_EMIT rowActivated(index);
+    if (!m_pickMode)
+        triggerIfEnabled(QStringLiteral("Edytuj"));
 }
 
 void TAVEwidencja::addRelative(TAVEwidencja *_zalezna, QString _refField)
@@ -312,20 +437,29 @@ void TAVEwidencja::addRelative(TAVEwidencja *_zalezna, QString _refField)
     if (m_tabs->isHidden())
         m_tabs->show();
     m_tabs->addTab(_zalezna, _zalezna->title());
+    TAVUiState::restoreSplitter(m_splitter, stateKey());
 }
 
 void TAVEwidencja::selectFirstRow()
 {
-    m_table->selectRow(0);
+    if (m_model->rowCount() > 0)
+        m_table->selectRow(0);
+    else
+        currentIdChanged(QModelIndex());
 }
 
 void TAVEwidencja::currentIdChanged(QModelIndex _modelIndex)
 {
     int key = -1;
-    if (_modelIndex.isValid()) {
-        key = m_model->record(_modelIndex.row()).value(0).toString().toInt();
-        refreshActionsAccessibility();
-    }
+    if (_modelIndex.isValid())
+        key = m_model->value(_modelIndex.row(), 0).toString().toInt();
+    refreshActionsAccessibility();
+    followParent(key);
+    Q_EMIT currentRowChanged();
+}
+
+void TAVEwidencja::followParent(int key)
+{
     for (TAVEwidencja *relative : std::as_const(m_relatives)) {
         relative->m_relationFilter = QStringLiteral("%1 = %2").arg(relative->m_refField).arg(key);
         relative->m_parentKey = key;
@@ -342,7 +476,9 @@ void TAVEwidencja::refreshRelativeTab(int _tabIndex)
     if (!relative)
         return;
     relative->refreshActionsAccessibility();
-    if (!relative->m_relationFilter.isEmpty())
+    if (relative->hasSearchTerms())
+        relative->makeSearch();
+    else if (!relative->m_relationFilter.isEmpty())
         relative->m_model->setFilter(relative->m_relationFilter);
     else
         relative->m_model->select();
@@ -352,13 +488,20 @@ void TAVEwidencja::refreshActionsAccessibility()
 {
     const QPair<QString, int> ref = referencePair();
     const QModelIndex current = currentIndex();
+    const bool dependent = !m_refField.isEmpty();
     for (QAction *action : m_actionGroup->actions()) {
         const QVariant name = action->property("commandName");
         if (!name.isValid())
             qFatal("Action has a wrong command reference.");
         TAVCommand *command = SFCommands::instance()->command(name.toString());
-        action->setEnabled(evaluatePolicy(command, m_model, current, m_refField.isEmpty() ? nullptr : &ref,
-                                          action->isEnabled()));
+        bool enabled = false;
+        if (dependent && m_parentKey <= 0)
+            enabled = false;
+        else if (action->property("needsRow").toBool() && !current.isValid())
+            enabled = false;
+        else
+            enabled = evaluatePolicy(command, m_model, current, dependent ? &ref : nullptr, true);
+        action->setEnabled(enabled);
     }
 }
 
@@ -373,49 +516,67 @@ void TAVEwidencja::controlAction(QAction *_action)
     const bool ok = command->operacja(m_model, before, m_refField.isEmpty() ? nullptr : &ref);
     if (!ok)
         return;
-    if (m_model->lastId().isValid())
-        selectKey(m_model->lastId());
-    else if (currentIndex() != before)
-        selectFirstRow();
+    if (!m_model->lastId().isValid() || !selectKey(m_model->lastId())) {
+        if (currentIndex() != before || !currentIndex().isValid())
+            selectFirstRow();
+    }
+    TAVUiState::fitColumnsToContents(m_table);
+    refreshActionsAccessibility();
 }
 
-void TAVEwidencja::selectKey(const QVariant &key)
+bool TAVEwidencja::selectKey(const QVariant &key)
 {
-    QSqlRelationalTableModel *sql = m_model->sqlModel();
-    int row = 0;
-    for (;;) {
-        for (; row < sql->rowCount(); ++row) {
-            if (sql->record(row).value(0) == key) {
-                m_table->selectRow(row);
-                scrollToRow(row);
-                return;
-            }
-        }
-        if (!sql->canFetchMore())
-            break;
-        sql->fetchMore();
-    }
+    const int row = m_model->rowOfKey(key);
+    if (row < 0)
+        return false;
+    if (m_table->currentIndex().row() != row)
+        m_table->selectRow(row);
+    scrollToRow(row);
+    return true;
 }
 
 void TAVEwidencja::scrollToRow(int row)
 {
-    const QModelIndex index = m_model->sqlModel()->index(row, 0);
-    // The key column is hidden; show it for the moment of scrolling.
-    const bool hidden = m_table->isColumnHidden(0);
-    m_table->setColumnHidden(0, false);
-    m_table->scrollTo(index, QAbstractItemView::PositionAtCenter);
-    m_table->setColumnHidden(0, hidden);
+    QHeaderView *header = m_table->horizontalHeader();
+    for (int visual = 0; visual < header->count(); ++visual) {
+        const int logical = header->logicalIndex(visual);
+        if (!m_table->isColumnHidden(logical)) {
+            m_table->scrollTo(m_model->index(row, logical), QAbstractItemView::PositionAtCenter);
+            return;
+        }
+    }
+}
+
+void TAVEwidencja::rememberCurrent()
+{
+    const QModelIndex current = currentIndex();
+    m_hadCurrent = current.isValid();
+    m_restoreKey = m_hadCurrent ? QVariant(m_model->cache().key(current.row())) : QVariant();
+}
+
+void TAVEwidencja::restoreCurrent()
+{
+    applyColumnSetup();
+    int row = m_restoreKey.isValid() ? m_model->rowOfKey(m_restoreKey) : -1;
+    m_restoreKey = QVariant();
+    if (row < 0 && m_model->rowCount() > 0)
+        row = 0;
+    if (row < 0) {
+        currentIdChanged(QModelIndex());
+        return;
+    }
+    m_table->selectRow(row);
+    m_table->scrollTo(m_model->index(row, 0), QAbstractItemView::EnsureVisible);
 }
 
 void TAVEwidencja::select()
 {
-    const QModelIndex current = currentIndex();
-    const QVariant key = current.isValid() ? m_model->record(current.row()).value(0) : QVariant();
-    m_model->select();
-    if (current.isValid())
-        selectKey(key);
-    else
+    if (!m_model->isSelected()) {
+        m_model->select();
         selectFirstRow();
+        return;
+    }
+    m_model->select();
 }
 
 void TAVEwidencja::setColumnsOrder()
@@ -432,10 +593,10 @@ QPixmap TAVEwidencja::grabTable()
 {
     QTableView view;
     view.setAttribute(Qt::WA_DontShowOnScreen);
-    view.setModel(m_model->sqlModel());
+    view.setModel(m_model);
     view.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    const int columns = m_model->sqlModel()->columnCount();
+    const int columns = m_model->columnCount();
     for (int c = 0; c < columns; ++c) {
         view.setColumnHidden(c, m_table->isColumnHidden(c));
         if (QAbstractItemDelegate *d = m_table->itemDelegateForColumn(c))
@@ -457,10 +618,9 @@ QPixmap TAVEwidencja::grabTable()
         }
     }
     int height = header->sizeHint().height();
-    for (int r = 0; r < m_model->sqlModel()->rowCount(); ++r)
+    for (int r = 0; r < m_model->rowCount(); ++r)
         height += view.rowHeight(r);
     view.setFixedSize(width + 2 * view.frameWidth(), height + 2 * view.frameWidth());
     view.show();
-    const QPixmap image = view.grab();
-    return image;
+    return view.grab();
 }

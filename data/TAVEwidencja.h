@@ -2,15 +2,18 @@
 
 #include <QFrame>
 #include <QList>
+#include <QMap>
 #include <QModelIndex>
 #include <QPixmap>
 #include <QPointer>
 #include <QString>
+#include <QVariant>
 
 class QAction;
 class QActionGroup;
 class QGroupBox;
 class QPushButton;
+class QSplitter;
 class QTabWidget;
 class QTableView;
 class QToolBar;
@@ -30,7 +33,7 @@ public:
     QString modelName() const { return m_modelName; }
     QString context() const { return m_context; }
     QString refField() const { return m_refField; }
-    void setRefField(const QString &field) { m_refField = field; }
+    void setRefField(const QString &field);
     int parentKey() const { return m_parentKey; }
     QString relationFilter() const { return m_relationFilter; }
     QString fixedFilter() const { return m_fixedFilter; }
@@ -41,19 +44,34 @@ public:
     void setCreated(bool created) { m_created = created; }
     bool isSearchBarVisible() const { return m_searchBarVisible; }
     QList<TAVEwidencja *> relatives() const { return m_relatives; }
+    // In a pick list Enter and a double click choose the row.
+    void setPickMode(bool pick) { m_pickMode = pick; }
+    bool pickMode() const { return m_pickMode; }
 
     QTableView *tableView() const { return m_table; }
     QToolBar *toolBar() const { return m_toolBar; }
     QTabWidget *relativeTabs() const { return m_tabs; }
     QGroupBox *searchPanel() const { return m_searchPanel; }
     QAction *searchAction() const { return m_searchAction; }
+    QSplitter *splitter() const { return m_splitter; }
     QModelIndex currentIndex() const;
+    // The toolbar action of a command by its text ("Dodaj", "Edytuj").
+    QAction *commandAction(const QString &text) const;
+    // Makes the row of this key current and centres it; false when the
+    // key is not among the rows shown.
+    bool selectKey(const QVariant &key);
 
     // The filter a search starts from: the fixed one, else the parent link.
     QString baseFilter() const;
+    // Where the register's widths and splitter are remembered.
+    QString stateKey() const;
 
 Q_SIGNALS:
     void searchBarVisibleChange(bool visible);
+    // Enter or a double click on a row.
+    void rowActivated(const QModelIndex &index);
+    // The current row changed, or there is none any more.
+    void currentRowChanged();
 
 public Q_SLOTS:
     void select();
@@ -77,8 +95,14 @@ protected:
 
 private:
     void fillToolBar();
-    void selectKey(const QVariant &key);
+    void applyColumnSetup();
+    void rememberCurrent();
+    void restoreCurrent();
     void scrollToRow(int row);
+    void onActivated(const QModelIndex &index);
+    bool hasSearchTerms() const;
+    void followParent(int key);
+    bool triggerIfEnabled(const QString &text);
     QPair<QString, int> referencePair() const { return qMakePair(m_refField, m_parentKey); }
 
     QString m_modelName;
@@ -90,14 +114,20 @@ private:
     QString m_title;
     bool m_searchBarVisible = true;
     bool m_created = true;
+    bool m_pickMode = false;
     QList<TAVEwidencja *> m_relatives;
     TAVTableModel *m_model = nullptr;
     QToolBar *m_toolBar = nullptr;
     QTableView *m_table = nullptr;
     QTabWidget *m_tabs = nullptr;
+    QSplitter *m_splitter = nullptr;
     QGroupBox *m_searchPanel = nullptr;
     QPointer<QPushButton> m_searchButton;
     QPointer<QPushButton> m_clearButton;
     QAction *m_searchAction = nullptr;
     QActionGroup *m_actionGroup = nullptr;
+    int m_appliedColumns = -1;
+    QVariant m_restoreKey;
+    bool m_hadCurrent = false;
+    bool m_widthsRestored = false;
 };

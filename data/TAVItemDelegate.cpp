@@ -1,6 +1,6 @@
 #include "TAVItemDelegate.h"
 
-#include "OVApplication.h"
+#include "TAVTableModel.h"
 
 #include <QPainter>
 #include <QSqlRecord>
@@ -64,49 +64,39 @@ QString TAVItemDelegate::displayText(const QVariant &value, const QLocale &local
 }
 
 namespace {
-const QSqlTableModel *sqlModelOf(const QModelIndex &index)
-{
-    return qobject_cast<const QSqlTableModel *>(index.model());
-}
-
 const QColor kLightGray(0xc0, 0xc0, 0xc0);
 } // namespace
 
-void NarzedziaPainterStrategy::paint(QPainter *painter, const QStyleOptionViewItem &option,
-                                     const QModelIndex &index) const
+QVariant TAVItemDelegatePaintStrategy::rowValue(const QModelIndex &index, const QString &column, bool *found)
 {
-    const QSqlTableModel *model = sqlModelOf(index);
-    if (!model)
-        return;
-    const QSqlRecord rec = model->record(index.row());
-    const int warehouse = rec.value(QStringLiteral("nrz_fk_mgz")).toInt();
-    OVApplication *app = OVApplication::instance();
-    if (!app->isAdmin() && !app->uprMgz().contains(warehouse)) {
-        painter->fillRect(option.rect, QColor(0x80, 0x80, 0x80));
-        return;
+    if (found)
+        *found = false;
+    if (const auto *model = qobject_cast<const TAVTableModel *>(index.model())) {
+        const int c = model->fieldIndex(column);
+        if (c < 0)
+            return QVariant();
+        if (found)
+            *found = true;
+        return model->value(index.row(), c);
     }
-    const QString state = rec.value(QStringLiteral("stn_nazwa")).toString();
-    if (state == QLatin1String("Uszkodzone")) {
-        painter->fillRect(option.rect, QColor(255, 33, 33));
-        return;
+    if (const auto *sql = qobject_cast<const QSqlTableModel *>(index.model())) {
+        const QSqlRecord rec = sql->record(index.row());
+        if (rec.indexOf(column) < 0)
+            return QVariant();
+        if (found)
+            *found = true;
+        return rec.value(column);
     }
-    if (state == QLatin1String("Do kontroli")) {
-        painter->fillRect(option.rect, QColor(0x00, 0xff, 0xff));
-        return;
-    }
-    if (!rec.value(QStringLiteral("nrz_przyjete_na_stan")).toBool())
-        painter->fillRect(option.rect, kLightGray);
+    return QVariant();
 }
 
 void AktywnyZatrudnionyBialySzaryPolePaintStrategy::paint(QPainter *painter, const QStyleOptionViewItem &option,
                                                           const QModelIndex &index) const
 {
-    const QSqlTableModel *model = sqlModelOf(index);
-    if (!model)
-        return;
-    const QSqlRecord rec = model->record(index.row());
     for (const QString &field : m_fields) {
-        if (rec.indexOf(field) >= 0 && !rec.value(field).toBool())
+        bool found = false;
+        const QVariant v = rowValue(index, field, &found);
+        if (found && !v.toBool())
             painter->fillRect(option.rect, kLightGray);
     }
 }
@@ -114,35 +104,17 @@ void AktywnyZatrudnionyBialySzaryPolePaintStrategy::paint(QPainter *painter, con
 void ZrealizowanoPolePaintStrategy::paint(QPainter *painter, const QStyleOptionViewItem &option,
                                           const QModelIndex &index) const
 {
-    const QSqlTableModel *model = sqlModelOf(index);
-    if (!model)
-        return;
-    const QSqlRecord rec = model->record(index.row());
     for (const QString &field : m_fields) {
-        if (rec.indexOf(field) < 0)
-            continue;
-        painter->fillRect(option.rect, rec.value(field).toBool() ? kLightGray : QColor(126, 244, 67));
+        bool found = false;
+        const QVariant v = rowValue(index, field, &found);
+        if (found)
+            painter->fillRect(option.rect, v.toBool() ? kLightGray : QColor(126, 244, 67));
     }
 }
 
-QString TakNieDisplayTextStrategy::displayText(const QVariant &value, const QLocale &) const
+QString TwoWordDisplayTextStrategy::displayText(const QVariant &value, const QLocale &) const
 {
-    return value.toBool() ? QStringLiteral("Tak") : QStringLiteral("Nie");
-}
-
-QString AktywnyNieaktywnyDisplayTextStrategy::displayText(const QVariant &value, const QLocale &) const
-{
-    return value.toBool() ? QStringLiteral("Aktywny") : QStringLiteral("Nieaktywny");
-}
-
-QString ZatrudnionyNiezatrudnionyDisplayTextStrategy::displayText(const QVariant &value, const QLocale &) const
-{
-    return value.toBool() ? QStringLiteral("Zatrudniony") : QStringLiteral("Niezatrudniony");
-}
-
-QString StatusRealizacjiDisplayTextStrategy::displayText(const QVariant &value, const QLocale &) const
-{
-    return value.toBool() ? QStringLiteral("Zakończono") : QStringLiteral("W trakcie");
+    return value.toBool() ? m_true : m_false;
 }
 
 QString NaprawyPrzegladyTypDisplayTextStrategy::displayText(const QVariant &value, const QLocale &) const

@@ -13,6 +13,10 @@ public:
     explicit TAVItemDelegatePaintStrategy(QObject *parent = nullptr) : QObject(parent) {}
     virtual void paint(QPainter *painter, const QStyleOptionViewItem &option,
                        const QModelIndex &index) const = 0;
+
+    // A value of the index's row, read without building a whole record;
+    // invalid when the model is not a table model or has no such column.
+    static QVariant rowValue(const QModelIndex &index, const QString &column, bool *found = nullptr);
 };
 
 // Turns a cell value into the words the register shows.
@@ -50,16 +54,6 @@ private:
     TAVItemDelegateDisplayTextStrategy *m_displayText = nullptr;
 };
 
-// Tool rows: grey outside the user's warehouses, red when damaged, cyan
-// when due for checking, light grey when not on stock.
-class NarzedziaPainterStrategy : public TAVItemDelegatePaintStrategy
-{
-    Q_OBJECT
-public:
-    explicit NarzedziaPainterStrategy(QObject *parent = nullptr) : TAVItemDelegatePaintStrategy(parent) {}
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
-};
-
 // Light grey when a flag (active, employed) is false.
 class AktywnyZatrudnionyBialySzaryPolePaintStrategy : public TAVItemDelegatePaintStrategy
 {
@@ -90,37 +84,52 @@ private:
     QStringList m_fields;
 };
 
-// Words for flags, movement states and repair types.
-class TakNieDisplayTextStrategy : public TAVItemDelegateDisplayTextStrategy
+// A flag as one of two words (a null value reads as false).
+class TwoWordDisplayTextStrategy : public TAVItemDelegateDisplayTextStrategy
 {
     Q_OBJECT
 public:
-    explicit TakNieDisplayTextStrategy(QObject *parent = nullptr) : TAVItemDelegateDisplayTextStrategy(parent) {}
+    TwoWordDisplayTextStrategy(const QString &trueWord, const QString &falseWord, QObject *parent = nullptr)
+        : TAVItemDelegateDisplayTextStrategy(parent), m_true(trueWord), m_false(falseWord)
+    {
+    }
     QString displayText(const QVariant &value, const QLocale &locale) const override;
+
+private:
+    QString m_true;
+    QString m_false;
 };
 
-class AktywnyNieaktywnyDisplayTextStrategy : public TAVItemDelegateDisplayTextStrategy
+class TakNieDisplayTextStrategy : public TwoWordDisplayTextStrategy
 {
     Q_OBJECT
 public:
-    explicit AktywnyNieaktywnyDisplayTextStrategy(QObject *parent = nullptr) : TAVItemDelegateDisplayTextStrategy(parent) {}
-    QString displayText(const QVariant &value, const QLocale &locale) const override;
+    explicit TakNieDisplayTextStrategy(QObject *parent = nullptr)
+        : TwoWordDisplayTextStrategy(QStringLiteral("Tak"), QStringLiteral("Nie"), parent) {}
 };
 
-class ZatrudnionyNiezatrudnionyDisplayTextStrategy : public TAVItemDelegateDisplayTextStrategy
+class AktywnyNieaktywnyDisplayTextStrategy : public TwoWordDisplayTextStrategy
 {
     Q_OBJECT
 public:
-    explicit ZatrudnionyNiezatrudnionyDisplayTextStrategy(QObject *parent = nullptr) : TAVItemDelegateDisplayTextStrategy(parent) {}
-    QString displayText(const QVariant &value, const QLocale &locale) const override;
+    explicit AktywnyNieaktywnyDisplayTextStrategy(QObject *parent = nullptr)
+        : TwoWordDisplayTextStrategy(QStringLiteral("Aktywny"), QStringLiteral("Nieaktywny"), parent) {}
 };
 
-class StatusRealizacjiDisplayTextStrategy : public TAVItemDelegateDisplayTextStrategy
+class ZatrudnionyNiezatrudnionyDisplayTextStrategy : public TwoWordDisplayTextStrategy
 {
     Q_OBJECT
 public:
-    explicit StatusRealizacjiDisplayTextStrategy(QObject *parent = nullptr) : TAVItemDelegateDisplayTextStrategy(parent) {}
-    QString displayText(const QVariant &value, const QLocale &locale) const override;
+    explicit ZatrudnionyNiezatrudnionyDisplayTextStrategy(QObject *parent = nullptr)
+        : TwoWordDisplayTextStrategy(QStringLiteral("Zatrudniony"), QStringLiteral("Niezatrudniony"), parent) {}
+};
+
+class StatusRealizacjiDisplayTextStrategy : public TwoWordDisplayTextStrategy
+{
+    Q_OBJECT
+public:
+    explicit StatusRealizacjiDisplayTextStrategy(QObject *parent = nullptr)
+        : TwoWordDisplayTextStrategy(QStringLiteral("Zakończono"), QStringLiteral("W trakcie"), parent) {}
 };
 
 class NaprawyPrzegladyTypDisplayTextStrategy : public TAVItemDelegateDisplayTextStrategy

@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLineEdit>
+#include <QSqlQuery>
 #include <QToolButton>
 
 TAVListaWyboru::TAVListaWyboru(QWidget *parent)
@@ -62,4 +63,34 @@ void TAVListaWyboru::setData(QVariant _data)
 void TAVListaWyboru::showList()
 {
     emit clicked(m_find->isChecked());
+}
+
+QVariant TAVListaWyboru::key() const
+{
+    if (m_data.isValid() && !m_data.isNull() && m_data.toLongLong() != 0)
+        return QVariant(m_data.toInt());
+    return QVariant(QMetaType::fromType<int>());
+}
+
+void TAVListaWyboru::setKey(const QVariant &key)
+{
+    const bool none = !key.isValid() || key.isNull() || key.toLongLong() == 0;
+    setData(none ? QVariant() : QVariant(key.toInt()));
+    const QString caption = none ? QString() : captionOf(key);
+    setText(caption);
+    if (none)
+        m_textSet = false;
+}
+
+QString TAVListaWyboru::captionOf(const QVariant &key) const
+{
+    if (m_displayQuery.isEmpty() || !key.isValid() || key.isNull())
+        return QString();
+    QSqlQuery query;
+    if (!query.prepare(m_displayQuery))
+        return QString();
+    query.bindValue(QStringLiteral(":id"), key.toInt());
+    if (query.exec() && query.next())
+        return query.value(0).toString();
+    return QString();
 }

@@ -13,12 +13,25 @@ class QToolButton;
 class TAVListaWyboru : public QWidget
 {
     Q_OBJECT
+    // The key as the record editor binds it: a typed null when nothing is
+    // chosen, so that an empty choice is written as NULL.
+    Q_PROPERTY(QVariant key READ key WRITE setKey USER true)
 
 public:
     explicit TAVListaWyboru(QWidget *parent = nullptr);
 
     QString text() const;
     QVariant data() const;
+
+    QVariant key() const;
+    // Sets the key and shows its caption, read with the display query.
+    void setKey(const QVariant &key);
+    // One query with the placeholder :id giving the caption of a key, for
+    // example "SELECT mgz_symbol FROM magazyny WHERE mgz_id = :id".
+    void setDisplayQuery(const QString &sql) { m_displayQuery = sql; }
+    QString displayQuery() const { return m_displayQuery; }
+    // The caption of a key through the display query (empty for none).
+    QString captionOf(const QVariant &key) const;
 
 Q_SIGNALS:
     void clicked(bool checked = false);
@@ -37,6 +50,7 @@ private:
     QToolButton *m_clear = nullptr;
     QLineEdit *m_line = nullptr;
     QVariant m_data;
+    QString m_displayQuery;
     // Nothing to clear until a caption has been put in the line.
     bool m_textSet = false;
 };

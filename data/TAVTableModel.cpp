@@ -1,20 +1,20 @@
 #include "TAVTableModel.h"
 
-#include "OVApplication.h"
+#include "TAVItemDelegate.h"
+#include "TAVSession.h"
+#include "TAVTransaction.h"
 
 #include <QAbstractItemDelegate>
 #include <QAction>
 #include <QDebug>
+#include <QLocale>
 #include <QMessageBox>
-#include <QSqlDatabase>
 #include <QSqlDriver>
-#include <QSqlError>
 #include <QSqlField>
-#include <QSqlQuery>
 #include <QSqlRelationalTableModel>
-#include <QSqlResult>
+#include <QTimer>
 
-#include <libpq-fe.h>
+#include <algorithm>
 
 namespace {
 const char *kInsertSig = "TAVTableModel::insert( const QSqlRecord& _rec, const QModelIndex _modelIndex )";
@@ -24,55 +24,177 @@ const char *kSelectSig = "TAVTableModel::select()";
 const char *kPrepareSig = "TAVTableModel::prepareEmptyNullValues( QSqlRecord& _rec )";
 
 const QString kUsersTable = QStringLiteral("uzytkownicy");
+const Oid kNumericOid = 1700;
+const Oid kInt8Oid = 20;
+// More changed rows than this at once: read the register again instead.
+const int kBurst = 200;
 
-void box(QMessageBox::Icon icon, const QString &title, const QString &text)
+const char *const kAuditNames[] = {"systemowy", "fk_uzt_stworzono", "fk_uzt_zmodyfikowano", "stworzono",
+                                   "zmodyfikowano"};
+
+// The catalogue does not change while the program runs: one read per name.
+QHash<QString, QSqlRecord> &recordCache()
 {
-    QMessageBox msg(icon, title, text, QMessageBox::Ok);
-    msg.exec();
+    static QHash<QString, QSqlRecord> cache;
+    return cache;
 }
 
-// A null of the field's own type, so the driver binds a typed NULL.
-QVariant boundValue(const QSqlField &field)
+QSqlRecord cachedRecord(const QString &name)
 {
-    const QVariant v = field.value();
-    if (v.isNull())
-        return QVariant(field.metaType());
-    return v;
+    auto it = recordCache().constFind(name);
+    if (it != recordCache().constEnd())
+        return it.value();
+    const QSqlRecord rec = TAVDb::database().record(name);
+    if (!rec.isEmpty())
+        recordCache().insert(name, rec);
+    return rec;
+}
+
+QSqlIndex cachedPrimaryIndex(const QString &table)
+{
+    static QHash<QString, QSqlIndex> cache;
+    auto it = cache.constFind(table);
+    if (it != cache.constEnd())
+        return it.value();
+    const QSqlIndex index = TAVDb::database().primaryIndex(table);
+    if (!index.isEmpty())
+        cache.insert(table, index);
+    return index;
+}
+
+// Foreign-key columns of a table by the table they point at.
+QHash<QString, QStringList> foreignColumns(const QString &table)
+{
+    static QHash<QString, QHash<QString, QStringList>> cache;
+    auto it = cache.constFind(table);
+    if (it != cache.constEnd())
+        return it.value();
+    TAVDbError error;
+    TAVDb::ResultPtr r = TAVDb::exec(
+            QStringLiteral("SELECT a.attname::text, f.relname::text FROM pg_constraint c "
+                           "JOIN pg_class t ON t.oid = c.conrelid JOIN pg_class f ON f.oid = c.confrelid "
+                           "JOIN pg_attribute a ON a.attrelid = c.conrelid AND a.attnum = c.conkey[1] "
+                           "WHERE c.contype = 'f' AND t.relname = $1 AND array_length(c.conkey, 1) = 1"),
+            {table}, &error);
+    QHash<QString, QStringList> map;
+    if (!r)
+        return map;
+    for (int i = 0; i < PQntuples(r.get()); ++i)
+        map[QString::fromUtf8(PQgetvalue(r.get(), i, 1))] << QString::fromUtf8(PQgetvalue(r.get(), i, 0));
+    cache.insert(table, map);
+    return map;
+}
+
+void showBox(QMessageBox::Icon icon, const QString &title, const QString &text, const QString &cause = QString())
+{
+    QMessageBox box(icon, title, text, QMessageBox::Ok);
+    if (!cause.isEmpty())
+        box.setInformativeText(cause);
+    box.exec();
+}
+
+QString quoted(const QString &text)
+{
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+QByteArray cellBytes(const QByteArray &row, int cell, bool *isNull)
+{
+    int length = 0;
+    const char *p = TAVPackedRow::cell(row, cell, &length);
+    *isNull = p == nullptr;
+    return p ? QByteArray(p, length) : QByteArray();
 }
 } // namespace
 
 TAVTableModel::TAVTableModel(QObject *parent) : QAbstractTableModel(parent)
 {
-    m_sqlModel = new QSqlRelationalTableModel(this, QSqlDatabase::database());
-    m_sqlModel->setEditStrategy(QSqlTableModel::OnManualSubmit);
-    // Rows whose foreign key is null must stay visible.
-    m_sqlModel->setJoinMode(QSqlRelationalTableModel::LeftJoin);
+    connect(TAVChangeBus::instance(), &TAVChangeBus::rowsChanged, this, &TAVTableModel::onRowsChanged);
+    connect(TAVChangeBus::instance(), &TAVChangeBus::tableChanged, this, &TAVTableModel::onTableChanged);
 }
 
 TAVTableModel::~TAVTableModel()
 {
-    delete m_query;
     delete m_rowDelegate;
     for (const auto &d : std::as_const(m_columnDelegates))
         delete d.second;
 }
 
-int TAVTableModel::rowCount(const QModelIndex &) const { return m_sqlModel->rowCount(QModelIndex()); }
-int TAVTableModel::columnCount(const QModelIndex &) const { return m_sqlModel->columnCount(QModelIndex()); }
+int TAVTableModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_count;
+}
+
+int TAVTableModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_columns.count();
+}
 
 QVariant TAVTableModel::data(const QModelIndex &index, int role) const
 {
-    return m_sqlModel->data(m_sqlModel->index(index.row(), index.column()), role);
+    if (!index.isValid() || index.column() >= m_columns.count())
+        return QVariant();
+    const QMetaType type = m_columns.field(index.column()).metaType();
+    if (role == Qt::TextAlignmentRole) {
+        if (type.id() == QMetaType::Double)
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        return QVariant();
+    }
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
+        return QVariant();
+    const int cell = m_fetchedOf.value(index.column(), -1);
+    if (cell < 0 || !ensureRow(index.row()))
+        return QVariant();
+    int length = 0;
+    const char *text = TAVPackedRow::cell(*m_cache.row(index.row()), cell, &length);
+    if (!text)
+        return QVariant(type);
+    if (role == Qt::DisplayRole && m_cellTypes.value(cell) == kNumericOid) {
+        const int mod = m_cellMods.value(cell, -1);
+        const int scale = mod >= 4 ? ((mod - 4) & 0xffff) : -1;
+        const double d = QByteArray::fromRawData(text, length).toDouble();
+        return scale >= 0 ? QLocale().toString(d, 'f', scale) : QLocale().toString(d);
+    }
+    return TAVDb::fromText(text, length, type);
+}
+
+QVariant TAVTableModel::value(int row, int column) const
+{
+    const int cell = m_fetchedOf.value(column, -1);
+    if (cell < 0 || !ensureRow(row))
+        return QVariant();
+    int length = 0;
+    const char *text = TAVPackedRow::cell(*m_cache.row(row), cell, &length);
+    const QMetaType type = m_columns.field(column).metaType();
+    return text ? TAVDb::fromText(text, length, type) : QVariant(type);
 }
 
 QVariant TAVTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    return m_sqlModel->headerData(section, orientation, role);
+    if (orientation == Qt::Vertical)
+        return role == Qt::DisplayRole ? QVariant(section + 1) : QVariant();
+    if (section < 0 || section >= m_headers.size())
+        return QVariant();
+    const QHash<int, QVariant> &h = m_headers.at(section);
+    if (role == FieldNameRole)
+        return m_columns.fieldName(section);
+    if (role == Qt::DisplayRole || role == Qt::EditRole) {
+        if (h.contains(Qt::EditRole))
+            return h.value(Qt::EditRole);
+        if (h.contains(Qt::DisplayRole))
+            return h.value(Qt::DisplayRole);
+        return m_columns.fieldName(section);
+    }
+    return h.value(role);
 }
 
 bool TAVTableModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant &value, int role)
 {
-    return m_sqlModel->setHeaderData(section, orientation, value, role);
+    if (orientation != Qt::Horizontal || section < 0 || section >= m_headers.size())
+        return false;
+    m_headers[section].insert(role, value);
+    Q_EMIT headerDataChanged(orientation, section, section);
+    return true;
 }
 
 void TAVTableModel::sort(int _column, Qt::SortOrder _order)
@@ -81,7 +203,6 @@ void TAVTableModel::sort(int _column, Qt::SortOrder _order)
     if (_column == m_sortColumn && _order == m_sortOrder)
         return;
     m_sortColumn = _column;
-    m_sortOrder = _order;
     setSort(_column, _order);
     select();
 }
@@ -89,7 +210,9 @@ void TAVTableModel::sort(int _column, Qt::SortOrder _order)
 void TAVTableModel::setSort(int _column, Qt::SortOrder _order)
 {
     qDebug() << "TAVTableModel::setSort( int _column, Qt::SortOrder _order )";
-    m_sqlModel->setSort(_column, _order);
+    if (_column >= 0 && _column < m_columns.count())
+        m_orderColumn = _column;
+    m_sortOrder = _order;
 }
 
 void TAVTableModel::setSort(const QString &column, Qt::SortOrder order)
@@ -102,12 +225,22 @@ void TAVTableModel::sort(const QString &column, Qt::SortOrder order)
     sort(fieldIndex(column), order);
 }
 
+QSqlRecord TAVTableModel::defaultRecord()
+{
+    QSqlRecord rec = emptyRecord();
+    for (auto it = m_defaults.cbegin(); it != m_defaults.cend(); ++it)
+        rec.setValue(it.key(), it.value());
+    return rec;
+}
+
+void TAVTableModel::setCommands() {}
+
 void TAVTableModel::initialize()
 {
     setNames();
     generateSelectStatement();
-    pointInnerModel();
-    m_emptyRecord = QSqlDatabase::database().record(m_tableName);
+    setUpColumns();
+    m_emptyRecord = cachedRecord(m_tableName);
     // A field without a value is "not given"; the driver hands out typed nulls.
     for (int i = 0; i < m_emptyRecord.count(); ++i)
         m_emptyRecord.setValue(i, QVariant());
@@ -115,26 +248,64 @@ void TAVTableModel::initialize()
     createActions();
     m_sortColumn = -1;
     m_sortOrder = Qt::AscendingOrder;
-    m_sqlModel->setSort(0, Qt::AscendingOrder);
+    m_orderColumn = 0;
+    TAVDb::loadCatalogue();
 }
 
-void TAVTableModel::pointInnerModel()
+QString TAVTableModel::sourceName() const
 {
-    if (m_useView && !m_viewName.isEmpty())
-        m_sqlModel->setTable(m_viewName);
-    else
-        m_sqlModel->setTable(m_tableName);
+    return m_useView && !m_viewName.isEmpty() ? m_viewName : m_tableName;
 }
 
-void TAVTableModel::setActions(QString) {}
+void TAVTableModel::setUpColumns()
+{
+    m_columns = cachedRecord(sourceName());
+    for (int i = 0; i < m_columns.count(); ++i)
+        m_columns.setValue(i, QVariant());
+    m_nameIndex.clear();
+    m_fetchedOf.clear();
+    m_columnOf.clear();
+    QStringList lazy = m_lazyNames;
+    lazy << QStringLiteral("stworzono") << QStringLiteral("zmodyfikowano");
+    for (int i = 0; i < m_columns.count(); ++i) {
+        const QString name = m_columns.fieldName(i).toLower();
+        m_nameIndex.insert(name, i);
+        if (lazy.contains(name, Qt::CaseInsensitive)) {
+            m_fetchedOf.append(-1);
+        } else {
+            m_fetchedOf.append(m_columnOf.size());
+            m_columnOf.append(i);
+        }
+    }
+    m_headers = QVector<QHash<int, QVariant>>(m_columns.count());
+    const QString keyName = m_rowKeyName.isEmpty() ? primaryKeyName() : m_rowKeyName;
+    m_keyCell = qMax(0, m_fetchedOf.value(fieldIndex(keyName), 0));
+    m_cellTypes.clear();
+    m_cellMods.clear();
+}
+
+void TAVTableModel::setActions(QString _context)
+{
+    m_context = _context;
+    if (_context.isEmpty() || !m_contextClearsActions)
+        return;
+    // Pick lists and dependent places show the rows without commands.
+    clearActions();
+    if (_context == QLatin1String("LISTA_WYBORU")) {
+        qDebug().noquote() << QString::fromLatin1(metaObject()->className()) + QStringLiteral("::setActions( QString _context )");
+        qDebug() << "   context:" << _context;
+    }
+}
+
+void TAVTableModel::createActions() {}
 
 void TAVTableModel::generateSelectStatement()
 {
-    QSqlDatabase db = QSqlDatabase::database();
-    QSqlDriver *driver = db.driver();
-    const QSqlRecord rec = driver->record(m_tableName);
-    m_selectStatement = driver->sqlStatement(QSqlDriver::SelectStatement, m_tableName, rec, false);
-    m_primaryIndex = driver->primaryIndex(m_tableName);
+    QSqlDatabase db = TAVDb::database();
+    const QSqlRecord rec = cachedRecord(m_tableName);
+    m_selectStatement = db.driver() ? db.driver()->sqlStatement(QSqlDriver::SelectStatement, m_tableName, rec, false)
+                                    : QString();
+    m_primaryIndex = cachedPrimaryIndex(m_tableName);
     qDebug() << "TAVTableModel::generateSelectStatement()";
     qDebug() << "   select statement:" << m_selectStatement;
     qDebug() << "   PRIMARY KEY DB:" << m_primaryIndex;
@@ -162,64 +333,471 @@ void TAVTableModel::prepareEmptyNullValues(QSqlRecord &_rec)
     }
 }
 
-void TAVTableModel::createRowDelegate() {}
-void TAVTableModel::createColumnDelegates() {}
+QVector<int> TAVTableModel::hiddenColumns(QString)
+{
+    QVector<int> cols{fieldIndex(primaryKeyName())};
+    cols += auditColumns();
+    for (const QString &name : std::as_const(m_hiddenNames))
+        cols << fieldIndex(name);
+    for (const QString &name : std::as_const(m_lazyNames))
+        cols << fieldIndex(name);
+    return cols;
+}
+
+void TAVTableModel::createRowDelegate()
+{
+    QStringList grey;
+    QStringList status;
+    for (const Flag &f : std::as_const(m_flags)) {
+        if (f.paint == FlagPaint::GreyWhenFalse)
+            grey << f.column;
+        else if (f.paint == FlagPaint::OpenGreenDoneGrey)
+            status << f.column;
+    }
+    if (!grey.isEmpty())
+        setRowDelegate(new TAVItemDelegate(nullptr, new AktywnyZatrudnionyBialySzaryPolePaintStrategy(grey)));
+    else if (!status.isEmpty())
+        setRowDelegate(new TAVItemDelegate(nullptr, new ZrealizowanoPolePaintStrategy(status)));
+}
+
+void TAVTableModel::createColumnDelegates()
+{
+    QStringList grey;
+    QStringList status;
+    for (const Flag &f : std::as_const(m_flags)) {
+        if (f.paint == FlagPaint::GreyWhenFalse)
+            grey << f.column;
+        else if (f.paint == FlagPaint::OpenGreenDoneGrey)
+            status << f.column;
+    }
+    // Each column gets its own instance of the row's painter, so the
+    // column is coloured like the rest of the row.
+    for (const Flag &f : std::as_const(m_flags)) {
+        TAVItemDelegatePaintStrategy *paint = nullptr;
+        if (!grey.isEmpty() && f.paint != FlagPaint::None)
+            paint = new AktywnyZatrudnionyBialySzaryPolePaintStrategy(grey);
+        else if (!status.isEmpty() && f.paint != FlagPaint::None)
+            paint = new ZrealizowanoPolePaintStrategy(status);
+        addColumnDelegate(f.column, paint ? new TAVItemDelegate(nullptr, paint, f.words())
+                                          : new TAVItemDelegate(nullptr, f.words()));
+    }
+}
+
 void TAVTableModel::createColumnsOrder() {}
 void TAVTableModel::createSearchFields() {}
 
+QString TAVTableModel::fetchedColumnList() const
+{
+    QStringList names;
+    for (int column : m_columnOf)
+        names << m_columns.fieldName(column);
+    return names.join(QStringLiteral(", "));
+}
+
+QString TAVTableModel::whereClause(const QString &extra) const
+{
+    QStringList parts;
+    if (!m_filter.trimmed().isEmpty())
+        parts << QLatin1Char('(') + m_filter + QLatin1Char(')');
+    if (!extra.isEmpty())
+        parts << QLatin1Char('(') + extra + QLatin1Char(')');
+    return parts.isEmpty() ? QString() : QStringLiteral(" WHERE ") + parts.join(QStringLiteral(" AND "));
+}
+
+QString TAVTableModel::sortColumnName() const
+{
+    return m_columns.fieldName(m_orderColumn);
+}
+
+int TAVTableModel::sortCell() const
+{
+    return m_fetchedOf.value(m_orderColumn, -1);
+}
+
+QString TAVTableModel::orderClause(bool ascending) const
+{
+    const QString key = m_columns.fieldName(m_columnOf.value(m_keyCell));
+    const QString column = sortColumnName();
+    if (column.isEmpty() || column == key)
+        return key + (ascending ? QStringLiteral(" ASC") : QStringLiteral(" DESC"));
+    return ascending ? QStringLiteral("%1 ASC NULLS LAST, %2 ASC").arg(column, key)
+                     : QStringLiteral("%1 DESC NULLS FIRST, %2 DESC").arg(column, key);
+}
+
+QStringList TAVTableModel::afterConditions(bool valueNull, bool ascending) const
+{
+    const QString key = m_columns.fieldName(m_columnOf.value(m_keyCell));
+    const QString c = sortColumnName();
+    if (sortCell() == m_keyCell)
+        return {QStringLiteral("%1 %2 $2").arg(key, ascending ? QStringLiteral(">") : QStringLiteral("<"))};
+    // Nulls come last going up and first going down, as the ORDER BY says.
+    if (ascending) {
+        if (valueNull)
+            return {QStringLiteral("%1 IS NULL AND %2 > $2").arg(c, key)};
+        return {QStringLiteral("(%1, %2) > ($1, $2)").arg(c, key), QStringLiteral("%1 IS NULL").arg(c)};
+    }
+    if (valueNull)
+        return {QStringLiteral("%1 IS NULL AND %2 < $2").arg(c, key),
+                QStringLiteral("%1 IS NOT NULL").arg(c)};
+    return {QStringLiteral("(%1, %2) < ($1, $2)").arg(c, key)};
+}
+
+QString TAVTableModel::queryText() const
+{
+    QStringList names;
+    for (int i = 0; i < m_columns.count(); ++i)
+        names << m_columns.fieldName(i);
+    return QStringLiteral("SELECT ") + names.join(QStringLiteral(", ")) + QStringLiteral(" FROM ") + sourceName()
+            + whereClause() + QStringLiteral(" ORDER BY ") + orderClause(displayAscending());
+}
+
+void TAVTableModel::noteColumnTypes(const PGresult *r) const
+{
+    const int n = PQnfields(r);
+    m_cellTypes.resize(n);
+    m_cellMods.resize(n);
+    for (int i = 0; i < n; ++i) {
+        m_cellTypes[i] = PQftype(r, i);
+        m_cellMods[i] = PQfmod(r, i);
+    }
+}
+
+void TAVTableModel::takeRows(const PGresult *r, Page *page) const
+{
+    const int rows = PQntuples(r);
+    const int n = PQnfields(r);
+    QVector<const char *> cells(n);
+    QVector<int> lengths(n);
+    page->rows.reserve(page->rows.size() + rows);
+    page->keys.reserve(page->keys.size() + rows);
+    for (int row = 0; row < rows; ++row) {
+        for (int i = 0; i < n; ++i) {
+            cells[i] = PQgetisnull(r, row, i) ? nullptr : PQgetvalue(r, row, i);
+            lengths[i] = PQgetlength(r, row, i);
+        }
+        page->rows.append(TAVPackedRow::pack(cells, lengths));
+        page->keys.append(QByteArray::fromRawData(PQgetvalue(r, row, m_keyCell), PQgetlength(r, row, m_keyCell))
+                                  .toLongLong());
+    }
+}
+
+bool TAVTableModel::readRows(const QString &sql, const QVector<QVariant> &params, const QVector<Oid> &types,
+                             Page *page, int limit) const
+{
+    const QString statement = sql + QStringLiteral(" LIMIT ") + QString::number(limit);
+    TAVDbError error;
+    TAVDb::ResultPtr r = TAVDb::exec(statement, params, &error, types);
+    if (!r) {
+        readFailedNow(error);
+        return false;
+    }
+    if (m_cellTypes.isEmpty())
+        noteColumnTypes(r.get());
+    takeRows(r.get(), page);
+    return true;
+}
+
+void TAVTableModel::readFailedNow(const TAVDbError &error) const
+{
+    qDebug() << "TAVTableModel::readRows()";
+    qDebug() << "   error:" << error.sqlState << error.message;
+    // A reader inside a failed transaction waits for its end, quietly.
+    if (error.sqlState == QLatin1String("25P02"))
+        return;
+    if (error.connectionLost())
+        TAVDb::reportReadFailure(error);
+    Q_EMIT const_cast<TAVTableModel *>(this)->readFailed();
+}
+
+bool TAVTableModel::ensureRow(int row) const
+{
+    if (row < 0 || row >= m_count)
+        return false;
+    if (m_cache.contains(row))
+        return true;
+    fetchPage(row);
+    return m_cache.contains(row);
+}
+
+bool TAVTableModel::fetchPage(int row) const
+{
+    const QString base = QStringLiteral("SELECT ") + fetchedColumnList() + QStringLiteral(" FROM ") + sourceName();
+    const int sc = sortCell();
+    const QVector<Oid> types{m_cellTypes.value(sc), m_cellTypes.value(m_keyCell)};
+    Page page;
+    int start = row;
+    bool ok = true;
+    const int endBefore = m_cache.segmentEndAtOrBefore(row);
+    const int nextStart = m_cache.segmentStartAfter(row);
+
+    auto readFrom = [&](const QByteArray &anchor, bool ascending, int limit, Page *out) {
+        bool valueNull = false;
+        const QByteArray value = sc >= 0 ? cellBytes(anchor, sc, &valueNull) : QByteArray();
+        bool keyNull = false;
+        const QByteArray key = cellBytes(anchor, m_keyCell, &keyNull);
+        const QVector<QVariant> params{valueNull ? QVariant() : QVariant(value), QVariant(key)};
+        for (const QString &condition : afterConditions(valueNull, ascending)) {
+            const int left = limit - out->rows.size();
+            if (left <= 0)
+                break;
+            if (!readRows(base + whereClause(condition) + QStringLiteral(" ORDER BY ") + orderClause(ascending),
+                          params, types, out, left))
+                return false;
+        }
+        return true;
+    };
+
+    if (sc >= 0 && endBefore == row && row > 0 && m_cache.row(row - 1)) {
+        // Scrolling on: the next rows after the last one held, in growing pages.
+        m_forwardSize = m_forwardSize ? qMin(m_forwardSize * 2, m_maxPage) : m_firstPage;
+        ok = readFrom(*m_cache.row(row - 1), displayAscending(), qMin(m_forwardSize, m_count - row), &page);
+    } else if (sc >= 0 && nextStart > row && nextStart - row <= m_firstPage && m_cache.row(nextStart)) {
+        // Scrolling back towards a held segment.
+        m_forwardSize = 0;
+        const int size = qMin(m_firstPage, nextStart);
+        Page reversed;
+        ok = readFrom(*m_cache.row(nextStart), !displayAscending(), size, &reversed);
+        std::reverse(reversed.rows.begin(), reversed.rows.end());
+        std::reverse(reversed.keys.begin(), reversed.keys.end());
+        page = reversed;
+        start = nextStart - page.rows.size();
+    } else {
+        // A jump: by position, from whichever end is nearer.
+        m_forwardSize = 0;
+        if (row < m_count / 2) {
+            start = qMax(0, row - m_firstPage / 4);
+            const int size = qMin(m_firstPage, m_count - start);
+            ok = readRows(base + whereClause() + QStringLiteral(" ORDER BY ") + orderClause(displayAscending())
+                                  + QStringLiteral(" OFFSET ") + QString::number(start),
+                          {}, {}, &page, size);
+        } else {
+            const int end = qMin(m_count, row + m_firstPage * 3 / 4 + 1);
+            start = qMax(0, end - m_firstPage);
+            Page reversed;
+            ok = readRows(base + whereClause() + QStringLiteral(" ORDER BY ") + orderClause(!displayAscending())
+                                  + QStringLiteral(" OFFSET ") + QString::number(m_count - end),
+                          {}, {}, &reversed, end - start);
+            std::reverse(reversed.rows.begin(), reversed.rows.end());
+            std::reverse(reversed.keys.begin(), reversed.keys.end());
+            page = reversed;
+            start = end - page.rows.size();
+        }
+    }
+    if (!ok)
+        return false;
+    TAVDb::readSucceeded();
+    if (start < 0) {
+        page.rows.remove(0, -start);
+        page.keys.remove(0, -start);
+        start = 0;
+    }
+    m_cache.put(start, page.rows, page.keys);
+    m_cache.trim(row);
+    if (!m_cache.contains(row)) {
+        // Fewer rows than counted: someone deleted meanwhile. Count again later.
+        QTimer::singleShot(0, const_cast<TAVTableModel *>(this), &TAVTableModel::refresh);
+    }
+    return true;
+}
+
 bool TAVTableModel::select()
 {
-    const bool ok = m_sqlModel->select();
+    const QString src = sourceName();
+    if (m_columns.isEmpty()) {
+        // The catalogue could not be read when the model was made.
+        m_emptyRecord = cachedRecord(m_tableName);
+        for (int i = 0; i < m_emptyRecord.count(); ++i)
+            m_emptyRecord.setValue(i, QVariant());
+        m_primaryIndex = cachedPrimaryIndex(m_tableName);
+        setUpColumns();
+        if (!m_columns.isEmpty())
+            setHeaders();
+    }
+    const bool users = m_tableName == kUsersTable;
+    std::vector<TAVDb::ResultPtr> results;
+    TAVDbError error;
+    bool ok = !m_columns.isEmpty();
+    if (ok) {
+        const QString sql = QStringLiteral("SELECT count(*) FROM ") + src + whereClause() + QStringLiteral("; SELECT ")
+                + fetchedColumnList() + QStringLiteral(" FROM ") + src + whereClause() + QStringLiteral(" ORDER BY ")
+                + orderClause(displayAscending()) + QStringLiteral(" LIMIT ") + QString::number(m_firstPage);
+        ok = TAVDb::execBatch(sql, &results, &error) && results.size() == 2;
+    } else {
+        error = TAVDb::connectionError();
+    }
     qDebug() << kSelectSig;
-    const bool users = m_sqlModel->tableName() == kUsersTable;
     if (users) {
         qDebug() << "   uzytkownicy - brak logowania ze wzgledow bezpieczenstwa";
     } else {
-        qDebug() << "   filter:" << m_sqlModel->filter();
-        qDebug() << "   select query:" << m_sqlModel->query().lastQuery();
+        qDebug() << "   filter:" << m_filter;
+        qDebug() << "   select query:" << queryText();
     }
-    if (ok)
-        return true;
-    const QSqlError err = m_sqlModel->lastError();
-    qDebug() << kSelectSig;
-    if (users) {
-        // The driver's text may quote the login and password digest.
-        qDebug() << "   error number:" << err.nativeErrorCode();
-    } else {
-        qDebug() << "   error text:" << err.text();
-        qDebug() << "   error number:" << err.nativeErrorCode();
-        qDebug() << "   error database text:" << err.databaseText();
+    if (!ok) {
+        qDebug() << kSelectSig;
+        if (!users) {
+            qDebug() << "   error text:" << error.message;
+            qDebug() << "   error number:" << error.sqlState;
+            qDebug() << "   error database text:" << error.detail;
+        } else {
+            qDebug() << "   error number:" << error.sqlState;
+        }
+        m_lastError = error;
+        if (error.connectionLost())
+            TAVDb::reportReadFailure(error);
+        Q_EMIT readFailed();
+        return false;
     }
-    return false;
+    TAVDb::readSucceeded();
+    Page first;
+    takeRows(results[1].get(), &first);
+    beginResetModel();
+    m_active = true;
+    m_cache.clear();
+    m_forwardSize = 0;
+    noteColumnTypes(results[1].get());
+    m_count = QByteArray(PQgetvalue(results[0].get(), 0, 0)).toInt();
+    m_cache.put(0, first.rows, first.keys);
+    endResetModel();
+    syncCompat();
+    return true;
 }
 
 void TAVTableModel::setFilter(const QString &_filter)
 {
-    m_sqlModel->setFilter(_filter);
-    const QSqlError err = m_sqlModel->lastError();
-    if (err.type() != QSqlError::NoError) {
+    m_filter = _filter;
+    if (!m_active)
+        return;
+    if (!select()) {
         qCritical() << "TAVTableModel::setFilter( const QString& _filter )";
-        if (m_sqlModel->tableName() == kUsersTable)
-            qCritical() << "   invalid filter:" << err.nativeErrorCode();
+        if (m_tableName == kUsersTable)
+            qCritical() << "   invalid filter:" << m_lastError.sqlState;
         else
-            qCritical() << "   invalid filter:" << err;
+            qCritical() << "   invalid filter:" << m_lastError.sqlState << m_lastError.message;
     }
 }
 
-QString TAVTableModel::filter() const { return m_sqlModel->filter(); }
+void TAVTableModel::refresh()
+{
+    if (m_active)
+        select();
+}
 
-QSqlRecord TAVTableModel::record(int row) const { return m_sqlModel->record(row); }
+void TAVTableModel::setPageSizes(int first, int max)
+{
+    m_firstPage = qMax(2, first);
+    m_maxPage = qMax(m_firstPage, max);
+}
+
+QSqlRecord TAVTableModel::record(int row) const
+{
+    QSqlRecord rec = m_columns;
+    if (!ensureRow(row))
+        return rec;
+    const QByteArray &packed = *m_cache.row(row);
+    QStringList heavy;
+    for (int i = 0; i < rec.count(); ++i) {
+        const int cell = m_fetchedOf.at(i);
+        if (cell < 0) {
+            heavy << rec.fieldName(i);
+            continue;
+        }
+        int length = 0;
+        const char *text = TAVPackedRow::cell(packed, cell, &length);
+        const QMetaType type = rec.field(i).metaType();
+        rec.setValue(i, text ? TAVDb::fromText(text, length, type) : QVariant(type));
+    }
+    if (!heavy.isEmpty()) {
+        const QString key = m_columns.fieldName(m_columnOf.value(m_keyCell));
+        TAVDbError error;
+        TAVDb::ResultPtr r = TAVDb::exec(QStringLiteral("SELECT ") + heavy.join(QStringLiteral(", "))
+                                                 + QStringLiteral(" FROM ") + sourceName() + QStringLiteral(" WHERE ")
+                                                 + key + QStringLiteral(" = $1 LIMIT 1"),
+                                         {QVariant(m_cache.key(row))}, &error, {kInt8Oid});
+        for (int h = 0; h < heavy.size(); ++h) {
+            const int i = rec.indexOf(heavy.at(h));
+            const QMetaType type = rec.field(i).metaType();
+            if (r && PQntuples(r.get()) > 0 && !PQgetisnull(r.get(), 0, h))
+                rec.setValue(i, TAVDb::fromText(PQgetvalue(r.get(), 0, h), PQgetlength(r.get(), 0, h), type));
+            else
+                rec.setValue(i, QVariant(type));
+        }
+    }
+    return rec;
+}
 
 int TAVTableModel::fieldIndex(const QString &name) const
 {
-    return m_sqlModel->record().indexOf(name);
+    return m_nameIndex.value(name.toLower(), -1);
 }
 
-QSqlRelation TAVTableModel::relation(int column) const { return m_sqlModel->relation(column); }
+QByteArray TAVTableModel::readOne(qint64 key, bool *found) const
+{
+    *found = false;
+    const QString keyName = m_columns.fieldName(m_columnOf.value(m_keyCell));
+    Page page;
+    if (!readRows(QStringLiteral("SELECT ") + fetchedColumnList() + QStringLiteral(" FROM ") + sourceName()
+                          + whereClause(keyName + QStringLiteral(" = $1")),
+                  {QVariant(key)}, {kInt8Oid}, &page, 1)
+        || page.rows.isEmpty())
+        return QByteArray();
+    *found = true;
+    return page.rows.first();
+}
+
+int TAVTableModel::countBefore(const QByteArray &row) const
+{
+    const int sc = sortCell();
+    if (sc < 0)
+        return -1;
+    bool valueNull = false;
+    const QByteArray value = cellBytes(row, sc, &valueNull);
+    bool keyNull = false;
+    const QByteArray key = cellBytes(row, m_keyCell, &keyNull);
+    QStringList conditions;
+    for (const QString &c : afterConditions(valueNull, !displayAscending()))
+        conditions << QLatin1Char('(') + c + QLatin1Char(')');
+    TAVDbError error;
+    TAVDb::ResultPtr r = TAVDb::exec(QStringLiteral("SELECT count(*) FROM ") + sourceName()
+                                             + whereClause(conditions.join(QStringLiteral(" OR "))),
+                                     {valueNull ? QVariant() : QVariant(value), QVariant(key)}, &error,
+                                     {m_cellTypes.value(sc), m_cellTypes.value(m_keyCell)});
+    if (!r) {
+        readFailedNow(error);
+        return -1;
+    }
+    return QByteArray(PQgetvalue(r.get(), 0, 0)).toInt();
+}
+
+int TAVTableModel::rowOfKey(const QVariant &key)
+{
+    if (!key.isValid() || key.isNull() || !m_active)
+        return -1;
+    const qint64 k = key.toLongLong();
+    int pos = m_cache.findKey(k);
+    if (pos >= 0)
+        return pos;
+    bool found = false;
+    const QByteArray row = readOne(k, &found);
+    if (!found)
+        return -1;
+    const int p = countBefore(row);
+    if (p < 0 || p >= m_count)
+        return -1;
+    ensureRow(p);
+    return m_cache.key(p) == k ? p : m_cache.findKey(k);
+}
 
 QString TAVTableModel::primaryKeyName() const
 {
     return m_primaryIndex.count() > 0 ? m_primaryIndex.fieldName(0) : QString();
+}
+
+QHash<QString, QString> TAVTableModel::fieldLabels() const
+{
+    QHash<QString, QString> labels;
+    for (int i = 0; i < m_columns.count(); ++i)
+        labels.insert(m_columns.fieldName(i), headerData(i, Qt::Horizontal, Qt::DisplayRole).toString());
+    return labels;
 }
 
 QAbstractItemDelegate *TAVTableModel::rowDelegate()
@@ -258,27 +836,45 @@ void TAVTableModel::setUseView(bool use)
     if (use == m_useView)
         return;
     m_useView = use;
-    pointInnerModel();
+    const bool active = m_active;
+    beginResetModel();
+    m_cache.clear();
+    m_count = 0;
+    m_active = false;
+    setUpColumns();
+    endResetModel();
     setHeaders();
+    if (active)
+        select();
 }
 
-void TAVTableModel::setHeader(const QString &column, const QString &label)
+void TAVTableModel::setRelation(const QString &column, const QSqlRelation &relation)
 {
     const int idx = fieldIndex(column);
     if (idx >= 0)
-        m_sqlModel->setHeaderData(idx, Qt::Horizontal, label, Qt::EditRole);
+        m_relations.insert(idx, relation);
+}
+
+void TAVTableModel::setHeader(const QString &column, const QString &label, const QString &toolTip)
+{
+    const int idx = fieldIndex(column);
+    if (idx < 0)
+        return;
+    setHeaderData(idx, Qt::Horizontal, label, Qt::EditRole);
+    if (!toolTip.isEmpty())
+        setHeaderData(idx, Qt::Horizontal, toolTip, Qt::ToolTipRole);
 }
 
 void TAVTableModel::setAuditHeaders()
 {
-    for (const char *name : {"SYSTEMOWY", "FK_UZT_STWORZONO", "FK_UZT_ZMODYFIKOWANO", "STWORZONO", "ZMODYFIKOWANO"})
-        setHeader(QString::fromLatin1(name), QString::fromLatin1(name));
+    for (const char *name : kAuditNames)
+        setHeader(QString::fromLatin1(name), QString::fromLatin1(name).toUpper());
 }
 
 QVector<int> TAVTableModel::auditColumns() const
 {
     QVector<int> cols;
-    for (const char *name : {"SYSTEMOWY", "FK_UZT_STWORZONO", "FK_UZT_ZMODYFIKOWANO", "STWORZONO", "ZMODYFIKOWANO"}) {
+    for (const char *name : kAuditNames) {
         const int idx = fieldIndex(QString::fromLatin1(name));
         if (idx >= 0)
             cols << idx;
@@ -286,8 +882,8 @@ QVector<int> TAVTableModel::auditColumns() const
     return cols;
 }
 
-void TAVTableModel::addAction(const QString &commandName, const QString &text,
-                              const QString &toolTip, const QString &whatsThis)
+void TAVTableModel::addAction(const QString &commandName, const QString &text, const QString &toolTip,
+                              const QString &whatsThis, bool needsRow)
 {
     auto *action = new QAction(text, this);
     if (!toolTip.isEmpty())
@@ -295,6 +891,7 @@ void TAVTableModel::addAction(const QString &commandName, const QString &text,
     if (!whatsThis.isEmpty())
         action->setWhatsThis(whatsThis);
     action->setProperty("commandName", commandName);
+    action->setProperty("needsRow", needsRow);
     m_actions.append(action);
 }
 
@@ -334,13 +931,17 @@ void TAVTableModel::addSearchField(const QString &column, int kind)
     m_searchFields.append(qMakePair(column, kind));
 }
 
+void TAVTableModel::addSearchFields(const QStringList &columns, int kind)
+{
+    for (const QString &c : columns)
+        addSearchField(c, kind);
+}
+
 bool TAVTableModel::isSystemRow(const QModelIndex &index) const
 {
-    if (!index.isValid())
+    if (!index.isValid() || index.row() >= m_count)
         return false;
-    const QSqlRecord row = m_sqlModel->record(index.row());
-    const int idx = row.indexOf(QStringLiteral("systemowy"));
-    return idx >= 0 && row.value(idx).toBool();
+    return value(index.row(), QStringLiteral("systemowy")).toBool();
 }
 
 QSqlRecord TAVTableModel::givenFields(const QSqlRecord &rec)
@@ -353,236 +954,402 @@ QSqlRecord TAVTableModel::givenFields(const QSqlRecord &rec)
     return out;
 }
 
-void TAVTableModel::bindRecord(QSqlQuery &query, const QSqlRecord &rec) const
+QString TAVTableModel::lastErrorCause() const
 {
-    for (int i = 0; i < rec.count(); ++i)
-        query.addBindValue(boundValue(rec.field(i)));
-}
-
-void TAVTableModel::logQueryError(const char *signature, const char *queryLabel, const QString &statement,
-                                  const QSqlQuery &query, bool withPrimaryIndex) const
-{
-    const QSqlError err = query.lastError();
-    qDebug() << signature;
-    qDebug() << queryLabel << statement;
-    if (withPrimaryIndex)
-        qDebug() << "   primaryIndex:" << m_primaryIndex;
-    qDebug() << "   error - databaser text:" << err.databaseText();
-    qDebug() << "   error - driver text:" << err.driverText();
-    qDebug() << "   error - number:" << err.nativeErrorCode();
-    qDebug() << "   error - type:" << err.type();
-}
-
-QString TAVTableModel::sqlStateOf(const QSqlQuery &query)
-{
-    const QSqlResult *result = query.result();
-    const QVariant handle = result ? result->handle() : QVariant();
-    if (handle.isValid() && qstrcmp(handle.typeName(), "PGresult*") == 0) {
-        const PGresult *res = *static_cast<PGresult *const *>(handle.constData());
-        if (res) {
-            const char *code = PQresultErrorField(res, PG_DIAG_SQLSTATE);
-            if (code)
-                return QString::fromLatin1(code);
-        }
-    }
-    // The driver has released its result: its error still knows the state.
-    return query.lastError().nativeErrorCode();
+    return TAVDb::causeSentence(m_lastError, fieldLabels());
 }
 
 bool TAVTableModel::insert(const QSqlRecord &_rec, const QModelIndex _modelIndex)
 {
-    Q_UNUSED(_modelIndex);
-    QSqlRecord rec = _rec;
-    prepareEmptyNullValues(rec);
-    const qint32 uzt = OVApplication::instance() ? OVApplication::instance()->uztId() : 0;
-    // 0 means no user yet; the audit key is then left empty rather than dangling.
-    const QVariant user = uzt > 0 ? QVariant(uzt) : QVariant(QMetaType::fromType<int>());
-    for (const char *name : {"fk_uzt_stworzono", "fk_uzt_zmodyfikowano"}) {
-        const int idx = rec.indexOf(QString::fromLatin1(name));
-        if (idx >= 0)
-            rec.setValue(idx, user);
-    }
-
-    const QSqlRecord given = givenFields(rec);
-    QSqlDatabase db = QSqlDatabase::database();
-    const QString statement = db.driver()->sqlStatement(QSqlDriver::InsertStatement, m_tableName, given, true)
-            + QStringLiteral(" RETURNING ") + primaryKeyName();
-
-    m_query = new QSqlQuery(db);
-    bool ok = false;
-    if (!m_query->prepare(statement)) {
-        qDebug() << kInsertSig;
-        qDebug() << "   cannot prepare query:" << statement;
-        box(QMessageBox::Warning, QStringLiteral("insert"), QStringLiteral("nieudane prepare"));
-        m_lastId = QVariant();
-    } else {
-        bindRecord(*m_query, given);
-        if (!m_query->exec()) {
-            logQueryError(kInsertSig, "   insert query:", statement, *m_query, false);
-            box(QMessageBox::Warning, QStringLiteral("insert"), QStringLiteral("nieudane insert"));
-            m_lastId = QVariant();
-        } else {
-            if (m_query->next()) {
-                qDebug() << "Last inserted PK:" << m_query->value(0).toString();
-                m_lastId = m_query->value(0);
-            }
-            m_sqlModel->select();
-            beginInsertRows(QModelIndex(), 0, 0);
-            endInsertRows();
-            ok = true;
-        }
-    }
-    delete m_query;
-    m_query = nullptr;
-    return ok;
+    return write(WriteOp::Insert, _rec, _modelIndex);
 }
 
 bool TAVTableModel::update(const QSqlRecord &_rec, const QModelIndex _modelIndex)
 {
-    if ((m_systemRowMode == 1 || m_systemRowMode == 3) && isSystemRow(_modelIndex)) {
-        box(QMessageBox::Information, QStringLiteral("Edycja wpisu"),
-            QStringLiteral("Wpis systemowy - nie można go edytować."));
-        return false;
-    }
-    QSqlRecord rec = _rec;
-    prepareEmptyNullValues(rec);
-    if (givenFields(rec).isEmpty())
-        return false;
-    const qint32 uzt = OVApplication::instance() ? OVApplication::instance()->uztId() : 0;
-    const int modIdx = rec.indexOf(QStringLiteral("fk_uzt_zmodyfikowano"));
-    if (modIdx >= 0)
-        rec.setValue(modIdx, uzt > 0 ? QVariant(uzt) : QVariant(QMetaType::fromType<int>()));
-
-    const QString pk = primaryKeyName();
-    QVariant key;
-    if (_modelIndex.isValid())
-        key = m_sqlModel->record(_modelIndex.row()).value(pk);
-    else if (_rec.indexOf(pk) >= 0)
-        key = _rec.value(pk);
-    // Without a key the WHERE would match nothing (or, unbound, fail).
-    if (!key.isValid() || key.isNull()) {
-        qDebug() << kUpdateSig;
-        qDebug() << "   no key of the row to update";
-        m_lastId = QVariant();
-        return false;
-    }
-    QSqlRecord where;
-    QSqlField keyField = m_emptyRecord.field(pk);
-    keyField.setValue(key);
-    where.append(keyField);
-
-    // The key is never rewritten by an edit.
-    const int pkIdx = rec.indexOf(pk);
-    if (pkIdx >= 0)
-        rec.setValue(pkIdx, QVariant());
-    const QSqlRecord given = givenFields(rec);
-
-    QSqlDatabase db = QSqlDatabase::database();
-    QSqlDriver *driver = db.driver();
-    const QString statement = driver->sqlStatement(QSqlDriver::UpdateStatement, m_tableName, given, true)
-            + QLatin1Char(' ') + driver->sqlStatement(QSqlDriver::WhereStatement, m_tableName, where, true);
-
-    m_query = new QSqlQuery(db);
-    bool ok = false;
-    const bool prepared = m_query->prepare(statement);
-    qDebug() << kUpdateSig;
-    qDebug() << "   update query:" << statement;
-    if (!prepared) {
-        qDebug() << kUpdateSig;
-        qDebug() << "   cannot prepare query:" << statement;
-        box(QMessageBox::Warning, QStringLiteral("insert"), QStringLiteral("nieudane prepare"));
-        m_lastId = QVariant();
-    } else {
-        bindRecord(*m_query, given);
-        m_query->addBindValue(key);
-        if (!m_query->exec()) {
-            logQueryError(kUpdateSig, "   update query:", statement, *m_query, true);
-            box(QMessageBox::Warning, QStringLiteral("insert"), QStringLiteral("nieudane insert"));
-            m_lastId = QVariant();
-        } else if (m_query->numRowsAffected() == 0) {
-            // Another workstation deleted the row meanwhile: nothing was saved.
-            m_sqlModel->select();
-            box(QMessageBox::Warning, QStringLiteral("Edycja wpisu"),
-                QStringLiteral("Wpis nie istnieje już w bazie danych. Mógł zostać usunięty na innym stanowisku."));
-            m_lastId = QVariant();
-        } else {
-            m_sqlModel->select();
-            Q_EMIT dataChanged(_modelIndex, _modelIndex);
-            m_lastId = key;
-            ok = true;
-        }
-    }
-    delete m_query;
-    m_query = nullptr;
-    return ok;
+    return write(WriteOp::Update, _rec, _modelIndex);
 }
 
 bool TAVTableModel::remove(const QSqlRecord &_rec, const QModelIndex _modelIndex)
 {
-    if ((m_systemRowMode == 2 || m_systemRowMode == 3) && isSystemRow(_modelIndex)) {
-        box(QMessageBox::Information, QStringLiteral("Usuwanie wpisu"),
-            QStringLiteral("Wpis systemowy - nie można go usunąć."));
+    return write(WriteOp::Delete, _rec, _modelIndex);
+}
+
+bool TAVTableModel::write(WriteOp op, const QSqlRecord &_rec, const QModelIndex &index)
+{
+    if (op == WriteOp::Update && (m_systemRowMode == SystemRowsNoEdit || m_systemRowMode == SystemRowsLocked)
+        && isSystemRow(index)) {
+        showBox(QMessageBox::Information, QStringLiteral("Edycja wpisu"),
+                QStringLiteral("Wpis systemowy - nie można go edytować."));
         return false;
     }
+    if (op == WriteOp::Delete && (m_systemRowMode == SystemRowsNoDelete || m_systemRowMode == SystemRowsLocked)
+        && isSystemRow(index)) {
+        showBox(QMessageBox::Information, QStringLiteral("Usuwanie wpisu"),
+                QStringLiteral("Wpis systemowy - nie można go usunąć."));
+        return false;
+    }
+    const char *sig = op == WriteOp::Insert ? kInsertSig : (op == WriteOp::Update ? kUpdateSig : kRemoveSig);
+    QSqlRecord rec = _rec;
+    if (op != WriteOp::Delete)
+        prepareEmptyNullValues(rec);
+    const qint32 uzt = TAVSession::currentUserId();
+    // 0 means no user yet; the audit key is then left empty rather than dangling.
+    const QVariant user = uzt > 0 ? QVariant(uzt) : QVariant(QMetaType::fromType<int>());
     const QString pk = primaryKeyName();
+    const int pkColumn = fieldIndex(pk);
     QVariant key;
     QVariant above;
-    if (_modelIndex.isValid()) {
-        key = m_sqlModel->record(_modelIndex.row()).value(pk);
-        if (_modelIndex.row() > 0)
-            above = m_sqlModel->record(_modelIndex.row() - 1).value(pk);
-    } else if (_rec.indexOf(pk) >= 0) {
-        key = _rec.value(pk);
-    }
-    // Without a key the WHERE would match nothing (or, unbound, fail).
-    if (!key.isValid() || key.isNull()) {
-        qDebug() << kRemoveSig;
-        qDebug() << "   no key of the row to delete";
-        m_lastId = QVariant();
-        return false;
-    }
-    QSqlRecord where;
-    QSqlField keyField = m_emptyRecord.field(pk);
-    keyField.setValue(key);
-    where.append(keyField);
+    int knownRow = -1;
 
-    QSqlDatabase db = QSqlDatabase::database();
-    QSqlDriver *driver = db.driver();
-    const QString statement = driver->sqlStatement(QSqlDriver::DeleteStatement, m_tableName, QSqlRecord(), true)
-            + QLatin1Char(' ') + driver->sqlStatement(QSqlDriver::WhereStatement, m_tableName, where, true);
-
-    m_query = new QSqlQuery(db);
-    bool ok = false;
-    if (!m_query->prepare(statement)) {
-        qDebug() << kRemoveSig;
-        qDebug() << "   cannot prepare query:" << statement;
-        box(QMessageBox::Warning, QStringLiteral("delete"), QStringLiteral("nieudane prepare"));
-        m_lastId = QVariant();
+    if (op == WriteOp::Insert) {
+        for (const char *name : {"fk_uzt_stworzono", "fk_uzt_zmodyfikowano"}) {
+            const int idx = rec.indexOf(QString::fromLatin1(name));
+            if (idx >= 0)
+                rec.setValue(idx, user);
+        }
     } else {
-        m_query->addBindValue(key);
-        if (!m_query->exec()) {
-            logQueryError(kRemoveSig, "   delete query:", statement, *m_query, true);
-            QString message = QStringLiteral("Wystąpił błąd przy usuwaniu.");
-            const QString state = sqlStateOf(*m_query);
-            if (!state.isEmpty()) {
-                qDebug() << kRemoveSig;
-                qDebug() << "   PGresult error code:" << state;
-                if (state == QLatin1String("23503"))
-                    message = QStringLiteral("Nie można usunąć wpisu, ponieważ jest powiązany z innymi danymi.");
-                else
-                    message = QStringLiteral("Wystąpił błąd o numerze %1.").arg(state);
-            }
-            box(QMessageBox::Warning, QStringLiteral("Usuwanie wpisu"), message);
+        if (op == WriteOp::Update && givenFields(rec).isEmpty())
+            return false;
+        if (index.isValid() && index.row() < m_count && pkColumn >= 0) {
+            key = value(index.row(), pkColumn);
+            knownRow = index.row();
+            if (op == WriteOp::Delete && index.row() > 0)
+                above = value(index.row() - 1, pkColumn);
+        } else if (rec.indexOf(pk) >= 0) {
+            key = _rec.value(pk);
+        }
+        // Without a key the WHERE would match nothing.
+        if (!key.isValid() || key.isNull() || key.toLongLong() <= 0) {
+            qDebug() << sig;
+            qDebug() << "   no key of the row to write";
             m_lastId = QVariant();
-        } else {
-            m_sqlModel->select();
-            beginRemoveRows(QModelIndex(), 0, 0);
-            endRemoveRows();
-            m_lastId = above;
-            ok = true;
+            return false;
+        }
+        if (op == WriteOp::Update) {
+            const int modIdx = rec.indexOf(QStringLiteral("fk_uzt_zmodyfikowano"));
+            if (modIdx >= 0)
+                rec.setValue(modIdx, user);
+            // The key is never rewritten by an edit.
+            const int pkIdx = rec.indexOf(pk);
+            if (pkIdx >= 0)
+                rec.setValue(pkIdx, QVariant());
         }
     }
-    delete m_query;
-    m_query = nullptr;
-    return ok;
+
+    QString statement;
+    QVector<QVariant> values;
+    const QSqlRecord given = givenFields(rec);
+    if (op == WriteOp::Insert) {
+        QStringList names;
+        QStringList marks;
+        for (int i = 0; i < given.count(); ++i) {
+            names << given.fieldName(i);
+            marks << QStringLiteral("$%1").arg(i + 1);
+            values << given.value(i);
+        }
+        statement = names.isEmpty()
+                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES RETURNING %2").arg(m_tableName, pk)
+                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING %4")
+                          .arg(m_tableName, names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")), pk);
+    } else if (op == WriteOp::Update) {
+        QStringList sets;
+        for (int i = 0; i < given.count(); ++i) {
+            sets << QStringLiteral("%1 = $%2").arg(given.fieldName(i)).arg(i + 1);
+            values << given.value(i);
+        }
+        values << key;
+        statement = QStringLiteral("UPDATE %1 SET %2 WHERE %3 = $%4")
+                            .arg(m_tableName, sets.join(QStringLiteral(", ")), pk)
+                            .arg(values.size());
+        qDebug() << kUpdateSig;
+        qDebug() << "   update query:" << statement;
+    } else {
+        values << key;
+        statement = QStringLiteral("DELETE FROM %1 WHERE %2 = $1").arg(m_tableName, pk);
+    }
+
+    TAVDbError error;
+    TAVDb::ResultPtr result(nullptr, [](PGresult *r) { PQclear(r); });
+    if (TAVTransaction::writeAllowed(&error))
+        result = TAVDb::exec(statement, values, &error);
+    if (!result) {
+        m_lastError = error;
+        m_lastId = QVariant();
+        reportWriteError(op, statement);
+        return false;
+    }
+    m_lastError = TAVDbError();
+    const int affected = QByteArray(PQcmdTuples(result.get())).toInt();
+    if (op == WriteOp::Insert) {
+        if (PQntuples(result.get()) < 1) {
+            m_lastId = QVariant();
+            return false;
+        }
+        const QMetaType keyType = m_emptyRecord.field(pk).metaType();
+        key = TAVDb::fromText(PQgetvalue(result.get(), 0, 0), PQgetlength(result.get(), 0, 0), keyType);
+        qDebug() << "Last inserted PK:" << key.toString();
+        m_lastId = key;
+    } else if (op == WriteOp::Update && affected == 0) {
+        // Another workstation deleted the row meanwhile: nothing was saved.
+        m_lastError.sqlState = QStringLiteral("02000");
+        m_lastError.message = QStringLiteral("row no longer exists");
+        m_lastId = QVariant();
+        applyOwnWrite(WriteOp::Update, key.toLongLong(), knownRow);
+        if (m_showErrors)
+            showBox(QMessageBox::Warning, QStringLiteral("Edycja wpisu"),
+                    QStringLiteral("Wpis nie istnieje już w bazie danych. Mógł zostać usunięty na innym stanowisku."));
+        return false;
+    } else if (op == WriteOp::Update) {
+        m_lastId = key;
+    } else {
+        m_lastId = above;
+    }
+    const qint64 k = key.toLongLong();
+    if (TAVTransaction *t = TAVTransaction::active())
+        t->touch(m_tableName, k);
+    applyOwnWrite(op, k, knownRow);
+    TAVChangeBus::instance()->announce(m_tableName, {k}, this);
+    syncCompat();
+    return true;
+}
+
+void TAVTableModel::reportWriteError(WriteOp op, const QString &statement)
+{
+    const TAVDbError &e = m_lastError;
+    if (op == WriteOp::Insert) {
+        qDebug() << kInsertSig;
+        qDebug() << "   insert query:" << statement;
+    } else {
+        qDebug() << (op == WriteOp::Update ? kUpdateSig : kRemoveSig);
+        qDebug() << (op == WriteOp::Update ? "   update query:" : "   delete query:") << statement;
+        qDebug() << "   primaryIndex:" << m_primaryIndex;
+    }
+    qDebug() << "   error - databaser text:" << e.message << e.detail;
+    qDebug() << "   error - driver text:" << e.constraint;
+    qDebug() << "   error - number:" << e.sqlState;
+    qDebug() << "   error - type:" << (e.connectionLost() ? "connection" : "statement");
+    if (!m_showErrors)
+        return;
+    const QString cause = lastErrorCause();
+    if (op != WriteOp::Delete) {
+        showBox(QMessageBox::Warning, QStringLiteral("insert"), QStringLiteral("nieudane insert"), cause);
+        return;
+    }
+    qDebug() << kRemoveSig;
+    qDebug() << "   PGresult error code:" << e.sqlState;
+    if (e.sqlState == QLatin1String("23503"))
+        showBox(QMessageBox::Warning, QStringLiteral("Usuwanie wpisu"),
+                QStringLiteral("Nie można usunąć wpisu, ponieważ jest powiązany z innymi danymi."));
+    else
+        showBox(QMessageBox::Warning, QStringLiteral("Usuwanie wpisu"),
+                QStringLiteral("Wystąpił błąd o numerze %1.").arg(e.sqlState), cause);
+}
+
+void TAVTableModel::applyOwnWrite(WriteOp op, qint64 key, int knownRow)
+{
+    if (!m_active)
+        return;
+    if (m_refreshWhole) {
+        refresh();
+        return;
+    }
+    const int cached = knownRow >= 0 && m_cache.key(knownRow) == key ? knownRow : m_cache.findKey(key);
+    if (op == WriteOp::Delete) {
+        if (cached >= 0) {
+            beginRemoveRows(QModelIndex(), cached, cached);
+            m_cache.removeAt(cached);
+            --m_count;
+            endRemoveRows();
+        } else {
+            refresh();
+        }
+        return;
+    }
+    bool found = false;
+    const QByteArray row = readOne(key, &found);
+    if (op == WriteOp::Insert && found && sortCell() == m_keyCell) {
+        // A new key is the highest: the row goes to the end of the order.
+        const int pos = displayAscending() ? m_count : 0;
+        beginInsertRows(QModelIndex(), pos, pos);
+        m_cache.insertAt(pos, row, key);
+        ++m_count;
+        endInsertRows();
+        return;
+    }
+    placeRow(key, cached, found ? &row : nullptr);
+}
+
+void TAVTableModel::placeRow(qint64 key, int oldRow, const QByteArray *fresh)
+{
+    if (!fresh) {
+        if (oldRow >= 0) {
+            beginRemoveRows(QModelIndex(), oldRow, oldRow);
+            m_cache.removeAt(oldRow);
+            --m_count;
+            endRemoveRows();
+        }
+        return;
+    }
+    const int sc = sortCell();
+    if (oldRow >= 0) {
+        bool oldNull = false;
+        bool newNull = false;
+        const bool sameOrder = sc == m_keyCell
+                || (cellBytes(*m_cache.row(oldRow), sc, &oldNull) == cellBytes(*fresh, sc, &newNull)
+                    && oldNull == newNull);
+        int newRow = oldRow;
+        if (!sameOrder)
+            newRow = countBefore(*fresh);
+        if (newRow < 0) {
+            refresh();
+            return;
+        }
+        if (newRow == oldRow) {
+            m_cache.replaceAt(oldRow, *fresh, key);
+            Q_EMIT dataChanged(index(oldRow, 0), index(oldRow, columnCount() - 1));
+            return;
+        }
+        beginMoveRows(QModelIndex(), oldRow, oldRow, QModelIndex(), newRow > oldRow ? newRow + 1 : newRow);
+        m_cache.removeAt(oldRow);
+        m_cache.insertAt(newRow, *fresh, key);
+        endMoveRows();
+        return;
+    }
+    const int newRow = countBefore(*fresh);
+    if (newRow < 0 || newRow > m_count) {
+        refresh();
+        return;
+    }
+    beginInsertRows(QModelIndex(), newRow, newRow);
+    m_cache.insertAt(newRow, *fresh, key);
+    ++m_count;
+    endInsertRows();
+}
+
+void TAVTableModel::refreshRows(const QList<qint64> &keys)
+{
+    if (!m_active || keys.isEmpty())
+        return;
+    if (m_refreshWhole || keys.size() > kBurst) {
+        refresh();
+        return;
+    }
+    QStringList list;
+    for (qint64 k : keys)
+        list << QString::number(k);
+    const QString keyName = m_columns.fieldName(m_columnOf.value(m_keyCell));
+    Page page;
+    if (!readRows(QStringLiteral("SELECT ") + fetchedColumnList() + QStringLiteral(" FROM ") + sourceName()
+                          + whereClause(keyName + QStringLiteral(" = ANY($1::bigint[])")),
+                  {QVariant(QLatin1Char('{') + list.join(QLatin1Char(',')) + QLatin1Char('}'))}, {0}, &page,
+                  keys.size() + 1))
+        return;
+    QHash<qint64, int> fresh;
+    for (int i = 0; i < page.keys.size(); ++i)
+        fresh.insert(page.keys.at(i), i);
+    QList<qint64> unheldFound;
+    bool unheld = false;
+    for (qint64 k : keys) {
+        const int cached = m_cache.findKey(k);
+        const auto it = fresh.constFind(k);
+        if (cached >= 0) {
+            placeRow(k, cached, it == fresh.constEnd() ? nullptr : &page.rows.at(it.value()));
+            continue;
+        }
+        unheld = true;
+        if (it != fresh.constEnd())
+            unheldFound << k;
+    }
+    if (!unheld)
+        return;
+    // Rows not held: the count tells whether they are new here, edits of
+    // rows never read, or something this register cannot place.
+    TAVDbError error;
+    TAVDb::ResultPtr r = TAVDb::exec(QStringLiteral("SELECT count(*) FROM ") + sourceName() + whereClause(), {}, &error);
+    if (!r) {
+        readFailedNow(error);
+        return;
+    }
+    const int delta = QByteArray(PQgetvalue(r.get(), 0, 0)).toInt() - m_count;
+    if (delta == 0 && (unheldFound.isEmpty() || sortCell() == m_keyCell))
+        return;
+    if (delta > 0 && delta == unheldFound.size()) {
+        for (qint64 k : std::as_const(unheldFound))
+            placeRow(k, -1, &page.rows.at(fresh.value(k)));
+        return;
+    }
+    refresh();
+}
+
+void TAVTableModel::onRowsChanged(const QString &table, const QList<qint64> &keys, QObject *origin)
+{
+    if (origin == this || !m_active)
+        return;
+    if (table == m_tableName) {
+        refreshRows(keys);
+        return;
+    }
+    if (!m_useView || m_viewName.isEmpty())
+        return;
+    const QStringList columns = foreignColumns(m_tableName).value(table);
+    if (columns.isEmpty())
+        return;
+    // Rows held that show something of the changed rows.
+    QSet<qint64> changed(keys.cbegin(), keys.cend());
+    QList<qint64> affected;
+    for (const QString &column : columns) {
+        const int cell = m_fetchedOf.value(fieldIndex(column), -1);
+        if (cell < 0)
+            continue;
+        for (const auto &segment : m_cache.segments()) {
+            for (int pos = segment.first; pos < segment.first + segment.second; ++pos) {
+                bool isNull = false;
+                const QByteArray v = cellBytes(*m_cache.row(pos), cell, &isNull);
+                if (!isNull && changed.contains(v.toLongLong()))
+                    affected << m_cache.key(pos);
+            }
+        }
+    }
+    if (affected.size() > kBurst) {
+        refresh();
+        return;
+    }
+    for (qint64 k : std::as_const(affected)) {
+        const int cached = m_cache.findKey(k);
+        bool found = false;
+        const QByteArray row = readOne(k, &found);
+        placeRow(k, cached, found ? &row : nullptr);
+    }
+}
+
+void TAVTableModel::onTableChanged(const QString &table)
+{
+    if (!m_active)
+        return;
+    if (table == m_tableName || (m_useView && !m_viewName.isEmpty() && foreignColumns(m_tableName).contains(table)))
+        refresh();
+}
+
+QSqlRelationalTableModel *TAVTableModel::sqlModel() const
+{
+    if (!m_compat) {
+        m_compat = new QSqlRelationalTableModel(const_cast<TAVTableModel *>(this), TAVDb::database());
+        m_compat->setEditStrategy(QSqlTableModel::OnManualSubmit);
+        m_compat->setJoinMode(QSqlRelationalTableModel::LeftJoin);
+        m_compat->setTable(sourceName());
+        syncCompat();
+    }
+    return m_compat;
+}
+
+void TAVTableModel::syncCompat() const
+{
+    if (!m_compat)
+        return;
+    m_compat->setFilter(m_filter);
+    m_compat->setSort(m_orderColumn, m_sortOrder);
+    if (m_compat->select()) {
+        while (m_compat->canFetchMore())
+            m_compat->fetchMore();
+    }
 }

@@ -1,27 +1,51 @@
 #pragma once
 
+#include "TAVDb.h"
+#include "TAVRowCache.h"
+
 #include <QAbstractTableModel>
+#include <QHash>
+#include <QMap>
 #include <QList>
 #include <QPair>
+#include <QSet>
 #include <QSqlIndex>
 #include <QSqlRecord>
 #include <QSqlRelation>
+#include <QStringList>
 #include <QVariant>
 #include <QVector>
 
+#include <functional>
+#include <memory>
+
 class QAbstractItemDelegate;
 class QAction;
-class QSqlQuery;
 class QSqlRelationalTableModel;
+class TAVItemDelegateDisplayTextStrategy;
 
-// The generic model of every register: a subclass only fills the hooks;
-// reading, filtering, sorting and the generated INSERT/UPDATE/DELETE with
-// audit columns and system-row protection are done here once.
+// The generic model of every register: a subclass only declares its table,
+// headers, commands and looks; reading, filtering, sorting and the written
+// INSERT/UPDATE/DELETE with audit columns and system-row protection are
+// done here once.
+//
+// Rows are read a page at a time straight from the server (the first page
+// and the row count in one round trip, further pages as the view needs
+// them), kept packed as the server sent them and converted only when
+// shown. Sorting and filtering are the server's. After a write only the
+// written row is read back and put in its place.
 class TAVTableModel : public QAbstractTableModel
 {
     Q_OBJECT
 
 public:
+    // Header role that gives the column's field name.
+    static constexpr int FieldNameRole = Qt::UserRole + 1;
+    enum SearchKind { TextSearch = 0, ChoiceSearch = 1, StatusSearch = 2 };
+    enum SystemRows { SystemRowsFree = 0, SystemRowsNoEdit = 1, SystemRowsNoDelete = 2, SystemRowsLocked = 3 };
+    // How a flag column colours its row.
+    enum class FlagPaint { None, GreyWhenFalse, OpenGreenDoneGrey };
+
     explicit TAVTableModel(QObject *parent = nullptr);
     ~TAVTableModel() override;
 
@@ -35,17 +59,16 @@ public:
     void sort(int _column, Qt::SortOrder _order = Qt::AscendingOrder) override;
 
     virtual TAVTableModel *createInstance() = 0;
-    virtual QSqlRecord defaultRecord() = 0;
+    virtual QSqlRecord defaultRecord();
     virtual void setSort(int _column, Qt::SortOrder _order);
     virtual void setSort(const QString &column, Qt::SortOrder order);
     virtual void sort(const QString &column, Qt::SortOrder order);
     virtual void initialize();
-    virtual QVector<int> hiddenColumns(QString context) = 0;
+    virtual QVector<int> hiddenColumns(QString context);
     virtual void setNames() = 0;
     virtual void setHeaders() = 0;
-    virtual void createActions() = 0;
+    virtual void createActions();
     virtual void setActions(QString _context);
-    virtual void setCommands() = 0;
     virtual void generateSelectStatement();
     virtual void prepareEmptyNullValues(QSqlRecord &_rec);
     virtual void createRowDelegate();
@@ -53,27 +76,46 @@ public:
     virtual void createColumnsOrder();
     virtual void createSearchFields();
 
-    QSqlRelationalTableModel *sqlModel() const { return m_sqlModel; }
+    // Reading.
+    // A plain SQL model of the same rows, for callers that want one; the
+    // registers never use it, and it is built (and read whole) on demand.
+    QSqlRelationalTableModel *sqlModel() const;
     bool select();
+    bool isSelected() const { return m_active; }
     void setFilter(const QString &_filter);
-    QString filter() const;
+    QString filter() const { return m_filter; }
+    // The whole query the register shows: filter and order, no page limit.
+    QString queryText() const;
 
     QSqlRecord record(int row) const;
+    QSqlRecord record() const { return m_columns; }
     QSqlRecord emptyRecord() const { return m_emptyRecord; }
     int fieldIndex(const QString &name) const;
-    QSqlRelation relation(int column) const;
+    QSqlRelation relation(int column) const { return m_relations.value(column); }
+    // One cell without building a record; heavy columns are not at hand.
+    QVariant value(int row, int column) const;
+    QVariant value(int row, const QString &column) const { return value(row, fieldIndex(column)); }
+    // The row holding this key, reading pages as needed; -1 when the key
+    // is not among the rows the filter gives.
+    int rowOfKey(const QVariant &key);
+    QString sortColumnName() const;
+    Qt::SortOrder sortOrder() const { return m_sortOrder; }
 
     QString tableName() const { return m_tableName; }
     QString viewName() const { return m_viewName; }
+    QString sourceName() const;
     QString recordReportName() const { return m_recordReportName; }
     QString tableReportName() const { return m_tableReportName; }
     QList<QPair<QString, QString>> detailReports() const { return m_detailReports; }
     QVariant lastId() const { return m_lastId; }
     int systemRowMode() const { return m_systemRowMode; }
     bool useView() const { return m_useView; }
+    QString context() const { return m_context; }
     QString selectStatement() const { return m_selectStatement; }
     QSqlIndex primaryIndex() const { return m_primaryIndex; }
     QString primaryKeyName() const;
+    // Header labels by column name, for messages that name a field.
+    QHash<QString, QString> fieldLabels() const;
 
     QList<QAction *> actions() const { return m_actions; }
 
@@ -84,9 +126,34 @@ public:
 
     void setUseView(bool use);
 
+    // Writing. A failed write shows its box unless errors are kept quiet
+    // (a movement command shows its own message instead); the error stays
+    // readable either way.
     bool insert(const QSqlRecord &_rec, const QModelIndex _modelIndex);
     bool update(const QSqlRecord &_rec, const QModelIndex _modelIndex);
     bool remove(const QSqlRecord &_rec, const QModelIndex _modelIndex);
+    void setShowErrors(bool show) { m_showErrors = show; }
+    bool showErrors() const { return m_showErrors; }
+    TAVDbError lastError() const { return m_lastError; }
+    QString lastSqlState() const { return m_lastError.sqlState; }
+    QString lastErrorCause() const;
+
+    // Reads these rows again and puts them where they now belong.
+    void refreshRows(const QList<qint64> &keys);
+    // Reads the count and the rows again, keeping what the view shows.
+    void refresh();
+
+    // For tests and support: what is cached, and the page sizes.
+    const TAVRowCache &cache() const { return m_cache; }
+    void setPageSizes(int first, int max);
+
+public Q_SLOTS:
+    // Left for registers whose commands follow a later change of context.
+    virtual void setCommands();
+
+Q_SIGNALS:
+    // A read failed; the view keeps what it had.
+    void readFailed();
 
 protected:
     void setSystemRowMode(int mode) { m_systemRowMode = mode; }
@@ -98,34 +165,93 @@ protected:
     {
         m_detailReports.append(qMakePair(reportName, column));
     }
+    void setRelation(const QString &column, const QSqlRelation &relation);
+    // A value every new record starts with.
+    void setDefaultValue(const QString &column, const QVariant &value) { m_defaults.insert(column, value); }
 
-    // Sets the header label of a column found by name (any letter case).
-    void setHeader(const QString &column, const QString &label);
+    void setHeader(const QString &column, const QString &label, const QString &toolTip = QString());
     // The audit columns labelled with their own upper-case names.
     void setAuditHeaders();
-    // Indexes of the key column and the five audit columns.
+    // Indexes of the five audit columns.
     QVector<int> auditColumns() const;
+    // Columns hidden besides the key and the audit columns.
+    void hideColumns(const QStringList &columns) { m_hiddenNames += columns; }
+    // Heavy columns (a photo): never read for the table, only for record().
+    void addLazyColumn(const QString &column) { m_lazyNames << column; }
+    // A non-empty context takes every command away (pick lists).
+    void setContextClearsActions(bool clears) { m_contextClearsActions = clears; }
+    // The column that tells rows apart when the view repeats the table's key.
+    void setRowKeyColumn(const QString &column) { m_rowKeyName = column; }
+    // Rows whose identity is not the table's key are read again whole.
+    void setRefreshWholeOnChange(bool whole) { m_refreshWhole = whole; }
 
-    void addAction(const QString &commandName, const QString &text,
-                   const QString &toolTip = QString(), const QString &whatsThis = QString());
+    void addAction(const QString &commandName, const QString &text, const QString &toolTip = QString(),
+                   const QString &whatsThis = QString(), bool needsRow = true);
     void clearActions();
     void setRowDelegate(QAbstractItemDelegate *delegate);
     void addColumnDelegate(const QString &column, QAbstractItemDelegate *delegate);
     void addColumnOrder(const QString &column, int position);
     void addColumnOrderLast(const QString &column);
     void addSearchField(const QString &column, int kind);
+    void addSearchFields(const QStringList &columns, int kind = TextSearch);
+    // A flag shown as words, colouring its row: the row delegate and the
+    // column delegate are made from this one declaration.
+    template <typename Words>
+    void addFlagColumn(const QString &column, FlagPaint paint)
+    {
+        m_flags.append({column, paint, [] { return static_cast<TAVItemDelegateDisplayTextStrategy *>(new Words); }});
+    }
+    void addWordsColumn(const QString &column, FlagPaint paint,
+                        std::function<TAVItemDelegateDisplayTextStrategy *()> words)
+    {
+        m_flags.append({column, paint, std::move(words)});
+    }
 
 private:
-    void pointInnerModel();
+    enum class WriteOp { Insert, Update, Delete };
+    struct Flag
+    {
+        QString column;
+        FlagPaint paint;
+        std::function<TAVItemDelegateDisplayTextStrategy *()> words;
+    };
+    struct Page
+    {
+        QVector<QByteArray> rows;
+        QVector<qint64> keys;
+    };
+
+    bool write(WriteOp op, const QSqlRecord &rec, const QModelIndex &index);
+    void reportWriteError(WriteOp op, const QString &statement);
+    void applyOwnWrite(WriteOp op, qint64 key, int knownRow);
+    void onRowsChanged(const QString &table, const QList<qint64> &keys, QObject *origin);
+    void onTableChanged(const QString &table);
+    void placeRow(qint64 key, int oldRow, const QByteArray *fresh);
+
+    void setUpColumns();
+    QString fetchedColumnList() const;
+    QString whereClause(const QString &extra = QString()) const;
+    QString orderClause(bool ascending) const;
+    bool displayAscending() const { return m_sortOrder == Qt::AscendingOrder; }
+    // Conditions, in reading order, for the rows after (value, key) when
+    // reading in the given direction.
+    QStringList afterConditions(bool valueNull, bool ascending) const;
+    bool ensureRow(int row) const;
+    bool fetchPage(int row) const;
+    bool readRows(const QString &sql, const QVector<QVariant> &params, const QVector<Oid> &types, Page *page,
+                  int limit) const;
+    void takeRows(const PGresult *r, Page *page) const;
+    void noteColumnTypes(const PGresult *r) const;
+    int countBefore(const QByteArray &row) const;
+    int sortCell() const;
+    int keyCell() const { return m_keyCell; }
+    QByteArray readOne(qint64 key, bool *found) const;
+    void readFailedNow(const TAVDbError &error) const;
     bool isSystemRow(const QModelIndex &index) const;
-    void bindRecord(QSqlQuery &query, const QSqlRecord &rec) const;
-    void logQueryError(const char *signature, const char *queryLabel, const QString &statement,
-                       const QSqlQuery &query, bool withPrimaryIndex) const;
-    static QString sqlStateOf(const QSqlQuery &query);
+    void syncCompat() const;
     static QSqlRecord givenFields(const QSqlRecord &rec);
 
-    QSqlRelationalTableModel *m_sqlModel = nullptr;
-    QSqlQuery *m_query = nullptr;
+    // What the model shows.
     QString m_tableName;
     QString m_viewName;
     QString m_recordReportName;
@@ -135,13 +261,56 @@ private:
     QString m_selectStatement;
     QSqlIndex m_primaryIndex;
     QSqlRecord m_emptyRecord;
-    int m_sortColumn = -1;
+    QSqlRecord m_columns;             // the source's fields as the driver types them
+    QVector<int> m_fetchedOf;         // model column -> cell in a cached row, -1 for heavy columns
+    QVector<int> m_columnOf;          // cell -> model column
+    QVector<QHash<int, QVariant>> m_headers;
+    QHash<int, QSqlRelation> m_relations;
+    QHash<QString, int> m_nameIndex;
+    QStringList m_hiddenNames;
+    QStringList m_lazyNames;
+    QString m_rowKeyName;
+    int m_keyCell = 0;
+    bool m_refreshWhole = false;
+    QString m_context;
+    bool m_contextClearsActions = false;
+    QList<Flag> m_flags;
+    QMap<QString, QVariant> m_defaults;
+
+    // Reading state.
+    QString m_filter;
+    int m_sortColumn = -1;            // the sort the user asked for, -1 until then
+    int m_orderColumn = 0;            // the column rows are ordered by
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    bool m_active = false;
+    int m_count = 0;
+    mutable TAVRowCache m_cache;
+    mutable QVector<Oid> m_cellTypes;
+    mutable QVector<int> m_cellMods;
+    mutable int m_forwardSize = 0;
+    int m_firstPage = 256;
+    int m_maxPage = 8192;
+
+    // Writing state.
     QVariant m_lastId;
-    int m_systemRowMode = 2;
+    TAVDbError m_lastError;
+    bool m_showErrors = true;
+    int m_systemRowMode = SystemRowsNoDelete;
     bool m_useView = true;
+
     QAbstractItemDelegate *m_rowDelegate = nullptr;
     QVector<QPair<int, QAbstractItemDelegate *>> m_columnDelegates;
     QVector<QPair<QString, int>> m_columnsOrder;
     QVector<QPair<QString, int>> m_searchFields;
+    mutable QSqlRelationalTableModel *m_compat = nullptr;
+};
+
+// The base of a register's model: makes new instances of the register's
+// own class for the model factory.
+template <typename Derived, typename Base = TAVTableModel>
+class TAVModel : public Base
+{
+public:
+    using Base::Base;
+    TAVTableModel *createInstance() override { return new Derived; }
 };

@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlIndex>
 #include <QSqlQuery>
 #include <QWidget>
 
@@ -112,9 +113,17 @@ void TAVDBValidator::setTable(const QString &name)
     fillDbInfo();
 }
 
+void TAVDBValidator::ensureLoaded()
+{
+    if (!m_loaded && !m_tableName.isEmpty())
+        fillDbInfo();
+}
+
 void TAVDBValidator::fillDbInfo()
 {
     m_columns.clear();
+    m_uniqueSets.clear();
+    m_loaded = false;
     ++m_catalogueReads;
     QSqlQuery query(QSqlDatabase::database());
     if (!query.prepare(QString::fromLatin1(kCatalogueQuery))) {
@@ -124,6 +133,7 @@ void TAVDBValidator::fillDbInfo()
     }
     query.bindValue(QStringLiteral(":table_name"), m_tableName);
     if (!query.exec()) {
+        // Not remembered: the next check reads the catalogue again.
         qDebug() << "TAVDBValidator::fillDbInfo()";
         qDebug() << "   last error:" << query.lastError().text();
         return;
@@ -145,6 +155,59 @@ void TAVDBValidator::fillDbInfo()
         if (!info.domainValidator)
             info.domainValidator = domainValidatorFor(query.value(9).toString());
     }
+    // Uniqueness over several columns lives in unique indexes.
+    QSqlQuery sets(QSqlDatabase::database());
+    sets.prepare(QStringLiteral(
+            "SELECT string_agg(a.attname::text, ',' ORDER BY k.n) FROM pg_index x "
+            "JOIN pg_class t ON t.oid = x.indrelid "
+            "CROSS JOIN LATERAL unnest(x.indkey::int2[]) WITH ORDINALITY AS k(attnum, n) "
+            "JOIN pg_attribute a ON a.attrelid = t.oid AND a.attnum = k.attnum "
+            "WHERE t.relname = :table_name AND x.indisunique AND x.indnkeyatts > 1 AND x.indpred IS NULL "
+            "AND NOT x.indisprimary GROUP BY x.indexrelid"));
+    sets.bindValue(QStringLiteral(":table_name"), m_tableName);
+    if (!sets.exec()) {
+        m_columns.clear();
+        return;
+    }
+    while (sets.next())
+        m_uniqueSets.append(sets.value(0).toString().split(QLatin1Char(',')));
+    m_loaded = !m_columns.empty();
+}
+
+bool TAVDBValidator::validateUnique(const QStringList &columns, const QVariantMap &values, const QVariant &key,
+                                    const QStringList &captions)
+{
+    QStringList conditions;
+    for (const QString &c : columns) {
+        const QVariant v = values.value(c);
+        // NULLs never collide in a unique index.
+        if (!v.isValid() || v.isNull())
+            return true;
+        conditions << QStringLiteral("%1 = :%1").arg(c);
+    }
+    const QString pk = QSqlDatabase::database().primaryIndex(m_tableName).fieldName(0);
+    if (key.isValid() && !key.isNull() && !pk.isEmpty())
+        conditions << QStringLiteral("%1 <> :own_key").arg(pk);
+    QSqlQuery query(QSqlDatabase::database());
+    query.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE %2 LIMIT 1").arg(m_tableName, conditions.join(QStringLiteral(" AND "))));
+    for (const QString &c : columns) {
+        QVariant v = values.value(c);
+        if (v.metaType().id() == QMetaType::QString)
+            v = v.toString().trimmed();
+        query.bindValue(QLatin1Char(':') + c, v);
+    }
+    if (key.isValid() && !key.isNull() && !pk.isEmpty())
+        query.bindValue(QStringLiteral(":own_key"), key);
+    if (!query.exec() || !query.next())
+        return true;
+    if (captions.size() == 1)
+        addMessage(QStringLiteral("Pole <b>%1</b> o danej wartości już istnieje w bazie danych. "
+                                  "Wprowadź inną, unikatową wartość.").arg(captions.first()));
+    else
+        addMessage(QStringLiteral("Wpis o takich wartościach pól <b>%1</b> już istnieje w bazie danych. "
+                                  "Wprowadź inne, unikatowe wartości.")
+                           .arg((captions.isEmpty() ? columns : captions).join(QStringLiteral("</b>, <b>"))));
+    return false;
 }
 
 bool TAVDBValidator::validate(const QVariant &) { return true; }
@@ -157,6 +220,7 @@ const TAVColumnInfo *TAVDBValidator::columnInfo(const QString &column) const
 
 bool TAVDBValidator::validate(const QString &column, const QVariant &value, const QString &label)
 {
+    ensureLoaded();
     const auto it = m_columns.find(column);
     if (it == m_columns.end()) {
         addMessage(QStringLiteral("Nie można dokończyć operacji sprawdzania pola. Nie odnaleziono pola "
@@ -246,6 +310,7 @@ std::shared_ptr<TAVDBValidator> TAVValidatorManager::validator(const QString &ta
     auto it = m_validators.find(tableName);
     if (it != m_validators.end()) {
         it.value()->clearMessage();
+        it.value()->ensureLoaded();
         return it.value();
     }
     auto v = std::make_shared<TAVDBValidator>();
@@ -277,6 +342,15 @@ void ValidationMessages::add(const QString &text, QWidget *widget)
     }
 }
 
+void ValidationMessages::fail(QWidget *widget)
+{
+    m_failed = true;
+    if (m_focusPending && widget) {
+        widget->setFocus();
+        m_focusPending = false;
+    }
+}
+
 void ValidationMessages::show(QWidget *parent)
 {
     QMessageBox box(QMessageBox::Information, QStringLiteral("Pola nie spełniają wymagań"), m_text,
@@ -289,4 +363,5 @@ void ValidationMessages::clear()
 {
     m_text.clear();
     m_focusPending = true;
+    m_failed = false;
 }

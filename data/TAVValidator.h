@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <QString>
 #include <QValidator>
+#include <QVariantMap>
+#include <QStringList>
 #include <QVariant>
 
 #include <map>
@@ -86,9 +88,18 @@ public:
     void clearMessage() override;
     void addValidator(const QString &column, TAVValidator *validator);
 
+    // A rule over several columns: no other row (than the one with this
+    // key) may hold all these values; captions name the fields.
+    bool validateUnique(const QStringList &columns, const QVariantMap &values, const QVariant &key,
+                        const QStringList &captions);
+    QList<QStringList> uniqueSets() const { return m_uniqueSets; }
+
     // For support and tests: what was read from the catalogue.
     const TAVColumnInfo *columnInfo(const QString &column) const;
     int catalogueReads() const { return m_catalogueReads; }
+    // Whether the catalogue was read; a failed read is tried again.
+    bool isLoaded() const { return m_loaded; }
+    void ensureLoaded();
 
 private:
     void fillDbInfo();
@@ -96,7 +107,9 @@ private:
     QString m_tableName;
     std::map<QString, TAVColumnInfo> m_columns;
     QMultiMap<QString, std::shared_ptr<TAVValidator>> m_validators;
+    QList<QStringList> m_uniqueSets;
     int m_catalogueReads = 0;
+    bool m_loaded = false;
 };
 
 // One table validator per table for the whole process.
@@ -131,12 +144,15 @@ class ValidationMessages
 public:
     ValidationMessages();
     void add(const QString &text, QWidget *widget);
+    // A failure whose message is already with the table validator.
+    void fail(QWidget *widget);
     void show(QWidget *parent);
     void clear();
     QString text() const { return m_text; }
-    bool isEmpty() const { return m_text.isEmpty(); }
+    bool isEmpty() const { return m_text.isEmpty() && !m_failed; }
 
 private:
     QString m_text;
     bool m_focusPending = true;
+    bool m_failed = false;
 };

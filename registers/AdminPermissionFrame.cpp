@@ -2,7 +2,7 @@
 #include "ui_AdminPermissionFrame.h"
 
 #include "Factories.h"
-#include "OVApplication.h"
+#include "TAVSession.h"
 #include "TAVCommand.h"
 #include "TAVTableModel.h"
 
@@ -10,7 +10,6 @@
 #include <QIcon>
 #include <QRegularExpression>
 #include <QSortFilterProxyModel>
-#include <QSqlRelationalTableModel>
 
 namespace {
 const QString kKeyColumn = QStringLiteral("ovupradm_id");
@@ -42,7 +41,6 @@ AdminPermissionFrame::AdminPermissionFrame(QWidget *parent) : QFrame(parent), ui
 
     m_model = SFModels::instance()->create(QStringLiteral("OvUprawnieniaAdminModel"), QString());
     m_model->setParent(this);
-    QSqlRelationalTableModel *sql = m_model->sqlModel();
     const int keyColumn = m_model->fieldIndex(kKeyColumn);
 
     m_admins = new QSortFilterProxyModel(this);
@@ -52,7 +50,7 @@ AdminPermissionFrame::AdminPermissionFrame(QWidget *parent) : QFrame(parent), ui
         const char *pattern;
     } proxies[] = {{m_admins, "^[1-9][0-9]*$"}, {m_available, "^0$"}};
     for (const auto &p : proxies) {
-        p.proxy->setSourceModel(sql);
+        p.proxy->setSourceModel(m_model);
         p.proxy->setFilterKeyColumn(keyColumn);
         p.proxy->setFilterRegularExpression(QRegularExpression(QString::fromLatin1(p.pattern)));
         p.proxy->setDynamicSortFilter(true);
@@ -65,7 +63,7 @@ AdminPermissionFrame::AdminPermissionFrame(QWidget *parent) : QFrame(parent), ui
     setUpView(ui->tvAdmins, m_admins, m_model, delegates);
     setUpView(ui->tvAvailable, m_available, m_model, delegates);
 
-    const bool admin = OVApplication::instance()->isAdmin();
+    const bool admin = TAVSession::current()->isAdmin();
     ui->tbAdd->setEnabled(admin);
     ui->tbRem->setEnabled(admin);
     connect(ui->tbAdd, &QToolButton::clicked, this, &AdminPermissionFrame::addAdmin);

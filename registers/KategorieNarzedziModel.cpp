@@ -1,24 +1,8 @@
 #include "KategorieNarzedziModel.h"
 
-KategorieNarzedziModel::KategorieNarzedziModel(QObject *parent) : TAVTableModel(parent)
+KategorieNarzedziModel::KategorieNarzedziModel(QObject *parent) : TAVModel(parent)
 {
-    setSystemRowMode(3);}
-
-TAVTableModel *KategorieNarzedziModel::createInstance()
-{
-    return new KategorieNarzedziModel;
-}
-
-QSqlRecord KategorieNarzedziModel::defaultRecord()
-{
-    QSqlRecord rec = emptyRecord();
-    return rec;
-}
-
-QVector<int> KategorieNarzedziModel::hiddenColumns(QString)
-{
-    QVector<int> cols{fieldIndex(QStringLiteral("ktr_nrz_id"))};
-    return cols + auditColumns();
+    setSystemRowMode(SystemRowsLocked);
 }
 
 void KategorieNarzedziModel::setNames()
@@ -37,15 +21,12 @@ void KategorieNarzedziModel::setHeaders()
 
 void KategorieNarzedziModel::createActions()
 {
-    addAction(QStringLiteral("KategorieNarzedziCmdDodaj"), QStringLiteral("Dodaj"));
+    addAction(QStringLiteral("KategorieNarzedziCmdDodaj"), QStringLiteral("Dodaj"), QString(), QString(), false);
     addAction(QStringLiteral("KategorieNarzedziCmdEdytuj"), QStringLiteral("Edytuj"));
     addAction(QStringLiteral("KategorieNarzedziCmdKasuj"), QStringLiteral("Kasuj"));
 }
 
 void KategorieNarzedziModel::createSearchFields()
 {
-    addSearchField(QStringLiteral("ktr_nrz_nazwa"), 0);
-    addSearchField(QStringLiteral("ktr_nrz_komentarz"), 0);
+    addSearchFields({QStringLiteral("ktr_nrz_nazwa"), QStringLiteral("ktr_nrz_komentarz")});
 }
-
-void KategorieNarzedziModel::setCommands() {}

@@ -2,23 +2,16 @@
 
 #include "TAVTableModel.h"
 
-class KategorieNarzedziModel : public TAVTableModel
+// Tool categories; system rows can be neither edited nor deleted.
+class KategorieNarzedziModel : public TAVModel<KategorieNarzedziModel>
 {
     Q_OBJECT
 
 public:
     explicit KategorieNarzedziModel(QObject *parent = nullptr);
 
-    TAVTableModel *createInstance() override;
-    QSqlRecord defaultRecord() override;
-    QVector<int> hiddenColumns(QString context) override;
     void setNames() override;
     void setHeaders() override;
     void createActions() override;
-
     void createSearchFields() override;
-
-public Q_SLOTS:
-    void setCommands() override;
-
 };

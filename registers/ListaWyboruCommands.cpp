@@ -1,6 +1,6 @@
 #include "ListaWyboruCommands.h"
 
-#include "OVApplication.h"
+#include "TAVSession.h"
 
 bool MagazynyListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex,
                                              QPair<QString, int> *_refField)
@@ -10,7 +10,7 @@ bool MagazynyListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QModel
     s.context = QStringLiteral("LISTA_WYBORU");
     s.signature = "MagazynyListaWyboruCommand::tmpOperacja( TAVTableModel* _model, const QModelIndex& _modelIndex, "
                   "QPair<QString, int> * _refField )";
-    OVApplication *app = OVApplication::instance();
+    TAVSession *app = TAVSession::current();
     if (parameter(QStringLiteral("checkPermissionMgz")).toBool() && !app->isAdmin()) {
         // A manager of no warehouse gets an empty list, not every warehouse.
         const QString ids = app->uprMgzAsString(app->uztId());

@@ -2,24 +2,15 @@
 
 #include "TAVTableModel.h"
 
-class LokalizacjeModel : public TAVTableModel
+// Storage locations of a warehouse.
+class LokalizacjeModel : public TAVModel<LokalizacjeModel>
 {
     Q_OBJECT
 
 public:
     explicit LokalizacjeModel(QObject *parent = nullptr);
 
-    TAVTableModel *createInstance() override;
-    QSqlRecord defaultRecord() override;
-    QVector<int> hiddenColumns(QString context) override;
     void setNames() override;
     void setHeaders() override;
     void createActions() override;
-    void setActions(QString _context) override;
-
-public Q_SLOTS:
-    void setCommands() override;
-
-private:
-    QString m_context;
 };

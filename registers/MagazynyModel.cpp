@@ -2,26 +2,11 @@
 
 #include "TAVItemDelegate.h"
 
-#include <QDebug>
-
-MagazynyModel::MagazynyModel(QObject *parent) : TAVTableModel(parent) {}
-
-TAVTableModel *MagazynyModel::createInstance()
+MagazynyModel::MagazynyModel(QObject *parent) : TAVModel(parent)
 {
-    return new MagazynyModel;
-}
-
-QSqlRecord MagazynyModel::defaultRecord()
-{
-    QSqlRecord rec = emptyRecord();
-    rec.setValue(QStringLiteral("mgz_aktywny"), true);
-    return rec;
-}
-
-QVector<int> MagazynyModel::hiddenColumns(QString)
-{
-    QVector<int> cols{fieldIndex(QStringLiteral("mgz_id"))};
-    return cols + auditColumns();
+    setContextClearsActions(true);
+    setDefaultValue(QStringLiteral("mgz_aktywny"), true);
+    addFlagColumn<AktywnyNieaktywnyDisplayTextStrategy>(QStringLiteral("mgz_aktywny"), FlagPaint::GreyWhenFalse);
 }
 
 void MagazynyModel::setNames()
@@ -43,22 +28,9 @@ void MagazynyModel::setHeaders()
 
 void MagazynyModel::createActions()
 {
-    addAction(QStringLiteral("MagazynyCmdDodaj"), QStringLiteral("Dodaj"));
+    addAction(QStringLiteral("MagazynyCmdDodaj"), QStringLiteral("Dodaj"), QString(), QString(), false);
     addAction(QStringLiteral("MagazynyCmdEdytuj"), QStringLiteral("Edytuj"));
     addAction(QStringLiteral("MagazynyCmdKasuj"), QStringLiteral("Kasuj"));
-}
-
-void MagazynyModel::setActions(QString _context)
-{
-    m_context = _context;
-    if (_context.isEmpty())
-        return;
-    // Pick lists and dependent places show the rows without commands.
-    clearActions();
-    if (_context == QLatin1String("LISTA_WYBORU")) {
-        qDebug() << "MagazynyModel::setActions( QString _context )";
-        qDebug() << "   context:" << _context;
-    }
 }
 
 void MagazynyModel::createColumnsOrder()
@@ -68,24 +40,5 @@ void MagazynyModel::createColumnsOrder()
 
 void MagazynyModel::createSearchFields()
 {
-    addSearchField(QStringLiteral("mgz_symbol"), 0);
-    addSearchField(QStringLiteral("mgz_nazwa"), 0);
-    addSearchField(QStringLiteral("mgz_adres"), 0);
-}
-
-void MagazynyModel::setCommands() {}
-
-void MagazynyModel::createRowDelegate()
-{
-    setRowDelegate(new TAVItemDelegate(
-            nullptr, new AktywnyZatrudnionyBialySzaryPolePaintStrategy({QStringLiteral("mgz_aktywny")})));
-}
-
-void MagazynyModel::createColumnDelegates()
-{
-    // Its own paint strategy, so the column is coloured like the row.
-    addColumnDelegate(QStringLiteral("mgz_aktywny"),
-                      new TAVItemDelegate(nullptr,
-                                          new AktywnyZatrudnionyBialySzaryPolePaintStrategy({QStringLiteral("mgz_aktywny")}),
-                                          new AktywnyNieaktywnyDisplayTextStrategy));
+    addSearchFields({QStringLiteral("mgz_symbol"), QStringLiteral("mgz_nazwa"), QStringLiteral("mgz_adres")});
 }

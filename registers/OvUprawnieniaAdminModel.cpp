@@ -2,23 +2,13 @@
 
 #include "TAVItemDelegate.h"
 
-OvUprawnieniaAdminModel::OvUprawnieniaAdminModel(QObject *parent) : TAVTableModel(parent) {}
-
-TAVTableModel *OvUprawnieniaAdminModel::createInstance()
+OvUprawnieniaAdminModel::OvUprawnieniaAdminModel(QObject *parent) : TAVModel(parent)
 {
-    return new OvUprawnieniaAdminModel;
-}
-
-QSqlRecord OvUprawnieniaAdminModel::defaultRecord()
-{
-    QSqlRecord rec = emptyRecord();
-    return rec;
-}
-
-QVector<int> OvUprawnieniaAdminModel::hiddenColumns(QString)
-{
-    QVector<int> cols{fieldIndex(QStringLiteral("ovupradm_id")), fieldIndex(QStringLiteral("ovupradm_fk_uzt")), fieldIndex(QStringLiteral("uzt_id"))};
-    return cols + auditColumns();
+    hideColumns({QStringLiteral("ovupradm_fk_uzt"), QStringLiteral("uzt_id")});
+    // Users who are no administrators share the key 0: rows are told apart by user.
+    setRowKeyColumn(QStringLiteral("uzt_id"));
+    setRefreshWholeOnChange(true);
+    addFlagColumn<ZatrudnionyNiezatrudnionyDisplayTextStrategy>(QStringLiteral("uzt_zatrudniony"), FlagPaint::None);
 }
 
 void OvUprawnieniaAdminModel::setNames()
@@ -37,15 +27,4 @@ void OvUprawnieniaAdminModel::setHeaders()
     setHeader(QStringLiteral("uzt_zatrudniony"), QStringLiteral("Zatrudniony"));
     setHeader(QStringLiteral("uzt_login"), QStringLiteral("Login"));
     setAuditHeaders();
-}
-
-void OvUprawnieniaAdminModel::createActions()
-{
-}
-
-void OvUprawnieniaAdminModel::setCommands() {}
-
-void OvUprawnieniaAdminModel::createColumnDelegates()
-{
-    addColumnDelegate(QStringLiteral("uzt_zatrudniony"), new TAVItemDelegate(nullptr, new ZatrudnionyNiezatrudnionyDisplayTextStrategy));
 }

@@ -2,22 +2,14 @@
 
 #include "TAVTableModel.h"
 
-class OvUprawnieniaAdminModel : public TAVTableModel
+// Every user once, with the administrator right where there is one.
+class OvUprawnieniaAdminModel : public TAVModel<OvUprawnieniaAdminModel>
 {
     Q_OBJECT
 
 public:
     explicit OvUprawnieniaAdminModel(QObject *parent = nullptr);
 
-    TAVTableModel *createInstance() override;
-    QSqlRecord defaultRecord() override;
-    QVector<int> hiddenColumns(QString context) override;
-    void createColumnDelegates() override;
     void setNames() override;
     void setHeaders() override;
-    void createActions() override;
-
-public Q_SLOTS:
-    void setCommands() override;
-
 };

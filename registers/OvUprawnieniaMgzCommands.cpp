@@ -8,13 +8,16 @@
 #include <QSqlRecord>
 
 namespace {
-bool alreadyManager(int user, int warehouse)
+// 1 when the right exists, 0 when not, -1 when the database could not say.
+int alreadyManager(int user, int warehouse)
 {
     QSqlQuery q;
     q.prepare(QStringLiteral("SELECT count(*) FROM ov_uprawnienia_mgz WHERE ovuprmgz_fk_uzt = ? AND ovuprmgz_fk_mgz = ?"));
     q.addBindValue(user);
     q.addBindValue(warehouse);
-    return q.exec() && q.next() && q.value(0).toInt() > 0;
+    if (!q.exec() || !q.next())
+        return -1;
+    return q.value(0).toInt() > 0 ? 1 : 0;
 }
 } // namespace
 
@@ -48,7 +51,15 @@ bool OvUprawnieniaMgzDodajCommand::tmpOperacja(TAVTableModel *_model, const QMod
     if (user <= 0 || warehouse <= 0)
         return false;
     // The database would refuse a second identical right with a bare error.
-    if (alreadyManager(user, warehouse)) {
+    const int known = alreadyManager(user, warehouse);
+    if (known < 0) {
+        QMessageBox::warning(nullptr, QStringLiteral("Kierownik magazynu"),
+                             QStringLiteral("Nie można sprawdzić uprawnień w bazie danych. Spróbuj ponownie, "
+                                            "gdy połączenie z serwerem wróci."),
+                             QMessageBox::Ok);
+        return false;
+    }
+    if (known > 0) {
         QMessageBox::information(nullptr, QStringLiteral("Kierownik magazynu"),
                                  QStringLiteral("Ten użytkownik jest już kierownikiem wybranego magazynu."),
                                  QMessageBox::Ok);

@@ -2,33 +2,26 @@
 
 #include "TAVItemDelegate.h"
 
-OvUprawnieniaMgzModel::OvUprawnieniaMgzModel(QObject *parent) : TAVTableModel(parent) {}
-
-TAVTableModel *OvUprawnieniaMgzModel::createInstance()
+OvUprawnieniaMgzModel::OvUprawnieniaMgzModel(QObject *parent) : TAVModel(parent)
 {
-    return new OvUprawnieniaMgzModel;
-}
-
-QSqlRecord OvUprawnieniaMgzModel::defaultRecord()
-{
-    QSqlRecord rec = emptyRecord();
-    return rec;
+    hideColumns({QStringLiteral("ovuprmgz_fk_uzt"), QStringLiteral("ovuprmgz_fk_mgz")});
+    addFlagColumn<ZatrudnionyNiezatrudnionyDisplayTextStrategy>(QStringLiteral("uzt_zatrudniony"), FlagPaint::None);
 }
 
 QVector<int> OvUprawnieniaMgzModel::hiddenColumns(QString context)
 {
-    QStringList names{QStringLiteral("ovuprmgz_id"), QStringLiteral("ovuprmgz_fk_uzt"), QStringLiteral("ovuprmgz_fk_mgz")};
+    QVector<int> cols = TAVTableModel::hiddenColumns(context);
     // The managers of one warehouse need no warehouse columns, the
     // warehouses of one user no user columns.
+    QStringList names;
     if (context == QLatin1String("KIEROWNICY_MGZ"))
         names << QStringLiteral("mgz_symbol") << QStringLiteral("mgz_nazwa");
     else if (context == QLatin1String("KIEROWANE_MGZ"))
         names << QStringLiteral("uzt_imie") << QStringLiteral("uzt_nazwisko") << QStringLiteral("uzt_zatrudniony")
               << QStringLiteral("uzt_login");
-    QVector<int> cols;
     for (const QString &n : std::as_const(names))
         cols << fieldIndex(n);
-    return cols + auditColumns();
+    return cols;
 }
 
 void OvUprawnieniaMgzModel::setNames()
@@ -53,18 +46,11 @@ void OvUprawnieniaMgzModel::setHeaders()
 
 void OvUprawnieniaMgzModel::createActions()
 {
-    addAction(QStringLiteral("OvUprawnieniaMgzDodajCommand"), QStringLiteral("Dodaj"));
+    addAction(QStringLiteral("OvUprawnieniaMgzDodajCommand"), QStringLiteral("Dodaj"), QString(), QString(), false);
     addAction(QStringLiteral("OvUprawnieniaMgzKasujCommand"), QStringLiteral("Kasuj"));
 }
 
 void OvUprawnieniaMgzModel::createColumnsOrder()
 {
     addColumnOrder(QStringLiteral("uzt_login"), 1);
-}
-
-void OvUprawnieniaMgzModel::setCommands() {}
-
-void OvUprawnieniaMgzModel::createColumnDelegates()
-{
-    addColumnDelegate(QStringLiteral("uzt_zatrudniony"), new TAVItemDelegate(nullptr, new ZatrudnionyNiezatrudnionyDisplayTextStrategy));
 }

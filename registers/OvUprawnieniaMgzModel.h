@@ -2,23 +2,18 @@
 
 #include "TAVTableModel.h"
 
-class OvUprawnieniaMgzModel : public TAVTableModel
+// Warehouse managers: the managers of one warehouse, or the warehouses one
+// user manages, depending on where the register is shown.
+class OvUprawnieniaMgzModel : public TAVModel<OvUprawnieniaMgzModel>
 {
     Q_OBJECT
 
 public:
     explicit OvUprawnieniaMgzModel(QObject *parent = nullptr);
 
-    TAVTableModel *createInstance() override;
-    QSqlRecord defaultRecord() override;
     QVector<int> hiddenColumns(QString context) override;
-    void createColumnDelegates() override;
     void setNames() override;
     void setHeaders() override;
     void createActions() override;
-
     void createColumnsOrder() override;
-
-public Q_SLOTS:
-    void setCommands() override;
 };

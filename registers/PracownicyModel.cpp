@@ -2,24 +2,10 @@
 
 #include "TAVItemDelegate.h"
 
-PracownicyModel::PracownicyModel(QObject *parent) : TAVTableModel(parent) {}
-
-TAVTableModel *PracownicyModel::createInstance()
+PracownicyModel::PracownicyModel(QObject *parent) : TAVModel(parent)
 {
-    return new PracownicyModel;
-}
-
-QSqlRecord PracownicyModel::defaultRecord()
-{
-    QSqlRecord rec = emptyRecord();
-    rec.setValue(QStringLiteral("prc_zatrudniony"), true);
-    return rec;
-}
-
-QVector<int> PracownicyModel::hiddenColumns(QString)
-{
-    QVector<int> cols{fieldIndex(QStringLiteral("prc_id"))};
-    return cols + auditColumns();
+    setDefaultValue(QStringLiteral("prc_zatrudniony"), true);
+    addFlagColumn<ZatrudnionyNiezatrudnionyDisplayTextStrategy>(QStringLiteral("prc_zatrudniony"), FlagPaint::GreyWhenFalse);
 }
 
 void PracownicyModel::setNames()
@@ -43,32 +29,12 @@ void PracownicyModel::setHeaders()
 
 void PracownicyModel::createActions()
 {
-    addAction(QStringLiteral("PracownicyCmdDodaj"), QStringLiteral("Dodaj"));
+    addAction(QStringLiteral("PracownicyCmdDodaj"), QStringLiteral("Dodaj"), QString(), QString(), false);
     addAction(QStringLiteral("PracownicyCmdEdytuj"), QStringLiteral("Edytuj"));
     addAction(QStringLiteral("PracownicyCmdKasuj"), QStringLiteral("Kasuj"));
 }
 
 void PracownicyModel::createSearchFields()
 {
-    addSearchField(QStringLiteral("prc_imie"), 0);
-    addSearchField(QStringLiteral("prc_nazwisko"), 0);
-    addSearchField(QStringLiteral("prc_tel_kontaktowy"), 0);
-    addSearchField(QStringLiteral("prc_stanowisko"), 0);
-}
-
-void PracownicyModel::setCommands() {}
-
-void PracownicyModel::createRowDelegate()
-{
-    setRowDelegate(new TAVItemDelegate(
-            nullptr, new AktywnyZatrudnionyBialySzaryPolePaintStrategy({QStringLiteral("prc_zatrudniony")})));
-}
-
-void PracownicyModel::createColumnDelegates()
-{
-    // Its own paint strategy, so the column is coloured like the row.
-    addColumnDelegate(QStringLiteral("prc_zatrudniony"),
-                      new TAVItemDelegate(nullptr,
-                                          new AktywnyZatrudnionyBialySzaryPolePaintStrategy({QStringLiteral("prc_zatrudniony")}),
-                                          new ZatrudnionyNiezatrudnionyDisplayTextStrategy));
+    addSearchFields({QStringLiteral("prc_imie"), QStringLiteral("prc_nazwisko"), QStringLiteral("prc_tel_kontaktowy"), QStringLiteral("prc_stanowisko")});
 }

@@ -2,25 +2,16 @@
 
 #include "TAVTableModel.h"
 
-class PracownicyModel : public TAVTableModel
+// Employees who receive tools.
+class PracownicyModel : public TAVModel<PracownicyModel>
 {
     Q_OBJECT
 
 public:
     explicit PracownicyModel(QObject *parent = nullptr);
 
-    TAVTableModel *createInstance() override;
-    QSqlRecord defaultRecord() override;
-    QVector<int> hiddenColumns(QString context) override;
-    void createRowDelegate() override;
-    void createColumnDelegates() override;
     void setNames() override;
     void setHeaders() override;
     void createActions() override;
-
     void createSearchFields() override;
-
-public Q_SLOTS:
-    void setCommands() override;
-
 };

@@ -11,8 +11,7 @@ TabelaKategorieNarzedziDialog::TabelaKategorieNarzedziDialog(TAVTableModel *mode
     connectButtons(ui->buttonBox);
     bind(ui->leNazwa, QStringLiteral("ktr_nrz_nazwa"));
     bind(ui->txKomentarz, QStringLiteral("ktr_nrz_komentarz"));
-    if (index.isValid())
-        dataWidget()->setCurrentModelIndex(index);
+    loadRow();
     fixSize();
 }
 

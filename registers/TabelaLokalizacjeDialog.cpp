@@ -9,8 +9,7 @@ TabelaLokalizacjeDialog::TabelaLokalizacjeDialog(TAVTableModel *model, const QMo
     ui->setupUi(this);
     connectButtons(ui->buttonBox);
     bind(ui->leNazwa, QStringLiteral("lkl_nazwa"));
-    if (index.isValid())
-        dataWidget()->setCurrentModelIndex(index);
+    loadRow();
     fixSize();
 }
 

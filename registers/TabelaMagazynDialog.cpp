@@ -14,10 +14,7 @@ TabelaMagazynDialog::TabelaMagazynDialog(TAVTableModel *model, const QModelIndex
     bind(ui->ckAktywny, QStringLiteral("mgz_aktywny"));
     bind(ui->leAdres, QStringLiteral("mgz_adres"));
     bind(ui->txOpis, QStringLiteral("mgz_opis"));
-    if (index.isValid())
-        dataWidget()->setCurrentModelIndex(index);
-    else if (model)
-        ui->ckAktywny->setChecked(model->defaultRecord().value(QStringLiteral("mgz_aktywny")).toBool());
+    loadRow();
     fixSize();
 }
 

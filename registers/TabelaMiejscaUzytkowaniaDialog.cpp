@@ -12,10 +12,7 @@ TabelaMiejscaUzytkowaniaDialog::TabelaMiejscaUzytkowaniaDialog(TAVTableModel *mo
     bind(ui->leNazwa, QStringLiteral("muz_nazwa"));
     bind(ui->ckAktywny, QStringLiteral("muz_aktywny"));
     bind(ui->leKod, QStringLiteral("muz_kod"));
-    if (index.isValid())
-        dataWidget()->setCurrentModelIndex(index);
-    else if (model)
-        ui->ckAktywny->setChecked(model->defaultRecord().value(QStringLiteral("muz_aktywny")).toBool());
+    loadRow();
     fixSize();
 }
 

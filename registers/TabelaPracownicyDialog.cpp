@@ -15,10 +15,7 @@ TabelaPracownicyDialog::TabelaPracownicyDialog(TAVTableModel *model, const QMode
     bind(ui->leTelKont, QStringLiteral("prc_tel_kontaktowy"));
     bind(ui->leStanowisko, QStringLiteral("prc_stanowisko"));
     bind(ui->txNotatka, QStringLiteral("prc_notatka"));
-    if (index.isValid())
-        dataWidget()->setCurrentModelIndex(index);
-    else if (model)
-        ui->ckZatrudniony->setChecked(model->defaultRecord().value(QStringLiteral("prc_zatrudniony")).toBool());
+    loadRow();
     fixSize();
 }
 

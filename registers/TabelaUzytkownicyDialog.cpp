@@ -2,13 +2,12 @@
 #include "ui_TabelaUzytkownicyDialog.h"
 
 #include "ChangePasswordDialog.h"
-#include "OVApplication.h"
+#include "TAVSession.h"
 #include "TAVDataWidget.h"
 #include "TAVTableModel.h"
 #include "TAVValidator.h"
 
 #include <QLineEdit>
-#include <QMessageBox>
 
 namespace {
 const QString kLogin = QStringLiteral("uzt_login");
@@ -52,8 +51,8 @@ TabelaUzytkownicyDialog::TabelaUzytkownicyDialog(TAVTableModel *model, const QMo
             ui->cbLogin->setEditText(login);
         // The stored digest only: loading it is no change of the password.
         m_password = row.value(kHaslo);
-    } else if (model) {
-        ui->ckZatrudniony->setChecked(model->defaultRecord().value(QStringLiteral("uzt_zatrudniony")).toBool());
+    } else {
+        loadRow();
     }
     updatePasswordStatus();
     fixSize();
@@ -75,42 +74,21 @@ QSqlRecord TabelaUzytkownicyDialog::getRecord()
     if (login != storedLogin() && rec.indexOf(kLogin) >= 0)
         rec.setValue(kLogin, login);
     if (m_passwordChanged && rec.indexOf(kHaslo) >= 0)
-        rec.setValue(kHaslo, OVApplication::passwordDigest(m_password.toString()));
+        rec.setValue(kHaslo, TAVSession::passwordDigest(m_password.toString()));
     return rec;
 }
 
-bool TabelaUzytkownicyDialog::validateModel()
+void TabelaUzytkownicyDialog::addChecks(ValidationMessages &messages)
 {
     const auto checker = validator();
     if (!checker)
-        return true;
-    // The base only collects its messages; one box reports them all.
-    setShowMessages(false);
-    bool ok = TAVDialog::validateModel();
-    setShowMessages(true);
-
+        return;
     // The model stores the login trimmed, so that is what must be unique.
     const QString login = ui->cbLogin->currentText().trimmed();
-    if (login.isEmpty() || login != storedLogin()) {
-        if (!checker->validate(kLogin, login, QStringLiteral("Login"))) {
-            if (ok)
-                ui->cbLogin->setFocus();
-            ok = false;
-        }
-    }
-    if (!checker->validate(kHaslo, m_password, QStringLiteral("Hasło"))) {
-        if (ok)
-            ui->btZmienHaslo->setFocus();
-        ok = false;
-    }
-
-    if (!ok) {
-        QMessageBox box(QMessageBox::Information, QStringLiteral("Pola nie spełniają wymagań"), checker->message(),
-                        QMessageBox::Ok, this);
-        box.setTextFormat(Qt::RichText);
-        box.exec();
-    }
-    return ok;
+    if ((login.isEmpty() || login != storedLogin()) && !checker->validate(kLogin, login, QStringLiteral("Login")))
+        messages.fail(ui->cbLogin);
+    if (!checker->validate(kHaslo, m_password, QStringLiteral("Hasło")))
+        messages.fail(ui->btZmienHaslo);
 }
 
 void TabelaUzytkownicyDialog::newPassword()

@@ -26,10 +26,12 @@ Q_SIGNALS:
     void passwordChanged();
 
 public Q_SLOTS:
-    bool validateModel() override;
     void newPassword();
     void fillLoginPropositons(QString _text);
     void updatePasswordStatus();
+
+protected:
+    void addChecks(ValidationMessages &messages) override;
 
 private:
     void setPassword(const QString &password);

@@ -2,26 +2,12 @@
 
 #include "TAVItemDelegate.h"
 
-#include <QDebug>
-
-UzytkownicyModel::UzytkownicyModel(QObject *parent) : TAVTableModel(parent) {}
-
-TAVTableModel *UzytkownicyModel::createInstance()
+UzytkownicyModel::UzytkownicyModel(QObject *parent) : TAVModel(parent)
 {
-    return new UzytkownicyModel;
-}
-
-QSqlRecord UzytkownicyModel::defaultRecord()
-{
-    QSqlRecord rec = emptyRecord();
-    rec.setValue(QStringLiteral("uzt_zatrudniony"), true);
-    return rec;
-}
-
-QVector<int> UzytkownicyModel::hiddenColumns(QString)
-{
-    QVector<int> cols{fieldIndex(QStringLiteral("uzt_id")), fieldIndex(QStringLiteral("uzt_haslo"))};
-    return cols + auditColumns();
+    setContextClearsActions(true);
+    setDefaultValue(QStringLiteral("uzt_zatrudniony"), true);
+    hideColumns({QStringLiteral("uzt_haslo")});
+    addFlagColumn<ZatrudnionyNiezatrudnionyDisplayTextStrategy>(QStringLiteral("uzt_zatrudniony"), FlagPaint::GreyWhenFalse);
 }
 
 void UzytkownicyModel::setNames()
@@ -46,22 +32,9 @@ void UzytkownicyModel::setHeaders()
 
 void UzytkownicyModel::createActions()
 {
-    addAction(QStringLiteral("UzytkownicyCmdDodaj"), QStringLiteral("Dodaj"));
+    addAction(QStringLiteral("UzytkownicyCmdDodaj"), QStringLiteral("Dodaj"), QString(), QString(), false);
     addAction(QStringLiteral("UzytkownicyCmdEdytuj"), QStringLiteral("Edytuj"));
     addAction(QStringLiteral("UzytkownicyCmdKasuj"), QStringLiteral("Kasuj"));
-}
-
-void UzytkownicyModel::setActions(QString _context)
-{
-    m_context = _context;
-    if (_context.isEmpty())
-        return;
-    // Pick lists and dependent places show the rows without commands.
-    clearActions();
-    if (_context == QLatin1String("LISTA_WYBORU")) {
-        qDebug() << "UzytkownicyModel::setActions( QString _context )";
-        qDebug() << "   context:" << _context;
-    }
 }
 
 void UzytkownicyModel::createColumnsOrder()
@@ -71,26 +44,5 @@ void UzytkownicyModel::createColumnsOrder()
 
 void UzytkownicyModel::createSearchFields()
 {
-    addSearchField(QStringLiteral("uzt_login"), 0);
-    addSearchField(QStringLiteral("uzt_imie"), 0);
-    addSearchField(QStringLiteral("uzt_nazwisko"), 0);
-    addSearchField(QStringLiteral("uzt_tel_kontaktowy"), 0);
-    addSearchField(QStringLiteral("uzt_notatka"), 0);
-}
-
-void UzytkownicyModel::setCommands() {}
-
-void UzytkownicyModel::createRowDelegate()
-{
-    setRowDelegate(new TAVItemDelegate(
-            nullptr, new AktywnyZatrudnionyBialySzaryPolePaintStrategy({QStringLiteral("uzt_zatrudniony")})));
-}
-
-void UzytkownicyModel::createColumnDelegates()
-{
-    // Its own paint strategy, so the column is coloured like the row.
-    addColumnDelegate(QStringLiteral("uzt_zatrudniony"),
-                      new TAVItemDelegate(nullptr,
-                                          new AktywnyZatrudnionyBialySzaryPolePaintStrategy({QStringLiteral("uzt_zatrudniony")}),
-                                          new ZatrudnionyNiezatrudnionyDisplayTextStrategy));
+    addSearchFields({QStringLiteral("uzt_login"), QStringLiteral("uzt_imie"), QStringLiteral("uzt_nazwisko"), QStringLiteral("uzt_tel_kontaktowy"), QStringLiteral("uzt_notatka")});
 }

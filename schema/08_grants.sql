@@ -62,4 +62,4 @@ END;
 $$;
 
 -- Trigger functions run on their own; nobody needs to call them.
-REVOKE EXECUTE ON FUNCTION f_audyt_czas(), f_narzedzia_kontrola_stanu() FROM PUBLIC;
+REVOKE EXECUTE ON FUNCTION f_audyt_czas(), f_narzedzia_kontrola_stanu(), f_narzedzia_bez_cyklu() FROM PUBLIC;

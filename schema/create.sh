@@ -74,7 +74,14 @@ else
     role_note="already present, left as it was"
 fi
 
-"${psql_cmd[@]}" -d postgres -c "CREATE DATABASE \"$DB\" ENCODING 'UTF8' TEMPLATE template0"
+# Polish sort order ("Łódź" between "Lublin" and "Mława") from ICU, which the
+# server carries itself: it does not depend on the operating system's locales.
+if ! "${psql_cmd[@]}" -d postgres -c "CREATE DATABASE \"$DB\" ENCODING 'UTF8' TEMPLATE template0 \
+        LOCALE_PROVIDER icu ICU_LOCALE 'pl-PL'" 2>/dev/null; then
+    echo "$(basename "$0"): this server cannot sort with ICU (PostgreSQL 15 with ICU is needed);" \
+         "creating \"$DB\" with the server's default sort order." >&2
+    "${psql_cmd[@]}" -d postgres -c "CREATE DATABASE \"$DB\" ENCODING 'UTF8' TEMPLATE template0"
+fi
 
 # From here on the database is ours: a failure removes it again, so that the
 # next run does not find a half-made "$DB".

@@ -1,6 +1,7 @@
 #include "Factories.h"
 #include "Session.h"
 #include "TAVItemDelegate.h"
+#include "NarzedziaPainterStrategy.h"
 #include "TAVTableModel.h"
 #include "TestMain.h"
 

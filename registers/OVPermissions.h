@@ -2,8 +2,6 @@
 
 #include "TAVPermissionPolicy.h"
 
-class TAVCommand;
-
 // Every signed-in user.
 class OVPermissionNoRestriction : public TAVPermissionPolicy
 {
@@ -68,19 +66,13 @@ private:
     bool m_issue;
 };
 
-// Adding a tool: always in the tools register itself.
+// Adding a tool: always in the tools register itself, in a warehouse's
+// tools tab with the right to that warehouse.
 class OVPermissionNarzedziaDodaj : public OVPermissionUprMgz
 {
     Q_OBJECT
 public:
     using OVPermissionUprMgz::OVPermissionUprMgz;
     bool checkRecord(TAVTableModel *model, const QModelIndex &index) override;
+    bool allows(TAVTableModel *model, const QModelIndex &index, const QVariant &value, bool dependentTab) override;
 };
-
-// How a register decides whether an action may run: the warehouse key comes
-// from the parent row in a dependent tab whose link column the policy
-// watches, else from the current row's watched columns (the last one that
-// the model has wins). Returns `enabled` unchanged when the command has no
-// policy.
-bool evaluatePolicy(TAVCommand *command, TAVTableModel *model, const QModelIndex &current,
-                    const QPair<QString, int> *refField, bool enabled);

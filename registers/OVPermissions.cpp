@@ -1,7 +1,6 @@
 #include "OVPermissions.h"
 
-#include "OVApplication.h"
-#include "TAVCommand.h"
+#include "TAVSession.h"
 #include "TAVTableModel.h"
 
 #include <QSqlRecord>
@@ -16,7 +15,7 @@ QVariant rowValue(TAVTableModel *model, const QModelIndex &index, const char *co
 {
     if (!model || !index.isValid())
         return QVariant();
-    return model->record(index.row()).value(QString::fromLatin1(column));
+    return model->value(index.row(), QString::fromLatin1(column));
 }
 } // namespace
 
@@ -25,17 +24,17 @@ QString OVPermissionNoRestriction::message() { return QString(); }
 
 bool OVPermissionAdmin::checkPermission(const QVariant &)
 {
-    return OVApplication::instance()->isAdmin();
+    return TAVSession::current()->isAdmin();
 }
 
 QString OVPermissionAdmin::message() { return QStringLiteral("Operacja wymaga praw administratora."); }
 
 bool OVPermissionUprMgz::checkPermission(const QVariant &value)
 {
-    OVApplication *app = OVApplication::instance();
-    if (app->isAdmin())
+    TAVSession *session = TAVSession::current();
+    if (session->isAdmin())
         return true;
-    return app->uprMgz().contains(value.toInt());
+    return session->managedWarehouses().contains(value.toInt());
 }
 
 QString OVPermissionUprMgz::message() { return QStringLiteral("Operacja wymaga praw do magazynu."); }
@@ -79,28 +78,10 @@ bool OVPermissionNarzedziaDodaj::checkRecord(TAVTableModel *model, const QModelI
     return isModel(model, "NarzedziaModel");
 }
 
-bool evaluatePolicy(TAVCommand *command, TAVTableModel *model, const QModelIndex &current,
-                    const QPair<QString, int> *refField, bool enabled)
+bool OVPermissionNarzedziaDodaj::allows(TAVTableModel *model, const QModelIndex &index, const QVariant &value,
+                                        bool dependentTab)
 {
-    TAVPermissionPolicy *policy = command ? command->policy() : nullptr;
-    if (!policy)
-        return enabled;
-    const QVariantList fields = policy->fields();
-    QVariant value;
-    if (refField) {
-        for (const QVariant &f : fields) {
-            if (f.toString() == refField->first)
-                value = refField->second;
-        }
-    }
-    if (!value.isValid() && model) {
-        for (const QVariant &f : fields) {
-            const QString column = f.toString();
-            if (model->fieldIndex(column) >= 0)
-                value = current.isValid() ? model->record(current.row()).value(column) : QVariant();
-        }
-    }
-    if (qobject_cast<OVPermissionNarzedziaDodaj *>(policy) && !refField)
-        return policy->checkRecord(model, current) || policy->checkPermission(value);
-    return policy->checkPermission(value) && policy->checkRecord(model, current);
+    if (dependentTab)
+        return OVPermissionUprMgz::allows(model, index, value, dependentTab);
+    return checkRecord(model, index) || checkPermission(value);
 }

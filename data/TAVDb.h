@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QStringList>
+#include <QMetaType>
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+#include <QVector>
+
+#include <libpq-fe.h>
+
+#include <memory>
+
+// A failed statement as the server reported it. The texts are for the log;
+// what the user reads comes from causeSentence().
+struct TAVDbError
+{
+    QString sqlState;    // five characters; "08006" when the connection is gone
+    QString message;     // the server's primary message
+    QString detail;
+    QString constraint;
+    QString table;
+    QString column;
+
+    bool isError() const { return !sqlState.isEmpty(); }
+    bool connectionLost() const;
+    // Raised by the schema's own rules with a message meant for users.
+    bool isOwnRule() const { return sqlState.startsWith(QLatin1String("OV")); }
+};
+
+// The one default connection and direct work on its wire. Reads of the
+// registers and every write go through here, so that the SQLSTATE and the
+// constraint of a failure are at hand and values are always bound.
+namespace TAVDb {
+
+// The default connection; a connection that was lost is opened again.
+QSqlDatabase database();
+// Its libpq handle, or null when there is no open connection. With
+// reopen false a lost connection is reported as it is.
+PGconn *connection(bool reopen = true);
+// Whether the live connection sits inside an open, healthy transaction.
+bool inTransaction();
+
+// A text literal escaped for the live connection (standard_conforming_strings
+// on or off), quotes included.
+QString quote(const QString &text);
+// An ILIKE "contains" literal in which %, _ and \ stand for themselves.
+QString likeContains(const QString &text);
+
+using ResultPtr = std::unique_ptr<PGresult, void (*)(PGresult *)>;
+
+// Runs one statement with its values bound; null result and a filled
+// error on failure (a lost connection gives 08006).
+ResultPtr exec(const QString &sql, const QVector<QVariant> &params = {}, TAVDbError *error = nullptr,
+               const QVector<Oid> &types = {});
+// Sends several statements in one round trip and collects every result.
+bool execBatch(const QString &sql, std::vector<ResultPtr> *results, TAVDbError *error = nullptr);
+TAVDbError errorOf(const PGresult *result);
+TAVDbError connectionError();
+
+// The text a value is bound as; null for NULL.
+QByteArray paramText(const QVariant &value, bool *isNull);
+// A cell's text turned into the value the Qt driver gives for the type.
+QVariant fromText(const char *text, int length, QMetaType type);
+
+// One sentence in Polish naming the cause of a failed write, for the
+// classes of failure a user can act on; labels names the fields by column.
+QString causeSentence(const TAVDbError &error, const QHash<QString, QString> &labels = {});
+
+// Columns of a unique index or a constraint, and the Polish message the
+// schema gives a constraint (its comment); read once from the catalogue.
+QStringList constraintColumns(const QString &name);
+QString constraintMessage(const QString &name);
+void loadCatalogue();
+
+// The connection was found lost: one message for the whole program until
+// a read succeeds again.
+void reportReadFailure(const TAVDbError &error);
+void readSucceeded();
+
+} // namespace TAVDb

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// What the framework needs to know of the signed-in user. The application
+// object implements it; the data layer never reaches for the application.
+class TAVSession
+{
+public:
+    virtual ~TAVSession();
+
+    virtual QString login() const = 0;
+    virtual qint32 uztId() const = 0;
+    // Both cached for the session; painting and policies ask them often.
+    virtual bool isAdmin() = 0;
+    virtual QList<qint32> managedWarehouses() = 0;
+    // The ids of the warehouses a user manages, joined by ", ", read now.
+    virtual QString uprMgzAsString(qint32 uztId) const = 0;
+
+    static TAVSession *current();
+    static void setCurrent(TAVSession *session);
+
+    // The signed-in user's id, 0 without a session.
+    static qint32 currentUserId();
+    // SHA-1 of the UTF-8 password as 40 lower-case hex digits.
+    static QString passwordDigest(const QString &password);
+};
