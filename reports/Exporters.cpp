@@ -275,8 +275,7 @@ QString csvField(const QString &text)
     if (!t.isEmpty() && QStringLiteral("=+-@\t\r").contains(t.front()))
         t.prepend(QLatin1Char('\''));
     const bool quote = t.contains(QLatin1Char(';')) || t.contains(QLatin1Char('"')) || t.contains(QLatin1Char('\n'))
-            || t.contains(QLatin1Char('\r')) || t.startsWith(QLatin1Char(' ')) || t.endsWith(QLatin1Char(' '))
-            || t.startsWith(QLatin1Char('\''));
+            || t.contains(QLatin1Char('\r')) || t.startsWith(QLatin1Char(' ')) || t.endsWith(QLatin1Char(' '));
     if (!quote)
         return t;
     t.replace(QLatin1Char('"'), QStringLiteral("\"\""));

@@ -144,8 +144,11 @@ void paintLabel(QPainter *painter, const QRectF &rect, const ToolLabel &label)
         const QFont smallFont = labelFont(5.5, false);
         const QFontMetricsF fm(smallFont);
         painter->setFont(smallFont);
+        QString inventory = QStringLiteral("Nr ewid.: ") + label.inventoryNumber;
+        if (fm.horizontalAdvance(inventory) > textWidth)
+            inventory = label.inventoryNumber;
         painter->drawText(QRectF(x, y, textWidth, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                          fm.elidedText(QStringLiteral("Nr ewid.: ") + label.inventoryNumber, Qt::ElideRight, textWidth));
+                          fm.elidedText(inventory, Qt::ElideRight, textWidth));
         y += fm.height();
     }
     const QFont codeFont = labelFont(6.5, true);
