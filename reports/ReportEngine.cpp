@@ -888,16 +888,22 @@ void ReportEngine::paintPage(QPainter *painter, int index, int total) const
 {
     const QString pageText = QString::number(index + 1);
     const QString pagesText = total >= 0 ? QString::number(total) : QStringLiteral("…");
+    // Font and pen change only between styles: a page holds hundreds of texts.
+    int textStyle = -1;
     auto paintItems = [&](const QList<PageItem> &items) {
         for (const PageItem &i : items) {
+            if (i.kind != PageItem::Text)
+                textStyle = -1;
             switch (i.kind) {
             case PageItem::Text: {
                 QString text = i.text;
                 text.replace(kPageMark, pageText);
                 text.replace(kPagesMark, pagesText);
-                const TextStyle &s = m_def.styles.at(qBound(0, int(i.style), int(m_def.styles.size()) - 1));
-                painter->setFont(font(i.style));
-                painter->setPen(s.color);
+                if (textStyle != i.style) {
+                    textStyle = i.style;
+                    painter->setFont(font(i.style));
+                    painter->setPen(m_def.styles.at(qBound(0, int(i.style), int(m_def.styles.size()) - 1)).color);
+                }
                 painter->drawText(i.rect, int(i.align) | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip, text);
                 break;
             }

@@ -5,6 +5,7 @@
 
 #include "Exporters.h"
 #include "OrvReports.h"
+#include "QueryTemplate.h"
 #include "ReportPreviewDialog.h"
 #include "ToolLabels.h"
 
@@ -37,9 +38,12 @@ QString run(const QString &program, const QStringList &args, int *exitCode = nul
 }
 
 // The text of a PDF in drawing order, blanks folded, so wrapped captions read whole.
-QString pdfText(const QString &file)
+QString pdfText(const QString &file, int page = 0)
 {
-    return run(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), file, QStringLiteral("-")}).simplified();
+    QStringList args{QStringLiteral("-raw"), file, QStringLiteral("-")};
+    if (page > 0)
+        args = QStringList{QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"), QString::number(page)} + args;
+    return run(QStringLiteral("pdftotext"), args).simplified();
 }
 
 int toolId(const QString &code)
@@ -201,6 +205,41 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("Liczba narzędzi: %1").arg(expected.size())));
         if (expected.isEmpty())
             QVERIFY(text.contains(QStringLiteral("Brak pozycji do wydrukowania.")));
+    }
+
+    void longTablesRepeatTheirHeaderAndKeepRowsWhole()
+    {
+        ModalDriver driver;
+        ParameterList params;
+        const QString file = m_dir.filePath(QStringLiteral("dlugi.pdf"));
+        QVERIFY(printReport(&m_parent, QStringLiteral("narzedzia_table"), params,
+                            {{QStringLiteral("%TAV_QUERY_WHERE%"), QString()}}, OutputMode::Pdf, file));
+        const QString all = pdfText(file);
+        const QString pages = QRegularExpression(QStringLiteral("Strona 1 z (\\d+)")).match(all).captured(1);
+        QVERIFY(pages.toInt() >= 2);
+        for (int page = 2; page <= pages.toInt(); ++page) {
+            const QString text = pdfText(file, page);
+            QVERIFY(text.contains(QStringLiteral("Kod Nazwa Kategoria Stan techniczny Numer ewidencyjny")));
+            QVERIFY(text.contains(QStringLiteral("Strona %1 z %2").arg(page).arg(pages)));
+        }
+        // Each tool once, with its name whole next to its code.
+        for (const QString &code : codes(QStringLiteral("SELECT nrz_kod FROM narzedzia")))
+            QCOMPARE(all.count(QRegularExpression(QStringLiteral("(^| )%1 ").arg(QRegularExpression::escape(code)))), 1);
+    }
+
+    void queryTemplatesBindValuesAndSkipLiterals()
+    {
+        ParameterList params;
+        params.append(QStringLiteral("X"), QStringLiteral("5"));
+        BoundQuery q;
+        QString error;
+        QVERIFY(expandQuery(QStringLiteral("select '<? value(\"X\") ?>', <? value(\"X\") ?> <? if exists(\"Y\") ?>a"
+                                           "<? else ?><? if exists(\"X\") ?>b<? endif ?><? endif ?>"),
+                            params, {{QStringLiteral("X"), QStringLiteral("integer")}}, &q, &error));
+        QCOMPARE(q.sql, QStringLiteral("select '<? value(\"X\") ?>', ? b"));
+        QCOMPARE(q.binds, QVariantList{QVariant(qlonglong(5))});
+        QVERIFY(!expandQuery(QStringLiteral("select 1 <? if exists(\"X\") ?>"), params, {}, &q, &error));
+        QCOMPARE(error, QStringLiteral("Brak znacznika „endif” w zapytaniu."));
     }
 
     void failuresEndInOneBox_data()
