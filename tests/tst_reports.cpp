@@ -9,7 +9,9 @@
 #include "ReportPreviewDialog.h"
 #include "ToolLabels.h"
 
+#include <QBuffer>
 #include <QDate>
+#include <QImage>
 #include <QPrintDialog>
 #include <QProcess>
 #include <QRegularExpression>
@@ -225,6 +227,25 @@ private slots:
         // Each tool once, with its name whole next to its code.
         for (const QString &code : codes(QStringLiteral("SELECT nrz_kod FROM narzedzia")))
             QCOMPARE(all.count(QRegularExpression(QStringLiteral("(^| )%1 ").arg(QRegularExpression::escape(code)))), 1);
+    }
+
+    void toolCardShowsThePhoto()
+    {
+        QImage photo(64, 48, QImage::Format_RGB32);
+        photo.fill(Qt::darkCyan);
+        QByteArray jpeg;
+        QBuffer buffer(&jpeg);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && photo.save(&buffer, "JPG"));
+        QVERIFY(TestDb::exec(QStringLiteral("UPDATE narzedzia SET nrz_zdjecie = ? WHERE nrz_kod = 'EL-005'"),
+                             {QString::fromLatin1(jpeg.toBase64())}));
+        ModalDriver driver;
+        ParameterList params;
+        params.append(QStringLiteral("TAV_ID"), toolId(QStringLiteral("EL-005")));
+        const QString text = print(QStringLiteral("narzedzie"), params, {}, &driver);
+        QVERIFY(text.contains(QStringLiteral("EL-005")) && !text.contains(QStringLiteral("Brak zdjęcia")));
+        const QStringList images = run(QStringLiteral("pdfimages"), {QStringLiteral("-list"),
+                                       m_dir.filePath(QStringLiteral("narzedzie.pdf"))}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(images.size(), 3);   // two header lines, one image
     }
 
     void queryTemplatesBindValuesAndSkipLiterals()
