@@ -28,3 +28,6 @@ bench() {
 }
 bench bench_select "${ROWS:-100000}" model
 bench bench_registerview "${WAREHOUSES:-10000}" open
+# The tools register printed to PDF, then the preview's first page.
+bench bench_reports "${ROWS:-100000}" pdf
+"$ROOT/build/bin/bench_reports" --mode=preview
