@@ -2,7 +2,8 @@
 
 ORV_PACKAGES=(cmake make g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6sql6-psql qt6-translations-l10n
-    libgl-dev libx11-dev libpq-dev postgresql postgresql-contrib fonts-dejavu-core)
+    libgl-dev libx11-dev libpq-dev postgresql postgresql-contrib fonts-dejavu-core
+    dpkg-dev)
 
 orv_say() { printf '\033[1m== %s\033[0m\n' "$*"; }
 
