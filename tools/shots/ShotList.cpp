@@ -30,6 +30,7 @@
 #include <QPushButton>
 #include <QSqlDatabase>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -115,8 +116,11 @@ QList<Shot> shotList()
          }},
         {QStringLiteral("okno_glowne_kierownik"), QStringLiteral("kierownik"), [](ShotCamera &c) {
              TAVEwidencja *view = c.openModule(QStringLiteral("mgz2"));
-             if (view)
+             if (view) {
+                 // A warehouse the manager runs: its locations may be changed.
+                 view->tableView()->selectRow(1);
                  c.showRelative(view, QStringLiteral("Lokalizacje"));
+             }
              c.save(c.mainWindow(), QStringLiteral("okno_glowne_kierownik"));
          }},
         {QStringLiteral("magazyny"), QStringLiteral("admin"), [](ShotCamera &c) {
