@@ -4,6 +4,7 @@
 #include "CapsLock.h"
 #include "IniDbSettingsManipulator.h"
 #include "LogInDbSettingsDialog.h"
+#include "OProgramie.h"
 #include "OVApplication.h"
 #include "TAVValidator.h"
 
@@ -57,9 +58,8 @@ LogInDialog::LogInDialog(IniDbSettingsManipulator *settings, QWidget *parent)
     connect(ui->tbEdytujPol, &QToolButton::clicked, this, &LogInDialog::editConnection);
     connect(ui->tbKasujPol, &QToolButton::clicked, this, &LogInDialog::delConnection);
     connect(ui->tbFolder, &QToolButton::clicked, this, &LogInDialog::openDbSettingsFolder);
-    // Help and the about box have no content in this build yet.
-    ui->tbPomoc->setEnabled(false);
-    ui->tbInfo->setEnabled(false);
+    connect(ui->tbPomoc, &QToolButton::clicked, OVApplication::instance(), &OVApplication::openHelp);
+    connect(ui->tbInfo, &QToolButton::clicked, this, &LogInDialog::oProgramie);
     connect(ui->cbPolaczenie, qOverload<int>(&QComboBox::currentIndexChanged), this,
             &LogInDialog::setComboToolTip);
     connect(ui->cbPolaczenie, &QComboBox::currentTextChanged, this,
@@ -210,6 +210,12 @@ void LogInDialog::openDbSettingsFolder()
     // "file:///" glued to a Unix path would give four slashes; fromLocalFile
     // gives file:///C:/... on Windows and file:///home/... elsewhere.
     QDesktopServices::openUrl(QUrl::fromLocalFile(QDir(m_settings->directory()).absolutePath()));
+}
+
+void LogInDialog::oProgramie()
+{
+    OProgramie about(this);
+    about.exec();
 }
 
 void LogInDialog::setCapsLockMessage()

@@ -39,6 +39,7 @@ public Q_SLOTS:
     void editConnection();
     void delConnection();
     void openDbSettingsFolder();
+    void oProgramie();
     void setCapsLockMessage();
 
 protected:

@@ -3,6 +3,7 @@
 #include "AdminPermissionFrame.h"
 #include "ChangePasswordDialog.h"
 #include "Factories.h"
+#include "OProgramie.h"
 #include "OVApplication.h"
 #include "TAVEwidencja.h"
 #include "TAVTableModel.h"
@@ -153,10 +154,9 @@ void MainWindow::buildMenus(bool admin)
     QMenu *program = menuBar()->addMenu(QStringLiteral("&Program"));
     program->setObjectName(QStringLiteral("menuProgram"));
     if (admin) {
-        // The update check is not part of this build yet.
         QAction *update = program->addAction(QStringLiteral("&Sprawdź aktualizację"));
         update->setObjectName(QStringLiteral("actionUpdate"));
-        update->setEnabled(false);
+        connect(update, &QAction::triggered, OVApplication::instance(), &OVApplication::checkForUpdate);
         program->addSeparator();
     }
     QAction *quit = program->addAction(QStringLiteral("&Zakończ"));
@@ -171,11 +171,11 @@ void MainWindow::buildMenus(bool admin)
     QMenu *help = menuBar()->addMenu(QStringLiteral("Po&moc"));
     QAction *helpFile = help->addAction(QStringLiteral("&Pomoc aplikacji"));
     helpFile->setObjectName(QStringLiteral("actionHelp"));
-    helpFile->setEnabled(false);
+    connect(helpFile, &QAction::triggered, OVApplication::instance(), &OVApplication::openHelp);
     help->addSeparator();
     QAction *about = help->addAction(QStringLiteral("&O programie"));
     about->setObjectName(QStringLiteral("actionAbout"));
-    about->setEnabled(false);
+    connect(about, &QAction::triggered, this, &MainWindow::oProgramie);
 }
 
 void MainWindow::buildStatusBar(bool admin)
@@ -291,6 +291,12 @@ void MainWindow::tabChanged(int index)
         view->setCreated(false);
     else
         view->select();
+}
+
+void MainWindow::oProgramie()
+{
+    OProgramie about(this);
+    about.exec();
 }
 
 void MainWindow::changePassword()

@@ -48,6 +48,7 @@ public Q_SLOTS:
     void closeTab(int index);
     void tabChanged(int index);
     void changePassword();
+    void oProgramie();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -6,7 +6,10 @@
 #include <QList>
 #include <QStringList>
 #include <QString>
+#include <QUrl>
 #include <QVariant>
+
+class QNetworkReply;
 
 // The one application object: default connection parameters, program
 // version, the single database connection and the session facts.
@@ -72,6 +75,24 @@ public:
     static QString organizationNameValue();
     static QString organizationDomainValue();
 
+    // Schema version, update check and help.
+    bool checkDatabaseVersion(QString &message);
+    // The update document's address is compiled in; tests point it at a
+    // server of their own.
+    QUrl updateUrl() const;
+    void setUpdateUrl(const QUrl &url) { m_updateUrl = url; }
+    int updateTimeout() const { return m_updateTimeout; }
+    void setUpdateTimeout(int msecs) { m_updateTimeout = msecs; }
+    // The manual next to the executable.
+    static QString helpFilePath();
+
+public Q_SLOTS:
+    void checkForUpdate();
+    void openHelp();
+
+private Q_SLOTS:
+    void checkForUpdateFinished(QNetworkReply *reply);
+
 private:
     QList<qint32> readUprMgz(qint32 uztId, bool *ok) const;
     bool readAdmin(qint32 uztId, bool *ok) const;
@@ -89,4 +110,7 @@ private:
     QString m_dbUserName;
     QString m_dbUserPassword;
     QString m_version;
+    QUrl m_updateUrl;
+    // A server that never answers must not leave the check pending for good.
+    int m_updateTimeout = 20000;
 };

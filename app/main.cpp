@@ -3,11 +3,13 @@
 #include "LogInDialog.h"
 #include "MainWindow.h"
 #include "OVApplication.h"
+#include "SchemaCheck.h"
 #include "Startup.h"
 #include "TAVUiState.h"
 
 #include <QDateTime>
 #include <QDebug>
+#include <QFile>
 #include <QTranslator>
 
 #include <memory>
@@ -23,11 +25,14 @@ int main(int argc, char **argv)
     const bool icons = OrvStartup::registerIconResources();
     qDebug() << "main()";
     qDebug() << "   icon resources:" << (icons ? "orv_icons.rcc registered" : "orv_icons.rcc missing, icons blank");
+    qDebug() << "   help:" << (QFile::exists(OVApplication::helpFilePath()) ? "pomoc/orv_pomoc.html found" : "pomoc/orv_pomoc.html missing");
     OrvStartup::setApplicationWindowIcon();
 
     std::unique_ptr<IniDbSettingsManipulator> settings(OrvStartup::openProfiles());
     std::unique_ptr<LogInDialog> loginDialog(new LogInDialog(settings.get()));
     if (!OrvStartup::signIn(*loginDialog))
+        return 0;
+    if (!OrvStartup::checkSchemaVersion())
         return 0;
 
     MainWindow window;

@@ -3,7 +3,7 @@
 ORV_PACKAGES=(cmake make g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6sql6-psql qt6-translations-l10n
     libgl-dev libx11-dev libpq-dev postgresql postgresql-contrib fonts-dejavu-core
-    libzint-dev libxlsxwriter-dev poppler-utils zbar-tools unzip)
+    libzint-dev libxlsxwriter-dev poppler-utils zbar-tools unzip dpkg-dev)
 
 orv_say() { printf '\033[1m== %s\033[0m\n' "$*"; }
 
@@ -45,4 +45,39 @@ orv_as_pg() {
     else
         "$@"
     fi
+}
+
+# Starts a throwaway PostgreSQL cluster of its own (temp folder, free port)
+# with the schema and demo data, plus the pristine copy "TAV_ORV_PRISTINE"
+# that tests restore from. Exports PGHOST, PGPORT, PGUSER, PGPASSWORD for
+# the superuser; orv_stop_throwaway_pg stops it and removes the folder.
+orv_start_throwaway_pg() {
+    local root=$1 pgbin
+    pgbin=$(orv_pg_bindir)
+    ORV_PG_CLUSTER=$(mktemp -d /tmp/orvalo-test-pg.XXXXXX)
+    [ "$(id -u)" -eq 0 ] && chown postgres: "$ORV_PG_CLUSTER"
+    # A free port of our own, away from a server that may already run here.
+    local port
+    port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])' 2>/dev/null || echo 55432)
+
+    orv_say "Starting a throwaway PostgreSQL on port $port"
+    # Passwords are checked, as on a real server: a wrong one must fail.
+    local superpw=orvalo-test
+    echo "$superpw" > "$ORV_PG_CLUSTER/pw"
+    [ "$(id -u)" -eq 0 ] && chown postgres: "$ORV_PG_CLUSTER/pw"
+    orv_as_pg "$pgbin/initdb" -D "$ORV_PG_CLUSTER/data" -U postgres --auth=scram-sha-256 \
+        --pwfile="$ORV_PG_CLUSTER/pw" -E UTF8 --locale=C.UTF-8 >/dev/null
+    orv_as_pg "$pgbin/pg_ctl" -D "$ORV_PG_CLUSTER/data" -l "$ORV_PG_CLUSTER/server.log" -w \
+        -o "-p $port -k $ORV_PG_CLUSTER -c listen_addresses=127.0.0.1 -c fsync=off -c full_page_writes=off" start >/dev/null
+
+    export PGHOST=127.0.0.1 PGPORT=$port PGUSER=postgres PGPASSWORD=$superpw
+    "$root/schema/create.sh" --demo
+    psql -X -q -d postgres -c 'CREATE DATABASE "TAV_ORV_PRISTINE" TEMPLATE "TAV_ORV"'
+}
+
+orv_stop_throwaway_pg() {
+    [ -n "${ORV_PG_CLUSTER:-}" ] || return 0
+    orv_as_pg "$(orv_pg_bindir)/pg_ctl" -D "$ORV_PG_CLUSTER/data" -m immediate stop >/dev/null 2>&1 || true
+    rm -rf "$ORV_PG_CLUSTER"
+    ORV_PG_CLUSTER=
 }

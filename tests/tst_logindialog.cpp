@@ -141,9 +141,8 @@ private Q_SLOTS:
             QCOMPARE(b->toolTip(), tip.second);
             QVERIFY2(!b->icon().isNull(), tip.first);
         }
-        // Help and the about box are not part of this build yet.
-        QVERIFY(!w<QToolButton>(d, "tbPomoc")->isEnabled());
-        QVERIFY(!w<QToolButton>(d, "tbInfo")->isEnabled());
+        QVERIFY(w<QToolButton>(d, "tbPomoc")->isEnabled());
+        QVERIFY(w<QToolButton>(d, "tbInfo")->isEnabled());
 
         QCOMPARE(w<QLabel>(d, "laUzytkownik")->text(), QStringLiteral("Użytkownik"));
         QCOMPARE(w<QLabel>(d, "laHaslo")->text(), QStringLiteral("Hasło"));

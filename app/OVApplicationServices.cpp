@@ -1,0 +1,161 @@
+// The application object's services around the session: the schema version
+// check, the update check and the help.
+#include "OVApplication.h"
+
+#include <QDebug>
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QXmlStreamReader>
+
+#ifndef ORVALO_UPDATE_URL
+#define ORVALO_UPDATE_URL "https://www.tav.com.pl/orvalo_update.html"
+#endif
+
+namespace {
+
+const char *const kVersionSignature = "OVApplication::checkDatabaseVersion( QString& message )";
+
+QString updateTitle()
+{
+    return QStringLiteral("Sprawdzanie aktualizacji");
+}
+
+void showBox(QMessageBox::Icon icon, const QString &text, Qt::TextFormat format)
+{
+    QMessageBox box(icon, updateTitle(), text, QMessageBox::Ok);
+    box.setTextFormat(format);
+    box.exec();
+}
+
+} // namespace
+
+bool OVApplication::checkDatabaseVersion(QString &message)
+{
+    QSqlQuery query(QSqlDatabase::database());
+    if (!query.exec(QStringLiteral("SELECT * FROM zmiany_schematu_bazy  ORDER BY zsb_id DESC LIMIT 1"))
+        || !query.next()) {
+        qDebug() << kVersionSignature;
+        qDebug() << "   no schema version:" << query.lastError().text();
+        message = QStringLiteral("Nie można odczytać wersji bazy danych. Nastąpi zamknięcie programu.");
+        return false;
+    }
+
+    const QSqlRecord row = query.record();
+    const int majorField = row.indexOf(QStringLiteral("zsb_major_release_number"));
+    const int minorField = row.indexOf(QStringLiteral("zsb_minor_release_number"));
+    const int pointField = row.indexOf(QStringLiteral("zsb_point_release_number"));
+    const QStringList expected = expectedSchemaVersion().split(QLatin1Char('.'), Qt::KeepEmptyParts);
+    bool majorOk = false;
+    bool minorOk = false;
+    const int expectedMajor = expected.value(0).toInt(&majorOk, 10);
+    const int expectedMinor = expected.value(1).toInt(&minorOk, 10);
+    if (expected.size() != 3 || majorField < 0 || minorField < 0 || pointField < 0 || !majorOk || !minorOk) {
+        qDebug() << kVersionSignature;
+        qDebug() << "   columns of zmiany_schematu_bazy:" << row.count();
+        message = QStringLiteral("Formaty wersji bazy danych nie zgadzają się. Nastąpi zamknięcie programu.");
+        return false;
+    }
+
+    const int major = query.value(majorField).toInt();
+    const int minor = query.value(minorField).toInt();
+    qDebug() << kVersionSignature;
+    qDebug() << "   database schema:" << QStringLiteral("%1.%2.%3").arg(major).arg(minor).arg(query.value(pointField).toInt());
+    if (major > expectedMajor)
+        message = QStringLiteral("Baza danych w nowszej wersji. Należy zaktualizować program. Nastąpi zamknięcie programu.");
+    else if (major < expectedMajor)
+        message = QStringLiteral("Baza danych w starej wersji. Należy zaktualizować program. Nastąpi zamknięcie programu.");
+    else if (minor > expectedMinor)
+        message = QStringLiteral("Nowsza baza danych. Należy zaktualizować program. Nastąpi zamknięcie programu.");
+    else if (minor < expectedMinor)
+        message = QStringLiteral("Baza danych wymaga aktualizacji. Nastąpi zamknięcie programu.");
+    else
+        return true;
+    return false;
+}
+
+QUrl OVApplication::updateUrl() const
+{
+    return m_updateUrl.isEmpty() ? QUrl(QString::fromUtf8(ORVALO_UPDATE_URL)) : m_updateUrl;
+}
+
+void OVApplication::checkForUpdate()
+{
+    // Each check has its own manager, so two checks started one after the
+    // other each report their own answer.
+    auto *manager = new QNetworkAccessManager(this);
+    connect(manager, &QNetworkAccessManager::finished, this, &OVApplication::checkForUpdateFinished);
+    QNetworkRequest request(updateUrl());
+    request.setTransferTimeout(m_updateTimeout);
+    manager->get(request);
+}
+
+void OVApplication::checkForUpdateFinished(QNetworkReply *reply)
+{
+    reply->deleteLater();
+    reply->manager()->deleteLater();
+
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!status.isValid() || status.toInt() != 200) {
+        qDebug() << "OVApplication::checkForUpdateFinished( QNetworkReply* reply )";
+        qDebug() << "   status:" << status.toInt() << "error:" << reply->errorString();
+        showBox(QMessageBox::Information,
+                QStringLiteral("Nie można w tej chwili przeprowadzić sprawdzenia aktualizacji. Proszę spróbować "
+                               "ponownie za jakiś czas."),
+                Qt::PlainText);
+        return;
+    }
+
+    QXmlStreamReader xml(reply->readAll());
+    QString message;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("newer_version")) {
+            if (xml.readElementText() == version()) {
+                message = QStringLiteral("Posiadasz aktualną wersję programu.");
+                break;
+            }
+            message = QStringLiteral("Jest dostępna aktualizacja programu na stronie producenta.\n");
+        } else if (xml.name() == QLatin1String("url")) {
+            // The address is shown as rich text: markup from the network stays text.
+            message += QStringLiteral(" Program do pobrania pod adresem <b>") + xml.readElementText().toHtmlEscaped()
+                    + QStringLiteral("</b>");
+        }
+    }
+
+    if (!xml.hasError()) {
+        showBox(QMessageBox::NoIcon, message, Qt::RichText);
+        return;
+    }
+    showBox(QMessageBox::Information,
+            QStringLiteral("Wystąpił problem z odczytem aktualizacji. Proszę spróbować ponownie za jakiś czas. "
+                           "Jeśli sytuacja będzie się powtarzała proszę ją zgłosić.\n\n")
+                    + QStringLiteral("Szczegóły błędu: %1 | l: %2 | c: %3 | o: %4")
+                              .arg(xml.errorString())
+                              .arg(xml.lineNumber())
+                              .arg(xml.columnNumber())
+                              .arg(xml.characterOffset()),
+            Qt::PlainText);
+}
+
+QString OVApplication::helpFilePath()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/pomoc/orv_pomoc.html");
+}
+
+void OVApplication::openHelp()
+{
+    // fromLocalFile gives file:///C:/... on Windows and file:///opt/... here,
+    // where "file:///" glued to the path would give four slashes.
+    const QUrl url = QUrl::fromLocalFile(helpFilePath());
+    qDebug() << "OVApplication::openHelp()";
+    qDebug() << "   help path:" << url.toString();
+    QDesktopServices::openUrl(url);
+}

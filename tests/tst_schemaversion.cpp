@@ -1,0 +1,68 @@
+#include "ModalDriver.h"
+#include "SchemaCheck.h"
+#include "Session.h"
+#include "TestMain.h"
+
+// The schema history decides, after sign-in, whether the program goes on.
+class TstSchemaVersion : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanupTestCase() { QVERIFY(TestDb::resetDatabase()); }
+
+    void historyDecidesTheStart_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("refusal");
+        const QString add = QStringLiteral("INSERT INTO zmiany_schematu_bazy (zsb_major_release_number, "
+                                           "zsb_minor_release_number, zsb_point_release_number) VALUES (%1)");
+        const QString end = QStringLiteral(" Nastąpi zamknięcie programu.");
+        QTest::newRow("1.11.0") << QString() << QString();
+        QTest::newRow("1.11.7") << add.arg(QLatin1String("1, 11, 7")) << QString();
+        QTest::newRow("1.10.9") << add.arg(QLatin1String("1, 10, 9"))
+                                << QStringLiteral("Baza danych wymaga aktualizacji.") + end;
+        QTest::newRow("1.12.0") << add.arg(QLatin1String("1, 12, 0"))
+                                << QStringLiteral("Nowsza baza danych. Należy zaktualizować program.") + end;
+        QTest::newRow("2.0.0") << add.arg(QLatin1String("2, 0, 0"))
+                               << QStringLiteral("Baza danych w nowszej wersji. Należy zaktualizować program.") + end;
+        QTest::newRow("0.11.0") << add.arg(QLatin1String("0, 11, 0"))
+                                << QStringLiteral("Baza danych w starej wersji. Należy zaktualizować program.") + end;
+        // The newest change counts, even when it lowers the number.
+        QTest::newRow("2.0.0 then 1.11.3") << add.arg(QLatin1String("2, 0, 0"))
+                                                   + QStringLiteral("; ") + add.arg(QLatin1String("1, 11, 3"))
+                                           << QString();
+        QTest::newRow("empty") << QStringLiteral("DELETE FROM zmiany_schematu_bazy")
+                               << QStringLiteral("Nie można odczytać wersji bazy danych.") + end;
+        QTest::newRow("no table") << QStringLiteral("DROP TABLE zmiany_schematu_bazy")
+                                  << QStringLiteral("Nie można odczytać wersji bazy danych.") + end;
+        // The point number is never compared, yet its column must be there.
+        QTest::newRow("no point column")
+                << QStringLiteral("ALTER TABLE zmiany_schematu_bazy DROP COLUMN zsb_point_release_number")
+                << QStringLiteral("Formaty wersji bazy danych nie zgadzają się.") + end;
+    }
+    void historyDecidesTheStart()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, refusal);
+        QVERIFY(Session::start());
+        for (const QString &statement : change.split(QStringLiteral("; "), Qt::SkipEmptyParts))
+            QVERIFY(TestDb::exec(statement));
+
+        QString message;
+        QCOMPARE(OVApplication::instance()->checkDatabaseVersion(message), refusal.isEmpty());
+        QCOMPARE(message, refusal);
+
+        // The start-up step shows the refusal in its own box, or nothing.
+        ModalDriver driver;
+        QCOMPARE(OrvStartup::checkSchemaVersion(), refusal.isEmpty());
+        QCOMPARE(driver.count(), refusal.isEmpty() ? 0 : 1);
+        if (!refusal.isEmpty()) {
+            QCOMPARE(driver.last().title, QStringLiteral("Sprawdzenie wersji bazy danych"));
+            QCOMPARE(driver.last().text, refusal);
+        }
+    }
+};
+
+ORV_TEST_MAIN(TstSchemaVersion)
+#include "tst_schemaversion.moc"

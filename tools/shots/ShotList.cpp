@@ -1,0 +1,214 @@
+// The pictures of the manual. To add a window: append a Shot whose take()
+// opens it on the demo data and calls save() (or, for a modal window,
+// onModal(saveAndClose(...)) before the action that opens it). The PNG is
+// written as resources/docs/pomoc/img/<name>.png; the manual refers to it
+// as img/<name>.png.
+#include "ShotCamera.h"
+
+#include "ChangePasswordDialog.h"
+#include "IniDbSettingsManipulator.h"
+#include "LogInDbSettingsDialog.h"
+#include "LogInDialog.h"
+#include "MainWindow.h"
+#include "OProgramie.h"
+#include "OVApplication.h"
+#include "Startup.h"
+#include "TAVEwidencja.h"
+#include "TAVTableModel.h"
+
+#include "TabelaKategorieNarzedziDialog.h"
+#include "TabelaLokalizacjeDialog.h"
+#include "TabelaMagazynDialog.h"
+#include "TabelaMiejscaUzytkowaniaDialog.h"
+#include "TabelaPracownicyDialog.h"
+#include "TabelaUzytkownicyDialog.h"
+
+#include <QAction>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace {
+
+// A record dialog of type T on the register's current row (or a new record).
+template <typename T>
+void saveRecordDialog(ShotCamera &camera, TAVEwidencja *view, const QString &name, bool newRecord = false)
+{
+    if (!view)
+        return;
+    T dialog(view->getModel(), newRecord ? QModelIndex() : view->currentIndex());
+    camera.save(&dialog, name);
+}
+
+QAction *registerAction(TAVEwidencja *view, const QString &text)
+{
+    for (QAction *a : view->getModel()->actions()) {
+        if (a->text() == text)
+            return a;
+    }
+    return nullptr;
+}
+
+// Profiles of a workstation: the default one, pointed at the server the
+// pictures are taken from, and one more for the office server.
+std::unique_ptr<IniDbSettingsManipulator> profiles(const QTemporaryDir &dir)
+{
+    auto settings = std::make_unique<IniDbSettingsManipulator>(QStringLiteral("dbsettings.ini"), dir.path());
+    settings->createDefault();
+    const QSqlDatabase db = QSqlDatabase::database();
+    OVApplication *app = OVApplication::instance();
+    settings->saveConnection(QStringLiteral("domyślne"), db.hostName(), db.port(), app->dbUserName(),
+                             app->dbUserPassword(), settings->hint(QStringLiteral("domyślne")));
+    settings->saveConnection(QStringLiteral("serwer w biurze"), QStringLiteral("192.168.1.10"), 5432,
+                             app->dbUserName(), app->dbUserPassword(),
+                             QStringLiteral("Serwer bazy danych w biurze firmy."));
+    settings->sync();
+    return settings;
+}
+
+void fill(QWidget *dialog, const QString &field, const QString &text)
+{
+    if (auto *edit = dialog->findChild<QLineEdit *>(field))
+        edit->setText(text);
+}
+
+} // namespace
+
+QList<Shot> shotList()
+{
+    return {
+        {QStringLiteral("logowanie"), QString(), [](ShotCamera &c) {
+             QTemporaryDir dir;
+             auto settings = profiles(dir);
+             LogInDialog dialog(settings.get());
+             fill(&dialog, QStringLiteral("leUzytkownik"), QStringLiteral("kierownik"));
+             fill(&dialog, QStringLiteral("leHaslo"), QStringLiteral("kierownik"));
+             c.save(&dialog, QStringLiteral("logowanie"));
+         }},
+        {QStringLiteral("polaczenie"), QString(), [](ShotCamera &c) {
+             LogInDbSettingsDialog dialog(QStringLiteral("serwer w biurze"), QStringLiteral("192.168.1.10"), 5432,
+                                          QStringLiteral("tav_orv_user"), QStringLiteral("MOB_tae"),
+                                          QStringLiteral("Serwer bazy danych w biurze firmy."));
+             c.save(&dialog, QStringLiteral("polaczenie"));
+         }},
+        // The real sign-in with a wrong password, up to its warning.
+        {QStringLiteral("komunikat_logowanie"), QString(), [](ShotCamera &c) {
+             QTemporaryDir dir;
+             auto settings = profiles(dir);
+             LogInDialog dialog(settings.get());
+             c.onModal([](QWidget *w) {
+                 fill(w, QStringLiteral("leUzytkownik"), QStringLiteral("kierownik"));
+                 fill(w, QStringLiteral("leHaslo"), QStringLiteral("złe hasło"));
+                 static_cast<QDialog *>(w)->accept();
+             });
+             c.onModal(c.saveAndClose(QStringLiteral("komunikat_logowanie")));
+             OrvStartup::signIn(dialog);
+         }},
+        {QStringLiteral("okno_glowne"), QStringLiteral("admin"), [](ShotCamera &c) {
+             c.save(c.mainWindow(), QStringLiteral("okno_glowne"));
+         }},
+        {QStringLiteral("okno_glowne_kierownik"), QStringLiteral("kierownik"), [](ShotCamera &c) {
+             TAVEwidencja *view = c.openModule(QStringLiteral("mgz2"));
+             if (view) {
+                 // A warehouse the manager runs: its locations may be changed.
+                 view->tableView()->selectRow(1);
+                 c.showRelative(view, QStringLiteral("Lokalizacje"));
+             }
+             c.save(c.mainWindow(), QStringLiteral("okno_glowne_kierownik"));
+         }},
+        {QStringLiteral("magazyny"), QStringLiteral("admin"), [](ShotCamera &c) {
+             TAVEwidencja *view = c.openModule(QStringLiteral("mgz2"));
+             if (!view)
+                 return;
+             c.showRelative(view, QStringLiteral("Lokalizacje"));
+             c.save(c.mainWindow(), QStringLiteral("magazyny"));
+             c.showRelative(view, QStringLiteral("Kierownicy magazynu"));
+             c.save(c.mainWindow(), QStringLiteral("magazyny_kierownicy"));
+             saveRecordDialog<TabelaMagazynDialog>(c, view, QStringLiteral("magazyn_dialog"));
+             for (TAVEwidencja *relative : view->relatives()) {
+                 if (relative->title() == QStringLiteral("Lokalizacje")) {
+                     relative->selectFirstRow();
+                     saveRecordDialog<TabelaLokalizacjeDialog>(c, relative, QStringLiteral("lokalizacja_dialog"));
+                 }
+             }
+         }},
+        {QStringLiteral("wyszukiwarka"), QStringLiteral("admin"), [](ShotCamera &c) {
+             TAVEwidencja *view = c.openModule(QStringLiteral("role"));
+             if (!view || !view->searchAction())
+                 return;
+             view->searchAction()->setChecked(true);
+             for (QLineEdit *edit : view->searchPanel()->findChildren<QLineEdit *>()) {
+                 if (edit->property("searchFieldName").toString() == QStringLiteral("prc_stanowisko"))
+                     edit->setText(QStringLiteral("mont"));
+             }
+             view->makeSearch();
+             view->selectFirstRow();
+             c.save(c.mainWindow(), QStringLiteral("wyszukiwarka"));
+         }},
+        // A new warehouse saved with empty fields: the validation message.
+        {QStringLiteral("komunikat_walidacja"), QStringLiteral("admin"), [](ShotCamera &c) {
+             TAVEwidencja *view = c.openModule(QStringLiteral("mgz2"));
+             if (!view)
+                 return;
+             TabelaMagazynDialog dialog(view->getModel(), QModelIndex());
+             dialog.show();
+             c.onModal(c.saveAndClose(QStringLiteral("komunikat_walidacja")));
+             if (auto *box = dialog.findChild<QDialogButtonBox *>())
+                 box->button(QDialogButtonBox::Ok)->click();
+         }},
+        {QStringLiteral("miejsca_uzytkowania"), QStringLiteral("admin"), [](ShotCamera &c) {
+             TAVEwidencja *view = c.openModule(QStringLiteral("construction"));
+             if (!view)
+                 return;
+             c.save(c.mainWindow(), QStringLiteral("miejsca_uzytkowania"));
+             saveRecordDialog<TabelaMiejscaUzytkowaniaDialog>(c, view, QStringLiteral("miejsce_uzytkowania_dialog"));
+             // The question every "Kasuj" asks; the picture answers No.
+             if (QAction *kasuj = registerAction(view, QStringLiteral("Kasuj"))) {
+                 c.onModal(c.saveAndClose(QStringLiteral("komunikat_usuwanie")));
+                 kasuj->trigger();
+             }
+         }},
+        {QStringLiteral("pracownicy"), QStringLiteral("admin"), [](ShotCamera &c) {
+             TAVEwidencja *view = c.openModule(QStringLiteral("role"));
+             if (!view)
+                 return;
+             c.save(c.mainWindow(), QStringLiteral("pracownicy"));
+             saveRecordDialog<TabelaPracownicyDialog>(c, view, QStringLiteral("pracownik_dialog"));
+         }},
+        {QStringLiteral("kategorie_narzedzi"), QStringLiteral("admin"), [](ShotCamera &c) {
+             TAVEwidencja *view = c.openModule(QStringLiteral("listtools"));
+             if (!view)
+                 return;
+             c.save(c.mainWindow(), QStringLiteral("kategorie_narzedzi"));
+             saveRecordDialog<TabelaKategorieNarzedziDialog>(c, view, QStringLiteral("kategoria_dialog"));
+         }},
+        {QStringLiteral("uzytkownicy"), QStringLiteral("admin"), [](ShotCamera &c) {
+             TAVEwidencja *view = c.openModule(QStringLiteral("user"));
+             if (!view)
+                 return;
+             c.showRelative(view, QStringLiteral("Kierownik magazynu"));
+             c.save(c.mainWindow(), QStringLiteral("uzytkownicy"));
+             saveRecordDialog<TabelaUzytkownicyDialog>(c, view, QStringLiteral("uzytkownik_dialog"));
+         }},
+        {QStringLiteral("uprawnienia_administratora"), QStringLiteral("admin"), [](ShotCamera &c) {
+             MainWindow *w = c.mainWindow();
+             w->uprawnieniaAdministrator();
+             c.save(w, QStringLiteral("uprawnienia_administratora"));
+         }},
+        {QStringLiteral("zmiana_hasla"), QStringLiteral("admin"), [](ShotCamera &c) {
+             ChangePasswordDialog dialog;
+             c.save(&dialog, QStringLiteral("zmiana_hasla"));
+         }},
+        {QStringLiteral("o_programie"), QString(), [](ShotCamera &c) {
+             OProgramie dialog;
+             c.save(&dialog, QStringLiteral("o_programie"));
+         }},
+    };
+}
