@@ -6,7 +6,7 @@ ROOT=$(cd "$(dirname "$0")" && pwd)
 . "$ROOT/scripts/lib.sh"
 
 orv_install_packages
-orv_build "$ROOT"
+orv_build_program "$ROOT"
 
 PGBIN=$(orv_pg_bindir)
 PGVER=$(basename "$(dirname "$PGBIN")")
@@ -26,6 +26,7 @@ if ! echo "$CLUSTER_LINE" | grep -q online; then
     orv_say "Starting PostgreSQL $CL_VER/$CL_NAME"
     orv_sudo pg_ctlcluster "$CL_VER" "$CL_NAME" start
 fi
+orv_say "Using the PostgreSQL cluster $CL_VER/$CL_NAME on port $CL_PORT"
 if [ "$CL_PORT" != 5432 ]; then
     echo "Note: the local PostgreSQL listens on port $CL_PORT; the default profile uses 5432." >&2
 fi

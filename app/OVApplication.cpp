@@ -4,6 +4,7 @@
 
 #include "Factories.h"
 #include "ModelRegistration.h"
+#include "MovementRegistration.h"
 #include "TAVValidator.h"
 
 #include "TAVDb.h"
@@ -60,13 +61,14 @@ OVApplication::OVApplication(int &argc, char **argv)
 
 void OVApplication::registerCommands()
 {
-    // Commands join here as their registers land.
     registerMasterDataCommands();
+    registerMovementCommands();
 }
 
 void OVApplication::registerModels()
 {
     registerMasterDataModels();
+    registerMovementModels();
 }
 
 OVApplication::~OVApplication()
@@ -243,6 +245,19 @@ QList<qint32> OVApplication::uprMgz() const
 QList<qint32> OVApplication::managedWarehouses()
 {
     return uprMgz();
+}
+
+bool OVApplication::accountActive()
+{
+    if (m_uztId <= 0)
+        return true;
+    TAVDbError error;
+    TAVDb::ResultPtr r = TAVDb::exec(QStringLiteral("SELECT uzt_zatrudniony FROM uzytkownicy WHERE uzt_id = $1"),
+                                     {m_uztId}, &error);
+    // A failed read blocks nothing: the command itself will meet the fault.
+    if (!r)
+        return true;
+    return PQntuples(r.get()) == 1 && PQgetvalue(r.get(), 0, 0)[0] == 't';
 }
 
 QStringList OVApplication::uprMgzSymbols(qint32 uztId) const

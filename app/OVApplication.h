@@ -52,6 +52,7 @@ public:
     // The managed warehouses as cached for the session, without a log line:
     // painting and policies ask it for every cell.
     QList<qint32> managedWarehouses() override;
+    bool accountActive() override;
     QList<qint32> uprMgz() const;
     QList<qint32> uprMgz(qint32 _uztId) const;
     QStringList uprMgzSymbols(qint32 uztId) const;

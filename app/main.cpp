@@ -5,6 +5,7 @@
 #include "OVApplication.h"
 #include "SchemaCheck.h"
 #include "Startup.h"
+#include "TAVLiveUpdates.h"
 #include "TAVUiState.h"
 
 #include <QDateTime>
@@ -35,6 +36,10 @@ int main(int argc, char **argv)
     if (!OrvStartup::checkSchemaVersion())
         return 0;
 
+    // Other workstations' changes reach the open registers as they commit.
+    TAVLiveUpdates::instance()->start();
     MainWindow window;
-    return app.exec();
+    const int result = app.exec();
+    TAVLiveUpdates::instance()->stop();
+    return result;
 }

@@ -1,9 +1,8 @@
 #pragma once
 
-// What both benchmark programs share: the server from the environment,
-// raw libpq access and the peak memory of the process.
-#include "OVApplication.h"
-
+// What the benchmark programs share: the server from the environment,
+// raw libpq access and the memory of the process.
+#include <QFile>
 #include <QString>
 
 #include <libpq-fe.h>
@@ -26,8 +25,19 @@ inline QString env(const char *name, const char *fallback)
     return v.isEmpty() ? QString::fromLatin1(fallback) : v;
 }
 
+// The resident memory now, in KiB.
+inline long currentKiB()
+{
+    QFile f(QStringLiteral("/proc/self/statm"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> parts = f.readAll().split(' ');
+    return parts.size() > 1 ? parts.at(1).toLong() * 4 : 0;
+}
+
 // The program's own connection, as a signed-in workstation has it.
-inline bool connectApp(OVApplication &app)
+template <typename App>
+inline bool connectApp(App &app)
 {
     return app.connectDatabase(env("PGHOST", "127.0.0.1"), env("PGPORT", "5432").toInt(), app.databaseName(),
                                env("PGUSER", "tav_orv_user"), env("PGPASSWORD", "MOB_tae"));

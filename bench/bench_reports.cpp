@@ -7,6 +7,7 @@
 // "fill" tops the tools table up to N rows first. Each mode runs in its own
 // process so that the peak memory it reports is its own.
 #include "BenchSupport.h"
+#include "OVApplication.h"
 #include "OrvReports.h"
 #include "ReportEngine.h"
 #include "orReport.h"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs the benchmarks on a throwaway PostgreSQL cluster, as test.sh does.
+# Runs the benchmarks on a throwaway PostgreSQL cluster, as test.sh does, and
+# ends with one GOAL line per goal (median of three rounds).
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$ROOT/scripts/lib.sh"
@@ -16,18 +17,23 @@ orv_as_pg "$PGBIN/pg_ctl" -D "$CLUSTER/data" -l "$CLUSTER/server.log" -w \
     -o "-p $PORT -k $CLUSTER -c listen_addresses=127.0.0.1" start >/dev/null
 PGHOST=127.0.0.1 PGPORT=$PORT PGUSER=postgres "$ROOT/schema/create.sh" --demo >/dev/null
 
-export PGHOST=127.0.0.1 PGPORT=$PORT PGUSER=tav_orv_user PGPASSWORD=MOB_tae QT_QPA_PLATFORM=offscreen
-# Fills first, then three rounds of the raw baseline and the program's own reading.
-bench() {
-    local bin="$ROOT/build/bin/$1" rows=$2 own=$3
-    "$bin" --mode=fill --rows="$rows"
+export PGHOST=127.0.0.1 PGPORT=$PORT QT_QPA_PLATFORM=offscreen
+BIN="$ROOT/build/bin"
+OUT=$(mktemp)
+rounds() {
+    local reg=$1 size=$2
     for i in 1 2 3; do
-        "$bin" --mode=raw
-        "$bin" --mode="$own"
+        PGUSER=tav_orv_user PGPASSWORD=MOB_tae "$BIN/bench_registers" --mode=raw --register="$reg" --size="$size" | tee -a "$OUT"
+        PGUSER=tav_orv_user PGPASSWORD=MOB_tae "$BIN/bench_registers" --mode=model --register="$reg" --size="$size" | tee -a "$OUT"
     done
 }
-bench bench_select "${ROWS:-100000}" model
-bench bench_registerview "${WAREHOUSES:-10000}" open
+for size in 1000 ${ROWS:-100000}; do
+    PGUSER=postgres "$BIN/bench_registers" --mode=fill --tools="$size" --transfers="$size"
+    rounds tools "$size"
+    if [ -n "${TRANSFERS:-}" ]; then rounds transfers "$size"; fi
+done
 # The tools register printed to PDF, then the preview's first page.
-bench bench_reports "${ROWS:-100000}" pdf
-"$ROOT/build/bin/bench_reports" --mode=preview
+PGUSER=tav_orv_user PGPASSWORD=MOB_tae "$BIN/bench_reports" --mode=pdf
+PGUSER=tav_orv_user PGPASSWORD=MOB_tae "$BIN/bench_reports" --mode=preview
+python3 "$ROOT/bench/summary.py" < "$OUT"
+rm -f "$OUT"

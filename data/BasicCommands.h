@@ -63,8 +63,11 @@ protected:
         std::unique_ptr<T> dialog(new T(_model, _modelIndex, nullptr));
         T *d = dialog.get();
         const QPersistentModelIndex edited(_modelIndex);
-        dialog->setSaveHandler([d, _model, edited] {
+        // The row as the dialog was opened on it: saved only if nobody else saved it since.
+        const QString version = _model->rowVersion(_model->value(_modelIndex.row(), _model->primaryKeyName()));
+        dialog->setSaveHandler([d, _model, edited, version] {
             // The row may have moved while the dialog was open.
+            _model->expectVersion(version);
             return _model->update(d->getRecord(), edited.isValid() ? QModelIndex(edited) : QModelIndex());
         });
         m_dialog = d;

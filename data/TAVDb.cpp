@@ -4,9 +4,11 @@
 #include <QDate>
 #include <QDateTime>
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPointer>
 #include <QSqlDriver>
+#include <QSqlIndex>
 #include <QTime>
 #include <QTimer>
 
@@ -88,14 +90,23 @@ namespace TAVDb {
 
 QSqlDatabase database()
 {
-    return QSqlDatabase::database();
+    QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
+    // A lost connection is opened again, but not by every painted cell while
+    // the server stays away: one attempt every few seconds.
+    static QElapsedTimer lastAttempt;
+    if (db.isValid() && !db.isOpen() && (!lastAttempt.isValid() || lastAttempt.elapsed() > 3000)) {
+        lastAttempt.start();
+        if (db.open())
+            lastAttempt.invalidate();
+    }
+    return db;
 }
 
 PGconn *connection(bool reopen)
 {
     if (!QSqlDatabase::contains(QLatin1String(QSqlDatabase::defaultConnection)))
         return nullptr;
-    QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), reopen);
+    QSqlDatabase db = reopen ? database() : QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
     if (!db.isValid() || !db.driver())
         return nullptr;
     const QVariant h = db.driver()->handle();
@@ -343,6 +354,18 @@ void loadCatalogue()
             s_constraintMessages.insert(name, QString::fromUtf8(PQgetvalue(r.get(), row, 2)));
     }
     s_catalogueLoaded = true;
+}
+
+QString primaryKeyOf(const QString &table)
+{
+    static QHash<QString, QString> cache;
+    auto it = cache.constFind(table);
+    if (it != cache.constEnd())
+        return it.value();
+    const QString key = database().primaryIndex(table).fieldName(0);
+    if (!key.isEmpty())
+        cache.insert(table, key);
+    return key;
 }
 
 QStringList constraintColumns(const QString &name)

@@ -74,6 +74,8 @@ QString causeSentence(const TAVDbError &error, const QHash<QString, QString> &la
 QStringList constraintColumns(const QString &name);
 QString constraintMessage(const QString &name);
 void loadCatalogue();
+// The key column of a table (its primary key's first column).
+QString primaryKeyOf(const QString &table);
 
 // The connection was found lost: one message for the whole program until
 // a read succeeds again.

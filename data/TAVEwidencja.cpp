@@ -3,6 +3,8 @@
 #include "Factories.h"
 #include "TAVCommand.h"
 #include "TAVDb.h"
+#include "TAVMessages.h"
+#include "TAVSession.h"
 #include "TAVPermissionPolicy.h"
 #include "TAVTableModel.h"
 #include "TAVUiState.h"
@@ -159,6 +161,23 @@ void TAVEwidencja::setRefField(const QString &field)
 {
     const bool changed = field != m_refField;
     m_refField = field;
+    if (changed && !field.isEmpty()) {
+        // The detail print of this link, and no table print, from now on.
+        for (QAction *a : m_toolBar->actions()) {
+            if (a->property("printAction").toBool())
+                m_toolBar->removeAction(a);
+        }
+        for (const auto &detail : m_model->detailReports()) {
+            if (detail.second == m_refField) {
+                addPrintAction(QStringLiteral(":/actions/table_print.png"), QStringLiteral("Drukuj zestawienie"),
+                               &TAVEwidencja::printReportDetails);
+                break;
+            }
+        }
+        if (!m_model->recordReportName().isEmpty())
+            addPrintAction(QStringLiteral(":/actions/table_select_row_print.png"), QStringLiteral("Drukuj pozycję"),
+                           &TAVEwidencja::printReportPosition);
+    }
     if (changed && !field.isEmpty() && m_parentKey <= 0)
         m_model->setFilter(baseFilter());
 }
@@ -215,6 +234,22 @@ void TAVEwidencja::fillToolBar()
         connect(m_searchAction, &QAction::toggled, this, &TAVEwidencja::setSearchBarVisible);
         m_toolBar->addAction(m_searchAction);
     }
+    if (!m_model->recordReportName().isEmpty())
+        addPrintAction(QStringLiteral(":/actions/table_select_row_print.png"), QStringLiteral("Drukuj pozycję"),
+                       &TAVEwidencja::printReportPosition);
+    if (!m_refField.isEmpty()) {
+        for (const auto &detail : m_model->detailReports()) {
+            if (detail.second == m_refField) {
+                addPrintAction(QStringLiteral(":/actions/table_print.png"), QStringLiteral("Drukuj zestawienie"),
+                               &TAVEwidencja::printReportDetails);
+                break;
+            }
+        }
+    }
+    if (!m_model->tableReportName().isEmpty() && m_refField.isEmpty())
+        addPrintAction(QStringLiteral(":/actions/table_print.png"), QStringLiteral("Drukuj tabelę"),
+                       &TAVEwidencja::printReportTable);
+    addExportAction();
 }
 
 QAction *TAVEwidencja::commandAction(const QString &text) const
@@ -508,15 +543,24 @@ void TAVEwidencja::refreshActionsAccessibility()
 void TAVEwidencja::controlAction(QAction *_action)
 {
     const QModelIndex before = currentIndex();
+    const int writes = m_model->writeCount();
     const QVariant name = _action ? _action->property("commandName") : QVariant();
     if (!name.isValid())
         qFatal("Action has a wrong command reference.");
     TAVCommand *command = SFCommands::instance()->command(name.toString());
+    if (TAVSession *session = TAVSession::current(); session && !session->accountActive()) {
+        TAVMessages::warning(QStringLiteral("Konto użytkownika"),
+                             QStringLiteral("Twoje konto zostało usunięte lub wyłączone przez administratora. "
+                                            "Nie możesz już wprowadzać zmian; zakończ pracę programu."));
+        return;
+    }
     QPair<QString, int> ref = referencePair();
     const bool ok = command->operacja(m_model, before, m_refField.isEmpty() ? nullptr : &ref);
     if (!ok)
         return;
-    if (!m_model->lastId().isValid() || !selectKey(m_model->lastId())) {
+    // A command that wrote through another model leaves the selection be.
+    const bool wrote = m_model->writeCount() != writes;
+    if (!wrote || !m_model->lastId().isValid() || !selectKey(m_model->lastId())) {
         if (currentIndex() != before || !currentIndex().isValid())
             selectFirstRow();
     }

@@ -9,8 +9,10 @@
 #include <QString>
 #include <QVariant>
 
+class ParameterList;
 class QAction;
 class QActionGroup;
+class QMenu;
 class QGroupBox;
 class QPushButton;
 class QSplitter;
@@ -89,12 +91,23 @@ public Q_SLOTS:
     void controlAction(QAction *_action);
     void setColumnsOrder();
     void setSearchBar();
+    void printTable();
+    void printReport(QString _reportFileName, ParameterList &_parameterList, QMap<QString, QString> _replaceParameter);
+    void printReport(QString _reportFileName, ParameterList &_parameterList);
+    void printReportPosition();
+    void printReportDetails();
+    void printReportTable();
+    // The rows the register shows (its filter and order, every row) to a
+    // CSV file or an Excel workbook.
+    void exportRows(bool excel, const QString &fileName = QString());
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void fillToolBar();
+    void addPrintAction(const QString &icon, const QString &toolTip, void (TAVEwidencja::*slot)());
+    void addExportAction();
     void applyColumnSetup();
     void rememberCurrent();
     void restoreCurrent();
@@ -130,4 +143,6 @@ private:
     QVariant m_restoreKey;
     bool m_hadCurrent = false;
     bool m_widthsRestored = false;
+    // Where the next print goes: 0 printer, 1 preview, 2 PDF.
+    int m_printMode = 0;
 };

@@ -15,6 +15,9 @@ public:
     // Both cached for the session; painting and policies ask them often.
     virtual bool isAdmin() = 0;
     virtual QList<qint32> managedWarehouses() = 0;
+    // Whether the signed-in account still exists and is active; asked
+    // before every command, as an administrator may have closed it.
+    virtual bool accountActive() { return true; }
     // The ids of the warehouses a user manages, joined by ", ", read now.
     virtual QString uprMgzAsString(qint32 uztId) const = 0;
 

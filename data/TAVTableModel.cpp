@@ -93,11 +93,6 @@ void showBox(QMessageBox::Icon icon, const QString &title, const QString &text, 
     box.exec();
 }
 
-QString quoted(const QString &text)
-{
-    return QLatin1Char('"') + text + QLatin1Char('"');
-}
-
 QByteArray cellBytes(const QByteArray &row, int cell, bool *isNull)
 {
     int length = 0;
@@ -374,9 +369,11 @@ void TAVTableModel::createColumnDelegates()
     // column is coloured like the rest of the row.
     for (const Flag &f : std::as_const(m_flags)) {
         TAVItemDelegatePaintStrategy *paint = nullptr;
-        if (!grey.isEmpty() && f.paint != FlagPaint::None)
+        if (f.paint == FlagPaint::None)
+            paint = nullptr;
+        else if (!grey.isEmpty())
             paint = new AktywnyZatrudnionyBialySzaryPolePaintStrategy(grey);
-        else if (!status.isEmpty() && f.paint != FlagPaint::None)
+        else if (!status.isEmpty())
             paint = new ZrealizowanoPolePaintStrategy(status);
         addColumnDelegate(f.column, paint ? new TAVItemDelegate(nullptr, paint, f.words())
                                           : new TAVItemDelegate(nullptr, f.words()));
@@ -954,6 +951,17 @@ QSqlRecord TAVTableModel::givenFields(const QSqlRecord &rec)
     return out;
 }
 
+QString TAVTableModel::rowVersion(const QVariant &key) const
+{
+    if (!key.isValid() || key.isNull())
+        return QString();
+    TAVDbError error;
+    TAVDb::ResultPtr r = TAVDb::exec(QStringLiteral("SELECT xmin::text FROM %1 WHERE %2 = $1").arg(m_tableName,
+                                                                                                  primaryKeyName()),
+                                     {key}, &error);
+    return r && PQntuples(r.get()) > 0 ? QString::fromLatin1(PQgetvalue(r.get(), 0, 0)) : QString();
+}
+
 QString TAVTableModel::lastErrorCause() const
 {
     return TAVDb::causeSentence(m_lastError, fieldLabels());
@@ -997,6 +1005,7 @@ bool TAVTableModel::write(WriteOp op, const QSqlRecord &_rec, const QModelIndex 
     const QVariant user = uzt > 0 ? QVariant(uzt) : QVariant(QMetaType::fromType<int>());
     const QString pk = primaryKeyName();
     const int pkColumn = fieldIndex(pk);
+    const QString version = op == WriteOp::Update ? std::exchange(m_expectedVersion, QString()) : QString();
     QVariant key;
     QVariant above;
     int knownRow = -1;
@@ -1061,6 +1070,10 @@ bool TAVTableModel::write(WriteOp op, const QSqlRecord &_rec, const QModelIndex 
         statement = QStringLiteral("UPDATE %1 SET %2 WHERE %3 = $%4")
                             .arg(m_tableName, sets.join(QStringLiteral(", ")), pk)
                             .arg(values.size());
+        if (!version.isEmpty()) {
+            values << version;
+            statement += QStringLiteral(" AND xmin::text = $%1").arg(values.size());
+        }
         qDebug() << kUpdateSig;
         qDebug() << "   update query:" << statement;
     } else {
@@ -1090,14 +1103,18 @@ bool TAVTableModel::write(WriteOp op, const QSqlRecord &_rec, const QModelIndex 
         qDebug() << "Last inserted PK:" << key.toString();
         m_lastId = key;
     } else if (op == WriteOp::Update && affected == 0) {
-        // Another workstation deleted the row meanwhile: nothing was saved.
+        // Another workstation deleted or saved the row meanwhile: nothing was written.
+        const bool exists = !version.isEmpty() && !rowVersion(key).isEmpty();
         m_lastError.sqlState = QStringLiteral("02000");
-        m_lastError.message = QStringLiteral("row no longer exists");
+        m_lastError.message = exists ? QStringLiteral("row changed meanwhile") : QStringLiteral("row no longer exists");
         m_lastId = QVariant();
         applyOwnWrite(WriteOp::Update, key.toLongLong(), knownRow);
         if (m_showErrors)
             showBox(QMessageBox::Warning, QStringLiteral("Edycja wpisu"),
-                    QStringLiteral("Wpis nie istnieje już w bazie danych. Mógł zostać usunięty na innym stanowisku."));
+                    exists ? QStringLiteral("Wpis został w międzyczasie zmieniony na innym stanowisku. Zamknij okno, "
+                                            "aby zobaczyć zmiany, i wprowadź swoje ponownie.")
+                           : QStringLiteral("Wpis nie istnieje już w bazie danych. Mógł zostać usunięty na innym "
+                                            "stanowisku."));
         return false;
     } else if (op == WriteOp::Update) {
         m_lastId = key;
@@ -1105,6 +1122,7 @@ bool TAVTableModel::write(WriteOp op, const QSqlRecord &_rec, const QModelIndex 
         m_lastId = above;
     }
     const qint64 k = key.toLongLong();
+    ++m_writeCount;
     if (TAVTransaction *t = TAVTransaction::active())
         t->touch(m_tableName, k);
     applyOwnWrite(op, k, knownRow);
@@ -1291,6 +1309,22 @@ void TAVTableModel::onRowsChanged(const QString &table, const QList<qint64> &key
     }
     if (!m_useView || m_viewName.isEmpty())
         return;
+    for (const QString &column : m_dependencies.values(table)) {
+        QStringList list;
+        for (qint64 k : keys)
+            list << QString::number(k);
+        TAVDbError error;
+        TAVDb::ResultPtr r = TAVDb::exec(QStringLiteral("SELECT DISTINCT %1 FROM %2 WHERE %3 = ANY($1::bigint[])")
+                                                 .arg(column, table, TAVDb::primaryKeyOf(table)),
+                                         {QVariant(QLatin1Char('{') + list.join(QLatin1Char(',')) + QLatin1Char('}'))},
+                                         &error);
+        QList<qint64> mine;
+        for (int i = 0; r && i < PQntuples(r.get()); ++i) {
+            if (!PQgetisnull(r.get(), i, 0))
+                mine << QByteArray(PQgetvalue(r.get(), i, 0)).toLongLong();
+        }
+        refreshRows(mine);
+    }
     const QStringList columns = foreignColumns(m_tableName).value(table);
     if (columns.isEmpty())
         return;

@@ -44,7 +44,9 @@ public:
     enum SearchKind { TextSearch = 0, ChoiceSearch = 1, StatusSearch = 2 };
     enum SystemRows { SystemRowsFree = 0, SystemRowsNoEdit = 1, SystemRowsNoDelete = 2, SystemRowsLocked = 3 };
     // How a flag column colours its row.
-    enum class FlagPaint { None, GreyWhenFalse, OpenGreenDoneGrey };
+    // SameAsRow: the column takes the row's painter without being one of
+    // the fields it watches (a repair's type beside its status).
+    enum class FlagPaint { None, GreyWhenFalse, OpenGreenDoneGrey, SameAsRow };
 
     explicit TAVTableModel(QObject *parent = nullptr);
     ~TAVTableModel() override;
@@ -108,6 +110,9 @@ public:
     QString tableReportName() const { return m_tableReportName; }
     QList<QPair<QString, QString>> detailReports() const { return m_detailReports; }
     QVariant lastId() const { return m_lastId; }
+    // Counts this model's successful writes, so that a register knows
+    // whether a command wrote through it at all.
+    int writeCount() const { return m_writeCount; }
     int systemRowMode() const { return m_systemRowMode; }
     bool useView() const { return m_useView; }
     QString context() const { return m_context; }
@@ -133,6 +138,11 @@ public:
     bool update(const QSqlRecord &_rec, const QModelIndex _modelIndex);
     bool remove(const QSqlRecord &_rec, const QModelIndex _modelIndex);
     void setShowErrors(bool show) { m_showErrors = show; }
+    // The row's version as the database keeps it; the next update writes
+    // only when the row still has the version given (a dialog that stayed
+    // open while another workstation saved the row says so instead).
+    QString rowVersion(const QVariant &key) const;
+    void expectVersion(const QString &version) { m_expectedVersion = version; }
     bool showErrors() const { return m_showErrors; }
     TAVDbError lastError() const { return m_lastError; }
     QString lastSqlState() const { return m_lastError.sqlState; }
@@ -166,6 +176,9 @@ protected:
         m_detailReports.append(qMakePair(reportName, column));
     }
     void setRelation(const QString &column, const QSqlRelation &relation);
+    // The rows show something of another table whose rows point at them
+    // through `column`: a change there reads the pointed-at rows again.
+    void addDependency(const QString &table, const QString &column) { m_dependencies.insert(table, column); }
     // A value every new record starts with.
     void setDefaultValue(const QString &column, const QVariant &value) { m_defaults.insert(column, value); }
 
@@ -276,6 +289,7 @@ private:
     bool m_contextClearsActions = false;
     QList<Flag> m_flags;
     QMap<QString, QVariant> m_defaults;
+    QMultiHash<QString, QString> m_dependencies;
 
     // Reading state.
     QString m_filter;
@@ -293,8 +307,10 @@ private:
 
     // Writing state.
     QVariant m_lastId;
+    int m_writeCount = 0;
     TAVDbError m_lastError;
     bool m_showErrors = true;
+    QString m_expectedVersion;
     int m_systemRowMode = SystemRowsNoDelete;
     bool m_useView = true;
 

@@ -16,6 +16,7 @@ void KategorieNarzedziModel::setHeaders()
     setHeader(QStringLiteral("ktr_nrz_id"), QStringLiteral("ID"));
     setHeader(QStringLiteral("ktr_nrz_nazwa"), QStringLiteral("Nazwa"));
     setHeader(QStringLiteral("ktr_nrz_komentarz"), QStringLiteral("Komentarz"));
+    setHeader(QStringLiteral("ktr_nrz_przeglad_miesiace"), QStringLiteral("Przegląd co (mies.)"));
     setAuditHeaders();
 }
 

@@ -17,6 +17,12 @@ bool MagazynyListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QModel
         s.filter = QStringLiteral("mgz_id IN ( %1 )").arg(ids.isEmpty() ? QStringLiteral("NULL") : ids);
         s.fixFilter = true;
     }
+    // Where tools are to go, a closed warehouse is no choice.
+    if (parameter(QStringLiteral("onlyActive")).toBool()) {
+        s.filter = s.filter.isEmpty() ? QStringLiteral("mgz_aktywny = true")
+                                      : QStringLiteral("(%1) AND mgz_aktywny = true").arg(s.filter);
+        s.fixFilter = true;
+    }
     s.captionFields = {QStringLiteral("mgz_symbol")};
     return run(s, _model, _modelIndex, _refField);
 }

@@ -31,6 +31,9 @@ void MagazynyModel::createActions()
     addAction(QStringLiteral("MagazynyCmdDodaj"), QStringLiteral("Dodaj"), QString(), QString(), false);
     addAction(QStringLiteral("MagazynyCmdEdytuj"), QStringLiteral("Edytuj"));
     addAction(QStringLiteral("MagazynyCmdKasuj"), QStringLiteral("Kasuj"));
+    addAction(QStringLiteral("PrzesunieciaMMWydaj"), QStringLiteral("MM-"), QStringLiteral("Przenieś na inny magazyn"));
+    addAction(QStringLiteral("PrzesunieciaMMPrzyjmij"), QStringLiteral("MM+"), QStringLiteral("Przyjmij na magazyn"));
+    addAction(QStringLiteral("PrzesunieciaMMAnuluj"), QStringLiteral("Anuluj MM"), QStringLiteral("Anuluj wydanie"));
 }
 
 void MagazynyModel::createColumnsOrder()

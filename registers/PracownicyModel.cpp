@@ -6,11 +6,14 @@ PracownicyModel::PracownicyModel(QObject *parent) : TAVModel(parent)
 {
     setDefaultValue(QStringLiteral("prc_zatrudniony"), true);
     addFlagColumn<ZatrudnionyNiezatrudnionyDisplayTextStrategy>(QStringLiteral("prc_zatrudniony"), FlagPaint::GreyWhenFalse);
+    // The count of held tools follows every issue and return.
+    addDependency(QStringLiteral("przypisane_narzedzia_pracownikom"), QStringLiteral("pnp_fk_prc"));
 }
 
 void PracownicyModel::setNames()
 {
     setTableName(QStringLiteral("pracownicy"));
+    setViewName(QStringLiteral("v_pracownicy"));
     setRecordReportName(QStringLiteral("pracownik"));
     setTableReportName(QStringLiteral("pracownicy_table"));
 }
@@ -24,6 +27,8 @@ void PracownicyModel::setHeaders()
     setHeader(QStringLiteral("prc_tel_kontaktowy"), QStringLiteral("Telefon kontaktowy"));
     setHeader(QStringLiteral("prc_stanowisko"), QStringLiteral("Stanowisko"));
     setHeader(QStringLiteral("prc_notatka"), QStringLiteral("Notatka"));
+    setHeader(QStringLiteral("prc_liczba_narzedzi"), QStringLiteral("Wydane narzędzia"),
+              QStringLiteral("Liczba narzędzi, które pracownik ma teraz u siebie"));
     setAuditHeaders();
 }
 
@@ -32,6 +37,7 @@ void PracownicyModel::createActions()
     addAction(QStringLiteral("PracownicyCmdDodaj"), QStringLiteral("Dodaj"), QString(), QString(), false);
     addAction(QStringLiteral("PracownicyCmdEdytuj"), QStringLiteral("Edytuj"));
     addAction(QStringLiteral("PracownicyCmdKasuj"), QStringLiteral("Kasuj"));
+    addAction(QStringLiteral("PrzypisaneNarzedziaPracownikomWydaj"), QStringLiteral("Wydaj pracownikowi"));
 }
 
 void PracownicyModel::createSearchFields()

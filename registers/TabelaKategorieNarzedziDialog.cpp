@@ -4,6 +4,8 @@
 #include "TAVDataWidget.h"
 #include "TAVTableModel.h"
 
+#include <QIntValidator>
+
 TabelaKategorieNarzedziDialog::TabelaKategorieNarzedziDialog(TAVTableModel *model, const QModelIndex &index, QWidget *parent)
     : TAVDialog(model, index, parent), ui(new Ui::TabelaKategorieNarzedziDialog)
 {
@@ -11,6 +13,8 @@ TabelaKategorieNarzedziDialog::TabelaKategorieNarzedziDialog(TAVTableModel *mode
     connectButtons(ui->buttonBox);
     bind(ui->leNazwa, QStringLiteral("ktr_nrz_nazwa"));
     bind(ui->txKomentarz, QStringLiteral("ktr_nrz_komentarz"));
+    ui->lePrzegladMiesiace->setValidator(new QIntValidator(1, 240, ui->lePrzegladMiesiace));
+    bind(ui->lePrzegladMiesiace, QStringLiteral("ktr_nrz_przeglad_miesiace"));
     loadRow();
     fixSize();
 }

@@ -76,6 +76,10 @@ ALTER TABLE narzedzia ADD CONSTRAINT ck_narzedzia_zdjecie
 COMMENT ON CONSTRAINT ck_narzedzia_zdjecie ON narzedzia IS
     'Zdjęcie narzędzia musi być obrazem JPEG o rozmiarze najwyżej 400 × 300 pikseli.';
 
+COMMENT ON CONSTRAINT ck_narzedzia_przeglad_miesiace ON narzedzia IS
+    'Okres przeglądu narzędzia musi wynosić od 1 do 240 miesięcy.';
+COMMENT ON CONSTRAINT ck_kategorie_narzedzi_przeglad_miesiace ON kategorie_narzedzi IS
+    'Okres przeglądu kategorii musi wynosić od 1 do 240 miesięcy.';
 COMMENT ON CONSTRAINT ck_narzedzia_nie_w_sobie ON narzedzia IS
     'Narzędzie nie może być składnikiem samego siebie.';
 COMMENT ON CONSTRAINT ck_uzytkownicy_haslo_sha1 ON uzytkownicy IS

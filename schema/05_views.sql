@@ -87,7 +87,9 @@ SELECT np.*,
        up.uzt_nazwisko AS uzt_prz_nazwisko,
        up.uzt_login    AS uzt_prz_login,
        sw.stn_nazwa    AS stn_wyd_nazwa,
-       sp.stn_nazwa    AS stn_prz_nazwa
+       sp.stn_nazwa    AS stn_prz_nazwa,
+       -- Days away, for the trips not back yet.
+       CASE WHEN NOT np.np_status THEN current_date - np.np_data_wyd END AS np_dni_poza
   FROM naprawy_przeglady np
   LEFT JOIN narzedzia n ON n.nrz_id = np.np_fk_nrz
   LEFT JOIN magazyny m ON m.mgz_id = np.np_fk_mgz
@@ -126,3 +128,11 @@ SELECT COALESCE(a.ovupradm_id, 0)   AS ovupradm_id,
        u.uzt_zatrudniony
   FROM uzytkownicy u
   LEFT JOIN ov_uprawnienia_admin a ON a.ovupradm_fk_uzt = u.uzt_id;
+
+-- Employees with the number of tools each holds now: a tool issued to
+-- someone who has since left stays in sight.
+CREATE VIEW v_pracownicy AS
+SELECT p.*,
+       (SELECT count(*) FROM przypisane_narzedzia_pracownikom z
+         WHERE z.pnp_fk_prc = p.prc_id AND NOT z.pnp_status)::integer AS prc_liczba_narzedzi
+  FROM pracownicy p;

@@ -35,6 +35,7 @@ TO tav_orv_user;
 GRANT SELECT ON stan_techniczny_narzedzi, zmiany_schematu_bazy TO tav_orv_user;
 
 GRANT SELECT ON
+    v_pracownicy,
     v_narzedzia,
     v_przesuniecia_mm,
     v_przypisane_narzedzia_pracownikom,
@@ -62,4 +63,5 @@ END;
 $$;
 
 -- Trigger functions run on their own; nobody needs to call them.
-REVOKE EXECUTE ON FUNCTION f_audyt_czas(), f_narzedzia_kontrola_stanu(), f_narzedzia_bez_cyklu() FROM PUBLIC;
+REVOKE EXECUTE ON FUNCTION f_audyt_czas(), f_narzedzia_kontrola_stanu(), f_narzedzia_bez_cyklu(),
+    f_ruch_po_narzedziu(), f_ruch_po_ruchu(), f_ruch_przed_zapisem(), f_powiadom_zmiany() FROM PUBLIC;

@@ -91,6 +91,11 @@ INSERT INTO kategorie_narzedzi (ktr_nrz_nazwa, ktr_nrz_komentarz, systemowy, fk_
     ('Maszyny budowlane', 'Zagęszczarki, betoniarki, agregaty.', false, 1, 1),
     ('Wycofane z użytku', 'Narzędzia zlikwidowane lub przeznaczone do likwidacji.', true, 1, 1);
 
+-- Inspection intervals: measuring tools yearly, ladders and scaffolding
+-- every half year.
+UPDATE kategorie_narzedzi SET ktr_nrz_przeglad_miesiace = 12 WHERE ktr_nrz_nazwa = 'Narzędzia pomiarowe';
+UPDATE kategorie_narzedzi SET ktr_nrz_przeglad_miesiace = 6 WHERE ktr_nrz_nazwa = 'Drabiny i rusztowania';
+
 -- Tools. States: 1 Sprawne, 2 Uszkodzone, 3 Do kontroli, 4 Zużyte,
 -- 5 Niekompletne. Tools away from their warehouse (on_stock false) each have
 -- one open movement below. Two tools share a product bar code on purpose.

@@ -31,6 +31,23 @@ orv_build() {
     cmake --build "$root/build" -j"$(nproc)"
 }
 
+# Only the program and its tools, quietly: the build's own lines appear when
+# it fails.
+orv_build_program() {
+    local root=$1 log
+    orv_say "Building Orvalo"
+    log=$(mktemp)
+    if ! { cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
+           cmake --build "$root/build" -j"$(nproc)" --target orvalo orvalo-log orvalo-report orv_icons orv_docs; } \
+           >"$log" 2>&1; then
+        cat "$log" >&2
+        rm -f "$log"
+        echo "The build failed; see the lines above." >&2
+        return 1
+    fi
+    rm -f "$log"
+}
+
 orv_pg_bindir() {
     local v
     v=$(ls /usr/lib/postgresql | sort -V | tail -n 1)

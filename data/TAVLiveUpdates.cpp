@@ -1,0 +1,167 @@
+#include "TAVLiveUpdates.h"
+
+#include "TAVDb.h"
+#include "TAVTransaction.h"
+
+#include <QDebug>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSocketNotifier>
+#include <QSqlDatabase>
+
+namespace {
+const char *kChannel = "orvalo_zmiany";
+const char *const kTables[] = {"magazyny", "lokalizacje", "miejsca_uzytkowania", "pracownicy",
+                               "kategorie_narzedzi", "narzedzia", "uzytkownicy", "ov_uprawnienia_mgz",
+                               "ov_uprawnienia_admin", "przesuniecia_mm", "przypisane_narzedzia_pracownikom",
+                               "naprawy_przeglady"};
+} // namespace
+
+TAVLiveUpdates *TAVLiveUpdates::instance()
+{
+    static TAVLiveUpdates *live = new TAVLiveUpdates;
+    return live;
+}
+
+TAVLiveUpdates::TAVLiveUpdates()
+{
+    m_flush.setSingleShot(true);
+    m_flush.setInterval(250);
+    connect(&m_flush, &QTimer::timeout, this, &TAVLiveUpdates::flush);
+    m_retry.setInterval(5000);
+    connect(&m_retry, &QTimer::timeout, this, [this] {
+        if (connectNow()) {
+            m_retry.stop();
+            // What changed while nobody listened: everything shown is read again.
+            for (const char *t : kTables)
+                m_whole.insert(QString::fromLatin1(t));
+            flush();
+        }
+    });
+}
+
+bool TAVLiveUpdates::start()
+{
+    m_wanted = true;
+    if (m_conn)
+        return true;
+    if (connectNow())
+        return true;
+    m_retry.start();
+    return false;
+}
+
+void TAVLiveUpdates::stop()
+{
+    m_wanted = false;
+    m_retry.stop();
+    delete m_notifier;
+    m_notifier = nullptr;
+    if (m_conn) {
+        PQfinish(m_conn);
+        m_conn = nullptr;
+        Q_EMIT liveChanged(false);
+    }
+}
+
+bool TAVLiveUpdates::connectNow()
+{
+    const QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
+    if (!db.isValid())
+        return false;
+    const char *keys[] = {"host", "port", "dbname", "user", "password", "connect_timeout", "application_name", nullptr};
+    const QByteArray host = db.hostName().toUtf8();
+    const QByteArray port = QByteArray::number(db.port() > 0 ? db.port() : 5432);
+    const QByteArray name = db.databaseName().toUtf8();
+    const QByteArray user = db.userName().toUtf8();
+    const QByteArray password = db.password().toUtf8();
+    const char *values[] = {host.constData(), port.constData(), name.constData(), user.constData(),
+                            password.constData(), "5", "Orvalo (aktualizacje)", nullptr};
+    PGconn *c = PQconnectdbParams(keys, values, 0);
+    if (PQstatus(c) != CONNECTION_OK) {
+        PQfinish(c);
+        return false;
+    }
+    PGresult *r = PQexec(c, (QByteArrayLiteral("LISTEN ") + kChannel).constData());
+    const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
+    PQclear(r);
+    if (!ok) {
+        PQfinish(c);
+        return false;
+    }
+    m_conn = c;
+    m_notifier = new QSocketNotifier(PQsocket(c), QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &TAVLiveUpdates::onReadable);
+    Q_EMIT liveChanged(true);
+    return true;
+}
+
+void TAVLiveUpdates::lost()
+{
+    qDebug() << "TAVLiveUpdates::lost()";
+    delete m_notifier;
+    m_notifier = nullptr;
+    PQfinish(m_conn);
+    m_conn = nullptr;
+    Q_EMIT liveChanged(false);
+    if (m_wanted)
+        m_retry.start();
+}
+
+void TAVLiveUpdates::poll()
+{
+    onReadable();
+    if (!m_pending.isEmpty() || !m_whole.isEmpty())
+        flush();
+}
+
+void TAVLiveUpdates::onReadable()
+{
+    if (!m_conn)
+        return;
+    if (!PQconsumeInput(m_conn) || PQstatus(m_conn) != CONNECTION_OK) {
+        lost();
+        return;
+    }
+    PGconn *own = TAVDb::connection(false);
+    const int ownPid = own ? PQbackendPID(own) : 0;
+    while (PGnotify *n = PQnotifies(m_conn)) {
+        const QJsonObject o = QJsonDocument::fromJson(QByteArray(n->extra)).object();
+        PQfreemem(n);
+        const QString table = o.value(QStringLiteral("t")).toString();
+        // The echo of this workstation's own writes: already shown.
+        if (table.isEmpty() || o.value(QStringLiteral("p")).toInt() == ownPid)
+            continue;
+        const QJsonValue keys = o.value(QStringLiteral("k"));
+        if (keys.isNull() || keys.isUndefined()) {
+            m_whole.insert(table);
+            continue;
+        }
+        QSet<qint64> &set = m_pending[table];
+        for (const QString &k : keys.toString().split(QLatin1Char(','), Qt::SkipEmptyParts))
+            set.insert(k.toLongLong());
+    }
+    if (!m_flush.isActive())
+        m_flush.start();
+}
+
+void TAVLiveUpdates::flush()
+{
+    // A command in the middle of its transaction reads after it ends.
+    if (TAVTransaction::active()) {
+        m_flush.start();
+        return;
+    }
+    TAVChangeBus *bus = TAVChangeBus::instance();
+    const QSet<QString> whole = std::exchange(m_whole, {});
+    const QHash<QString, QSet<qint64>> pending = std::exchange(m_pending, {});
+    for (const QString &t : whole)
+        bus->announceTable(t);
+    for (auto it = pending.cbegin(); it != pending.cend(); ++it) {
+        if (whole.contains(it.key()))
+            continue;
+        QList<qint64> keys(it.value().cbegin(), it.value().cend());
+        std::sort(keys.begin(), keys.end());
+        bus->announce(it.key(), keys, nullptr);
+    }
+}

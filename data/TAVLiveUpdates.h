@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QTimer>
+
+#include <libpq-fe.h>
+
+class QSocketNotifier;
+
+// Hears what other workstations commit (the schema notifies every change
+// of a register table on one channel) on a connection of its own, gathers
+// the notices for a short moment and hands them to the change bus, so that
+// every open register reads only the rows that changed. A lost connection
+// is tried again; once back, everything shown is read again.
+class TAVLiveUpdates : public QObject
+{
+    Q_OBJECT
+
+public:
+    static TAVLiveUpdates *instance();
+    // Listens with the default connection's parameters; false when it cannot.
+    bool start();
+    void stop();
+    bool isLive() const { return m_conn != nullptr; }
+    // How long notices are gathered before the registers read.
+    void setDelay(int ms) { m_flush.setInterval(ms); }
+    // Handles what arrived without waiting for the event loop (tests).
+    void poll();
+
+Q_SIGNALS:
+    // Live updates started or stopped (for the status bar).
+    void liveChanged(bool live);
+
+private:
+    TAVLiveUpdates();
+    void onReadable();
+    void flush();
+    void lost();
+    bool connectNow();
+
+    PGconn *m_conn = nullptr;
+    QSocketNotifier *m_notifier = nullptr;
+    QTimer m_flush;
+    QTimer m_retry;
+    QHash<QString, QSet<qint64>> m_pending;
+    QSet<QString> m_whole;
+    bool m_wanted = false;
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QMap>
+#include <QSqlRecord>
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+
+class TAVTableModel;
+
+// What the three movements share: fresh one-row models, the tool's row
+// written with only the fields that change, and the record of a closing
+// step reduced to what the user or the command changed.
+namespace Movement {
+
+// A new model of that name filtered to the rows of `filter` and read; its
+// write errors stay quiet, the command shows its own message.
+std::unique_ptr<TAVTableModel> fresh(const QString &modelName, const QString &filter);
+
+// Writes only these fields of one tool (row (0, 0) of a fresh model).
+// The cause of a failure, in a sentence, goes to `cause`.
+bool writeTool(qint64 toolId, const QMap<QString, QVariant> &values, QString *cause);
+
+// One column of one tool as the database holds it now; invalid when there
+// is no such tool.
+QVariant toolValue(qint64 toolId, const QString &column);
+
+// Inside a transaction: one column of a row, the row locked until the end,
+// so a second workstation doing the same waits and then reads the outcome.
+// The text the server gives ("t"/"f" for flags); null when there is no row.
+QString lockedValue(const QString &table, const QString &keyColumn, qint64 key, const QString &column);
+
+// The record with every field that equals the row as shown left out
+// (empty text and NULL count as equal), so that an UPDATE carries only
+// what changed.
+QSqlRecord changedOnly(const QSqlRecord &record, const QSqlRecord &shown);
+
+qint32 currentUser();
+
+} // namespace Movement

@@ -1,0 +1,101 @@
+#include "MovementForm.h"
+
+#include "BasicCommands.h"
+#include "TAVListaWyboru.h"
+
+#include <QComboBox>
+#include <QSqlQuery>
+
+namespace {
+QVariant one(const QString &sql, const QString &placeholder, const QVariant &value)
+{
+    QSqlQuery q;
+    q.prepare(sql);
+    q.bindValue(placeholder, value);
+    return q.exec() && q.next() ? q.value(0) : QVariant();
+}
+} // namespace
+
+namespace MovementForm {
+
+QString userName(int id)
+{
+    if (id == 0)
+        return QString();
+    return one(QStringLiteral("SELECT uzt_imie || ' ' || uzt_nazwisko FROM uzytkownicy WHERE uzt_id = :uzt_id"),
+               QStringLiteral(":uzt_id"), id)
+            .toString();
+}
+
+QVariant keyOrNull(int key)
+{
+    return key != 0 ? QVariant(key) : QVariant(QMetaType::fromType<int>());
+}
+
+void fillStates(QComboBox *combo)
+{
+    QSqlQuery q;
+    if (!q.exec(QStringLiteral("SELECT stn_id, stn_nazwa FROM stan_techniczny_narzedzi")))
+        return;
+    while (q.next()) {
+        if (!q.value(0).isNull() && !q.value(1).isNull())
+            combo->addItem(q.value(1).toString(), q.value(0));
+    }
+    combo->setCurrentIndex(-1);
+}
+
+void selectState(QComboBox *combo, const QVariant &key)
+{
+    if (!key.isValid() || key.isNull()) {
+        combo->setCurrentIndex(-1);
+        return;
+    }
+    int pos = combo->findText(key.toString(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (pos < 0)
+        pos = combo->findData(key.toInt());
+    combo->setCurrentIndex(pos);
+}
+
+QVariant stateOf(const QComboBox *combo)
+{
+    const QVariant data = combo->currentIndex() >= 0 ? combo->currentData() : QVariant();
+    return data.isValid() ? QVariant(data.toInt()) : QVariant(QMetaType::fromType<int>());
+}
+
+bool pick(TAVListaWyboruCommand &command, TAVTableModel *caller, TAVListaWyboru *field, QPair<QString, int> pair)
+{
+    if (!command.operacja(caller, QModelIndex(), &pair) || pair.second == field->data().toInt())
+        return false;
+    field->setText(pair.first);
+    field->setData(pair.second);
+    return true;
+}
+
+void userHeaders(const std::function<void(const QString &, const QString &, const QString &)> &set,
+                 const QString &issuing, const QString &receiving)
+{
+    for (const QString &side : {issuing, receiving}) {
+        const bool out = side == issuing;
+        const QString who = out ? QStringLiteral("Wydający") : QStringLiteral("Przyjmujący");
+        const QString user = out ? QStringLiteral("Użytkownik wydający") : QStringLiteral("Użytkownik przyjmujący");
+        for (const auto &part : {qMakePair("imie", "imię"), qMakePair("nazwisko", "nazwisko"), qMakePair("login", "login")})
+            set(QStringLiteral("uzt_%1_%2").arg(side, QLatin1String(part.first)),
+                QStringLiteral("%1 - %2").arg(who, QString::fromUtf8(part.second)),
+                QStringLiteral("%1 - %2").arg(user, QString::fromUtf8(part.second)));
+    }
+}
+
+int toolWarehouse(int tool)
+{
+    return one(QStringLiteral("SELECT nrz_fk_mgz FROM narzedzia WHERE nrz_id = :nrz_id"), QStringLiteral(":nrz_id"),
+               tool)
+            .toInt();
+}
+
+QVariant toolState(int tool)
+{
+    return one(QStringLiteral("SELECT nrz_fk_stn FROM narzedzia WHERE nrz_id = :nrz_id"), QStringLiteral(":nrz_id"),
+               tool);
+}
+
+} // namespace MovementForm

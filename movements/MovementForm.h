@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QPair>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+
+class QComboBox;
+class TAVListaWyboru;
+class TAVListaWyboruCommand;
+class TAVTableModel;
+
+// Pieces the movement dialogs share.
+namespace MovementForm {
+
+// "Imię Nazwisko" of a user, empty for 0.
+QString userName(int id);
+// A key, or a NULL for 0.
+QVariant keyOrNull(int key);
+// The technical states, the name shown and the key as the item's data.
+void fillStates(QComboBox *combo);
+// The state of a key: the item named like it, else the item holding it.
+void selectState(QComboBox *combo, const QVariant &key);
+// The chosen state's key, or a NULL.
+QVariant stateOf(const QComboBox *combo);
+// Runs a pick list for the field; true when a different row was chosen
+// (the field then shows it).
+bool pick(TAVListaWyboruCommand &command, TAVTableModel *caller, TAVListaWyboru *field,
+          QPair<QString, int> pair = QPair<QString, int>());
+// The headers of a movement's issuing and receiving users' names and
+// logins ("uzt_<side>_imie"…), through the model's own header setter.
+void userHeaders(const std::function<void(const QString &, const QString &, const QString &)> &set,
+                 const QString &issuing, const QString &receiving);
+// A tool's warehouse and current state, from the database.
+int toolWarehouse(int tool);
+QVariant toolState(int tool);
+
+} // namespace MovementForm

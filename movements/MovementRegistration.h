@@ -1,0 +1,5 @@
+#pragma once
+
+// The movement registers' commands and models, for the factories.
+void registerMovementCommands();
+void registerMovementModels();

@@ -1,0 +1,181 @@
+#include "NaprawyPrzegladyCommands.h"
+
+#include "Movement.h"
+#include "MovementPickLists.h"
+#include "TAVMessages.h"
+#include "TAVTableModel.h"
+#include "TAVTransaction.h"
+#include "TabelaNaprawyPrzegladyDialog.h"
+
+#include <QDialog>
+
+#include <memory>
+
+namespace {
+bool isModel(TAVTableModel *model, const char *name)
+{
+    return model && qstrcmp(model->metaObject()->className(), name) == 0;
+}
+} // namespace
+
+NaprawyPrzegladyCommand::NaprawyPrzegladyCommand(int type, bool sending, TAVPermissionPolicy *policy, QObject *parent)
+    : TAVCommand(policy, parent), m_type(type), m_sending(sending)
+{
+}
+
+QString NaprawyPrzegladyCommand::title() const
+{
+    if (m_sending)
+        return m_type == 0 ? QStringLiteral("Wydanie do naprawy") : QStringLiteral("Wydanie do przeglądu");
+    return m_type == 0 ? QStringLiteral("Przyjęcie z naprawy") : QStringLiteral("Przyjęcie z przeglądu");
+}
+
+QString NaprawyPrzegladyCommand::refusal() const
+{
+    return m_sending ? QStringLiteral("Nie można zrealizować żądania. Wybrane narzędzie już nie jest na magazynie.")
+                     : QStringLiteral("Nie można zrealizować żądania. Wybrane narzędzie już jest na magazynie.");
+}
+
+QString NaprawyPrzegladyCommand::failure() const
+{
+    if (m_sending)
+        return m_type == 0 ? QStringLiteral("Nie można zrealizować wydania do naprawy - wystąpił błąd.")
+                           : QStringLiteral("Nie można zrealizować wydania do przeglądu - wystąpił błąd.");
+    return m_type == 0 ? QStringLiteral("Nie można zrealizować przyjęcia z naprawy - wystąpił błąd.")
+                       : QStringLiteral("Nie można zrealizować przyjęcia z przeglądu - wystąpił błąd.");
+}
+
+bool NaprawyPrzegladyCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex,
+                                          QPair<QString, int> *_refField)
+{
+    if (!_model)
+        return false;
+    return m_sending ? send(_model, _modelIndex, _refField) : takeBack(_model, _modelIndex);
+}
+
+bool NaprawyPrzegladyCommand::send(TAVTableModel *model, const QModelIndex &index, QPair<QString, int> *refField)
+{
+    // From the main register of trips there is no tool to send.
+    const bool trips = isModel(model, "NaprawyPrzegladyModel");
+    if (trips && (!refField || refField->second <= 0))
+        return false;
+    std::unique_ptr<TAVTableModel> rows = Movement::fresh(QStringLiteral("NaprawyPrzegladyModel"),
+                                                          QStringLiteral("np_id = -1"));
+    QSqlRecord rec = rows->emptyRecord();
+    rec.setValue(QStringLiteral("np_fk_uzt_wyd"), Movement::currentUser());
+    rec.setValue(QStringLiteral("np_typ"), m_type);
+    if (isModel(model, "NarzedziaModel") && index.isValid() && index.row() < model->rowCount())
+        rec.setValue(QStringLiteral("np_fk_nrz"), model->value(index.row(), QStringLiteral("nrz_id")));
+    else if (trips)
+        rec.setValue(refField->first, refField->second);
+    else
+        return false;
+    TabelaNaprawyPrzegladyDialog dialog(rows.get(), QModelIndex(), rec);
+    dialog.setWydanieMode();
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    rec = dialog.getRecord();
+    const qint64 tool = rec.value(QStringLiteral("np_fk_nrz")).toLongLong();
+
+    TAVTransaction transaction;
+    if (!transaction.ok()) {
+        TAVMessages::warning(title(), failure(), TAVDb::causeSentence(transaction.error()));
+        return false;
+    }
+    if (Movement::lockedValue(QStringLiteral("narzedzia"), QStringLiteral("nrz_id"), tool,
+                              QStringLiteral("nrz_przyjete_na_stan"))
+        != QLatin1String("true")) {
+        transaction.rollback();
+        TAVMessages::information(title(), refusal());
+        return false;
+    }
+    QString cause;
+    bool ok = Movement::writeTool(tool,
+                                  {{QStringLiteral("nrz_przyjete_na_stan"), false},
+                                   {QStringLiteral("nrz_fk_stn"), m_type == 0 ? 2 : 3}},
+                                  &cause);
+    if (ok) {
+        ok = rows->insert(rec, QModelIndex());
+        if (!ok)
+            cause = rows->lastErrorCause();
+    }
+    if (!ok || !transaction.commit()) {
+        if (ok)
+            cause = TAVDb::causeSentence(transaction.error());
+        transaction.rollback();
+        TAVMessages::warning(title(), failure(), cause);
+        return false;
+    }
+    return true;
+}
+
+bool NaprawyPrzegladyCommand::takeBack(TAVTableModel *model, const QModelIndex &index)
+{
+    TAVTableModel *rows = model;
+    QPersistentModelIndex row = index;
+    std::unique_ptr<TAVTableModel> picked;
+    if (isModel(model, "NaprawyPrzegladyModel")) {
+        if (!index.isValid() || index.row() >= model->rowCount()
+            || model->value(index.row(), QStringLiteral("np_status")).toBool())
+            return false;
+    } else if (isModel(model, "NarzedziaModel") && index.isValid()) {
+        NaprawyPrzegladyListaWyboruCommand pickTrip;
+        QPair<QString, int> pair(QString(), model->value(index.row(), QStringLiteral("nrz_id")).toInt());
+        if (!pickTrip.operacja(model, index, &pair) || pair.second <= 0)
+            return false;
+        picked = Movement::fresh(QStringLiteral("NaprawyPrzegladyModel"), QStringLiteral("np_id = %1").arg(pair.second));
+        if (picked->rowCount() < 1 || picked->value(0, QStringLiteral("np_status")).toBool())
+            return false;
+        rows = picked.get();
+        row = picked->index(0, 0);
+    } else {
+        return false;
+    }
+    const QSqlRecord shown = rows->record(row.row());
+    QSqlRecord rec = shown;
+    rec.setValue(QStringLiteral("np_fk_uzt_prz"), Movement::currentUser());
+    TabelaNaprawyPrzegladyDialog dialog(rows, QModelIndex(row), rec);
+    dialog.setPrzyjecieMode();
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    rec = dialog.getRecord();
+    const qint64 tool = rec.value(QStringLiteral("np_fk_nrz")).toLongLong();
+    const QDate next = dialog.nextInspection();
+
+    TAVTransaction transaction;
+    if (!transaction.ok()) {
+        TAVMessages::warning(title(), failure(), TAVDb::causeSentence(transaction.error()));
+        return false;
+    }
+    if (Movement::lockedValue(QStringLiteral("narzedzia"), QStringLiteral("nrz_id"), tool,
+                              QStringLiteral("nrz_przyjete_na_stan"))
+        != QLatin1String("false")) {
+        transaction.rollback();
+        TAVMessages::information(title(), refusal());
+        return false;
+    }
+    QMap<QString, QVariant> toolValues{{QStringLiteral("nrz_fk_stn"), rec.value(QStringLiteral("np_fk_stn_prz"))},
+                                       {QStringLiteral("nrz_przyjete_na_stan"), true}};
+    // Back from an inspection: the date of the next one goes with it.
+    if (next.isValid())
+        toolValues.insert(QStringLiteral("nrz_przeglad"), next);
+    QString cause;
+    bool ok = Movement::writeTool(tool, toolValues, &cause);
+    if (ok) {
+        rec.setValue(QStringLiteral("np_status"), true);
+        const bool quiet = rows->showErrors();
+        rows->setShowErrors(false);
+        ok = row.isValid() && rows->update(Movement::changedOnly(rec, shown), QModelIndex(row));
+        rows->setShowErrors(quiet);
+        if (!ok)
+            cause = rows->lastErrorCause();
+    }
+    if (!ok || !transaction.commit()) {
+        if (ok)
+            cause = TAVDb::causeSentence(transaction.error());
+        transaction.rollback();
+        TAVMessages::warning(title(), failure(), cause);
+        return false;
+    }
+    return true;
+}

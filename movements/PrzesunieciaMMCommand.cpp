@@ -1,0 +1,229 @@
+#include "PrzesunieciaMMCommand.h"
+
+#include "MovementPickLists.h"
+#include "Movement.h"
+#include "TAVMessages.h"
+#include "TAVTableModel.h"
+#include "TAVTransaction.h"
+#include "TabelaPrzesunieciaMMDialog.h"
+
+#include <QDialog>
+#include <QSqlRecord>
+
+#include <memory>
+
+namespace {
+const QString kIssueTitle = QStringLiteral("Wydanie na inny magazyn");
+const QString kIssueFailed = QStringLiteral("Nie zrealizować wydania - wystąpił błąd.");
+const QString kReceiveTitle = QStringLiteral("Przesunięcie między magazynami");
+const QString kCancelTitle = QStringLiteral("Anulowanie wydania");
+const QString kCancelInfo = QStringLiteral("Anulowanie wydania - informacja");
+
+bool isModel(TAVTableModel *model, const char *name)
+{
+    return model && qstrcmp(model->metaObject()->className(), name) == 0;
+}
+
+bool validRow(TAVTableModel *model, const QModelIndex &index)
+{
+    return model && index.isValid() && index.row() >= 0 && index.column() >= 0 && index.row() < model->rowCount();
+}
+
+// The open transfers of a warehouse in a pick list; 0 when none is chosen.
+int pickTransfer(TAVTableModel *warehouses, const QModelIndex &index, const QString &column, const QString &title)
+{
+    PrzesunieciaMMListaWyboruCommand pick;
+    pick.setParameter(QStringLiteral("windowTitle"), title);
+    QPair<QString, int> pair(column, warehouses->value(index.row(), QStringLiteral("mgz_id")).toInt());
+    if (!pick.operacja(warehouses, index, &pair))
+        return 0;
+    return pair.second;
+}
+} // namespace
+
+PrzesunieciaMMCommand::PrzesunieciaMMCommand(const QString &name, TAVPermissionPolicy *policy, QObject *parent)
+    : TAVCommand(policy, parent)
+{
+    setName(name);
+}
+
+bool PrzesunieciaMMCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *)
+{
+    if (!validRow(_model, _modelIndex))
+        return false;
+    const bool warehouse = isModel(_model, "MagazynyModel");
+    const bool transfer = isModel(_model, "PrzesunieciaMMModel");
+    if (name() == QLatin1String("PrzesunieciaMMWydaj"))
+        return warehouse && issue(_model, _modelIndex);
+    if (name() == QLatin1String("PrzesunieciaMMPrzyjmij"))
+        return (warehouse || transfer) && receive(_model, _modelIndex);
+    if (name() == QLatin1String("PrzesunieciaMMAnuluj"))
+        return (warehouse || transfer) && cancel(_model, _modelIndex);
+    return false;
+}
+
+bool PrzesunieciaMMCommand::issue(TAVTableModel *model, const QModelIndex &index)
+{
+    std::unique_ptr<TAVTableModel> transfers = Movement::fresh(QStringLiteral("PrzesunieciaMMModel"),
+                                                               QStringLiteral("psnmm_id = -1"));
+    QSqlRecord rec = transfers->emptyRecord();
+    rec.setValue(QStringLiteral("psnmm_fk_mgz_src"), model->value(index.row(), QStringLiteral("mgz_id")));
+    rec.setValue(QStringLiteral("psnmm_fk_uzt_src"), Movement::currentUser());
+    TabelaPrzesunieciaMMDialog dialog(transfers.get(), QModelIndex(), rec);
+    dialog.setMagazynyWydanieMode();
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    rec = dialog.getRecord();
+
+    TAVTransaction transaction;
+    if (!transaction.ok()) {
+        TAVMessages::warning(kIssueTitle, kIssueFailed, TAVDb::causeSentence(transaction.error()));
+        return false;
+    }
+    QString cause;
+    if (!Movement::writeTool(rec.value(QStringLiteral("psnmm_fk_nrz")).toLongLong(),
+                             {{QStringLiteral("nrz_przyjete_na_stan"), false}}, &cause)) {
+        transaction.rollback();
+        TAVMessages::warning(kIssueTitle, kIssueFailed, cause);
+        return false;
+    }
+    const QVariant issuer = rec.value(QStringLiteral("psnmm_fk_uzt_src"));
+    rec.setValue(QStringLiteral("fk_uzt_stworzono"), issuer);
+    rec.setValue(QStringLiteral("fk_uzt_zmodyfikowano"), issuer);
+    if (!transfers->insert(rec, QModelIndex())) {
+        cause = transfers->lastErrorCause();
+        transaction.rollback();
+        TAVMessages::warning(kIssueTitle, kIssueFailed, cause);
+        return false;
+    }
+    if (!transaction.commit()) {
+        TAVMessages::warning(kIssueTitle, kIssueFailed, TAVDb::causeSentence(transaction.error()));
+        return false;
+    }
+    return true;
+}
+
+bool PrzesunieciaMMCommand::receive(TAVTableModel *model, const QModelIndex &index)
+{
+    TAVTableModel *transfers = model;
+    // The register may move its rows while the dialog is open.
+    QPersistentModelIndex row = index;
+    std::unique_ptr<TAVTableModel> picked;
+    if (isModel(model, "PrzesunieciaMMModel")) {
+        if (model->value(index.row(), QStringLiteral("psnmm_status")).toBool())
+            return false;
+    } else {
+        const int key = pickTransfer(model, index, QStringLiteral("psnmm_fk_mgz_dst"),
+                                     QStringLiteral("Wybierz przesunięcie międzymagazynowe do potwierdzenia"));
+        if (key <= 0)
+            return false;
+        picked = Movement::fresh(QStringLiteral("PrzesunieciaMMModel"), QStringLiteral("psnmm_id = %1").arg(key));
+        if (picked->rowCount() < 1)
+            return false;
+        transfers = picked.get();
+        row = picked->index(0, 0);
+    }
+    const QSqlRecord shown = transfers->record(row.row());
+    QSqlRecord rec = shown;
+    rec.setValue(QStringLiteral("psnmm_fk_uzt_dst"), Movement::currentUser());
+    TabelaPrzesunieciaMMDialog dialog(transfers, QModelIndex(row), rec);
+    dialog.setMagazynyPrzyjecieMode();
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    rec = dialog.getRecord();
+
+    const QString failed = QStringLiteral("Wystąpił problem przy operacji przesunięcia międzymagazynowego. Nie można "
+                                          "dokończyć operacji przesunięcia międzymagazynowego.");
+    TAVTransaction transaction;
+    if (!transaction.ok()) {
+        TAVMessages::warning(kReceiveTitle, failed, TAVDb::causeSentence(transaction.error()));
+        return false;
+    }
+    QString cause;
+    if (!Movement::writeTool(rec.value(QStringLiteral("psnmm_fk_nrz")).toLongLong(),
+                             {{QStringLiteral("nrz_przyjete_na_stan"), true},
+                              {QStringLiteral("nrz_fk_mgz"), rec.value(QStringLiteral("psnmm_fk_mgz_dst"))}},
+                             &cause)) {
+        TAVMessages::warning(kReceiveTitle,
+                             QStringLiteral("Wystąpił problem z przesunięciem narzędzia. Nie można dokonać "
+                                            "przesunięcia międzymagazynowego."),
+                             cause);
+        transaction.rollback();
+        TAVMessages::warning(kReceiveTitle, failed, cause);
+        return false;
+    }
+    rec.setValue(QStringLiteral("psnmm_status"), true);
+    rec.setValue(QStringLiteral("fk_uzt_zmodyfikowano"), Movement::currentUser());
+    const bool quiet = transfers->showErrors();
+    transfers->setShowErrors(false);
+    const bool written = row.isValid() && transfers->update(Movement::changedOnly(rec, shown), QModelIndex(row));
+    transfers->setShowErrors(quiet);
+    if (!written || !transaction.commit()) {
+        cause = written ? TAVDb::causeSentence(transaction.error()) : transfers->lastErrorCause();
+        transaction.rollback();
+        TAVMessages::warning(kReceiveTitle, failed, cause);
+        return false;
+    }
+    return true;
+}
+
+bool PrzesunieciaMMCommand::cancel(TAVTableModel *model, const QModelIndex &index)
+{
+    TAVTableModel *owner = model;
+    QPersistentModelIndex row = index;
+    std::unique_ptr<TAVTableModel> fresh;
+    int key = 0;
+    if (isModel(model, "PrzesunieciaMMModel")) {
+        if (model->value(index.row(), QStringLiteral("psnmm_status")).toBool())
+            return false;
+        if (!TAVMessages::question(QStringLiteral("Czy chcesz anulować wydanie?"),
+                                   QStringLiteral("Czy chcesz anulować wydanie?")))
+            return false;
+        key = model->value(index.row(), QStringLiteral("psnmm_id")).toInt();
+        fresh = Movement::fresh(QStringLiteral("PrzesunieciaMMModel"), QStringLiteral("psnmm_id = %1").arg(key));
+    } else {
+        key = pickTransfer(model, index, QStringLiteral("psnmm_fk_mgz_src"),
+                           QStringLiteral("Wybierz przesunięcie do anulowania"));
+        if (key <= 0)
+            return false;
+        fresh = Movement::fresh(QStringLiteral("PrzesunieciaMMModel"), QStringLiteral("psnmm_id = %1").arg(key));
+        owner = fresh.get();
+        row = fresh->index(0, 0);
+    }
+    // Another workstation may have got there first: read it again.
+    if (fresh->rowCount() < 1 || fresh->value(0, QStringLiteral("psnmm_status")).toBool()) {
+        TAVMessages::information(kCancelInfo, QStringLiteral("Operacja przerwana. Wydanie zostało już anulowane."));
+        return false;
+    }
+    const qint64 tool = fresh->value(0, QStringLiteral("psnmm_fk_nrz")).toLongLong();
+    if (Movement::toolValue(tool, QStringLiteral("nrz_przyjete_na_stan")).toBool()) {
+        TAVMessages::information(kCancelInfo,
+                                 QStringLiteral("Operacja przerwana. Narzedzie jest już na stanie. Wydanie zostało już "
+                                                "zrealizowane i nie można anulować."));
+        return false;
+    }
+    const QString failed = QStringLiteral("Nie można usunąć wydania - wystąpił błąd.");
+    TAVTransaction transaction;
+    if (!transaction.ok()) {
+        TAVMessages::warning(kCancelTitle, failed, TAVDb::causeSentence(transaction.error()));
+        return false;
+    }
+    QString cause;
+    bool ok = Movement::writeTool(tool, {{QStringLiteral("nrz_przyjete_na_stan"), true}}, &cause);
+    if (ok) {
+        const bool quiet = owner->showErrors();
+        owner->setShowErrors(false);
+        ok = row.isValid() && owner->remove(owner->record(row.row()), QModelIndex(row));
+        owner->setShowErrors(quiet);
+        if (!ok)
+            cause = owner->lastErrorCause();
+    }
+    if (!ok || !transaction.commit()) {
+        if (ok)
+            cause = TAVDb::causeSentence(transaction.error());
+        transaction.rollback();
+        TAVMessages::warning(kCancelTitle, failed, cause);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,156 @@
+#include "PrzypisaneNarzedziaPracownikomCommand.h"
+
+#include "Movement.h"
+#include "MovementSlip.h"
+#include "TAVMessages.h"
+#include "TAVTableModel.h"
+#include "TAVTransaction.h"
+#include "TabelaPrzypisaneNarzedziaPracownikomDialog.h"
+
+#include <QDate>
+#include <QDialog>
+
+#include <memory>
+
+namespace {
+const QString kTitle = QStringLiteral("Przypisanie narzędzia");
+
+bool isModel(TAVTableModel *model, const char *name)
+{
+    return model && qstrcmp(model->metaObject()->className(), name) == 0;
+}
+} // namespace
+
+PrzypisaneNarzedziaPracownikomCommand::PrzypisaneNarzedziaPracownikomCommand(const QString &name,
+                                                                             TAVPermissionPolicy *policy,
+                                                                             QObject *parent)
+    : TAVCommand(policy, parent)
+{
+    setName(name);
+}
+
+bool PrzypisaneNarzedziaPracownikomCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex,
+                                                        QPair<QString, int> *)
+{
+    if (!_model || !_modelIndex.isValid() || _modelIndex.row() < 0 || _modelIndex.row() >= _model->rowCount())
+        return false;
+    if (name() == QLatin1String("PrzypisaneNarzedziaPracownikomWydaj"))
+        return isModel(_model, "PracownicyModel") && issue(_model, _modelIndex);
+    if (name() == QLatin1String("PrzypisaneNarzedziaPracownikomPrzyjmij"))
+        return isModel(_model, "PrzypisaneNarzedziaPracownikomModel") && takeBack(_model, _modelIndex);
+    return false;
+}
+
+bool PrzypisaneNarzedziaPracownikomCommand::issue(TAVTableModel *model, const QModelIndex &index)
+{
+    if (!model->value(index.row(), QStringLiteral("prc_zatrudniony")).toBool()) {
+        TAVMessages::information(kTitle, QStringLiteral("Nie można zrealizować żądania. Pracownik nie jest zatrudniony."));
+        return false;
+    }
+    std::unique_ptr<TAVTableModel> issues = Movement::fresh(QStringLiteral("PrzypisaneNarzedziaPracownikomModel"),
+                                                            QStringLiteral("pnp_id = -1"));
+    QSqlRecord rec = issues->emptyRecord();
+    rec.setValue(QStringLiteral("pnp_fk_uzt_wyd"), Movement::currentUser());
+    rec.setValue(QStringLiteral("pnp_fk_prc"), model->value(index.row(), QStringLiteral("prc_id")));
+    TabelaPrzypisaneNarzedziaPracownikomDialog dialog(issues.get(), QModelIndex(), rec);
+    dialog.setWydanieMode();
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    rec = dialog.getRecord();
+    const qint64 tool = rec.value(QStringLiteral("pnp_fk_nrz")).toLongLong();
+
+    // A tool due for inspection is issued only when the keeper says so.
+    const QDate inspection = Movement::toolValue(tool, QStringLiteral("nrz_przeglad")).toDate();
+    if (inspection.isValid() && inspection < QDate::currentDate()
+        && !TAVMessages::question(kTitle, QStringLiteral("Termin przeglądu narzędzia minął %1. Wydać mimo to?")
+                                                  .arg(inspection.toString(QStringLiteral("dd.MM.yyyy")))))
+        return false;
+
+    const QString failed = QStringLiteral("Nie można zrealizować przypisania - wystąpił błąd.");
+    TAVTransaction transaction;
+    if (!transaction.ok()) {
+        TAVMessages::warning(kTitle, failed, TAVDb::causeSentence(transaction.error()));
+        return false;
+    }
+    // Locked: a second workstation issuing the same tool waits and then reads false.
+    if (Movement::lockedValue(QStringLiteral("narzedzia"), QStringLiteral("nrz_id"), tool,
+                              QStringLiteral("nrz_przyjete_na_stan"))
+        != QLatin1String("true")) {
+        transaction.rollback();
+        TAVMessages::information(kTitle, QStringLiteral("Nie można zrealizować żądania. Wybrane narzędzie już nie jest "
+                                                        "na magazynie."));
+        return false;
+    }
+    QString cause;
+    bool ok = Movement::writeTool(tool, {{QStringLiteral("nrz_przyjete_na_stan"), false}}, &cause);
+    if (ok) {
+        ok = issues->insert(rec, QModelIndex());
+        if (!ok)
+            cause = issues->lastErrorCause();
+    }
+    if (!ok || !transaction.commit()) {
+        if (ok)
+            cause = TAVDb::causeSentence(transaction.error());
+        transaction.rollback();
+        TAVMessages::warning(kTitle, failed, cause);
+        return false;
+    }
+    MovementSlip::offer(issues->lastId().toInt());
+    return true;
+}
+
+bool PrzypisaneNarzedziaPracownikomCommand::takeBack(TAVTableModel *model, const QModelIndex &index)
+{
+    const QSqlRecord shown = model->record(index.row());
+    QSqlRecord rec = shown;
+    rec.setValue(QStringLiteral("pnp_fk_uzt_prz"), Movement::currentUser());
+    const QPersistentModelIndex row(index);
+    TabelaPrzypisaneNarzedziaPracownikomDialog dialog(model, index, rec);
+    dialog.setPrzyjecieMode();
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    rec = dialog.getRecord();
+    const qint64 key = shown.value(QStringLiteral("pnp_id")).toLongLong();
+    const qint64 tool = rec.value(QStringLiteral("pnp_fk_nrz")).toLongLong();
+
+    const QString failed = QStringLiteral("Nie można zrealizować zwrotu - wystąpił błąd.");
+    TAVTransaction transaction;
+    if (!transaction.ok()) {
+        TAVMessages::warning(kTitle, failed, TAVDb::causeSentence(transaction.error()));
+        return false;
+    }
+    // Both read again, locked, after the dialog: another workstation may have taken it back.
+    const QString status = Movement::lockedValue(QStringLiteral("przypisane_narzedzia_pracownikom"),
+                                                 QStringLiteral("pnp_id"), key, QStringLiteral("pnp_status"));
+    const QString onStock = Movement::lockedValue(QStringLiteral("narzedzia"), QStringLiteral("nrz_id"), tool,
+                                                  QStringLiteral("nrz_przyjete_na_stan"));
+    if (status != QLatin1String("false") || onStock != QLatin1String("false")) {
+        transaction.rollback();
+        TAVMessages::information(kTitle, QStringLiteral("Nie można zrealizować zwrotu. Wybrane narzędzie już jest na "
+                                                        "magazynie lub narzędzie zostało zwrócone."));
+        return false;
+    }
+    QString cause;
+    bool ok = Movement::writeTool(tool,
+                                  {{QStringLiteral("nrz_przyjete_na_stan"), true},
+                                   {QStringLiteral("nrz_fk_stn"), rec.value(QStringLiteral("pnp_fk_stn_przyjecie"))}},
+                                  &cause);
+    if (ok) {
+        rec.setValue(QStringLiteral("pnp_status"), true);
+        const bool quiet = model->showErrors();
+        model->setShowErrors(false);
+        ok = row.isValid() && model->update(Movement::changedOnly(rec, shown), QModelIndex(row));
+        model->setShowErrors(quiet);
+        if (!ok)
+            cause = model->lastErrorCause();
+    }
+    if (!ok || !transaction.commit()) {
+        if (ok)
+            cause = TAVDb::causeSentence(transaction.error());
+        transaction.rollback();
+        TAVMessages::warning(kTitle, failed, cause);
+        return false;
+    }
+    MovementSlip::offer(int(key));
+    return true;
+}

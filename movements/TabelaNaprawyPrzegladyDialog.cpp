@@ -1,0 +1,172 @@
+#include "TabelaNaprawyPrzegladyDialog.h"
+#include "ui_TabelaNaprawyPrzegladyDialog.h"
+
+#include "ListaWyboruCommands.h"
+#include "MovementForm.h"
+#include "TAVDataWidget.h"
+#include "TAVListaWyboru.h"
+#include "TAVTableModel.h"
+#include "TAVValidator.h"
+
+#include <QButtonGroup>
+#include <QEvent>
+#include <QSqlQuery>
+
+using namespace MovementForm;
+
+TabelaNaprawyPrzegladyDialog::TabelaNaprawyPrzegladyDialog(TAVTableModel *model, const QModelIndex &index,
+                                                           const QSqlRecord &record, QWidget *parent)
+    : TAVDialog(model, index, parent), ui(new Ui::TabelaNaprawyPrzegladyDialog)
+{
+    ui->setupUi(this);
+    connectButtons(ui->buttonBox);
+    m_type = new QButtonGroup(this);
+    m_type->addButton(ui->rb0_Npr, 0);
+    m_type->addButton(ui->rb1_Prz, 1);
+    ui->rb0_Npr->setChecked(true);
+    ui->dtDataWyd->setDate(QDate::currentDate());
+    ui->dtDataPrz->setDate(QDate::currentDate());
+    bind(ui->dtDataWyd, QStringLiteral("np_data_wyd"));
+    bind(ui->dtDataPrz, QStringLiteral("np_data_prz"));
+    bind(ui->txUwagiWyd, QStringLiteral("np_uwagi_wyd"));
+    bind(ui->txUwagiPrz, QStringLiteral("np_uwagi_prz"));
+    // The state when sent is the tool's own, never typed in.
+    ui->cbFkStnWyd->setEnabled(false);
+    fillStates(ui->cbFkStnWyd);
+    fillStates(ui->cbFkStnPrz);
+    ui->lwFkNrz->setDisplayQuery(QStringLiteral("SELECT nrz_kod FROM narzedzia WHERE nrz_id = :nrz_id"));
+    ui->lwFkMgz->setDisplayQuery(QStringLiteral("SELECT mgz_symbol FROM magazyny WHERE mgz_id = :mgz_id"));
+
+    const QSqlRecord source = record.isEmpty() && index.isValid() && model ? model->record(index.row()) : record;
+    if (record.isEmpty())
+        loadRow();
+    else
+        dataWidget()->loadRecord(record);
+    if (QAbstractButton *type = m_type->button(source.value(QStringLiteral("np_typ")).toInt()))
+        type->setChecked(true);
+    for (const char *column : {"np_data_wyd", "np_data_prz"}) {
+        const QDate date = source.value(QLatin1String(column)).toDate();
+        if (date.isValid())
+            (qstrcmp(column, "np_data_wyd") == 0 ? ui->dtDataWyd : ui->dtDataPrz)->setDate(date);
+    }
+    ui->lwFkNrz->setKey(source.value(QStringLiteral("np_fk_nrz")));
+    ui->lwFkMgz->setKey(source.value(QStringLiteral("np_fk_mgz")));
+    selectState(ui->cbFkStnWyd, source.value(QStringLiteral("np_fk_stn_wyd")));
+    selectState(ui->cbFkStnPrz, source.value(QStringLiteral("np_fk_stn_prz")));
+    m_uztWyd = source.value(QStringLiteral("np_fk_uzt_wyd")).toInt();
+    m_uztPrz = source.value(QStringLiteral("np_fk_uzt_prz")).toInt();
+    ui->lbFkUztWyd->setText(userName(m_uztWyd));
+    ui->lbFkUztPrz->setText(userName(m_uztPrz));
+    // The warehouse and the state at sending follow the tool.
+    if (ui->lwFkNrz->data().toInt() != 0)
+        toolChosen();
+    ui->laNastepnyPrzeglad->hide();
+    ui->dtNastepnyPrzeglad->hide();
+    proposeNextInspection();
+    connect(ui->dtDataPrz, &QDateEdit::dateChanged, this, &TabelaNaprawyPrzegladyDialog::proposeNextInspection);
+
+    connect(ui->lwFkNrz, &TAVListaWyboru::clicked, this, &TabelaNaprawyPrzegladyDialog::chooseNrz);
+    connect(ui->lwFkMgz, &TAVListaWyboru::clicked, this, &TabelaNaprawyPrzegladyDialog::chooseMgz);
+}
+
+TabelaNaprawyPrzegladyDialog::~TabelaNaprawyPrzegladyDialog() = default;
+
+void TabelaNaprawyPrzegladyDialog::toolChosen()
+{
+    const int tool = ui->lwFkNrz->data().toInt();
+    const int warehouse = toolWarehouse(tool);
+    if (warehouse > 0)
+        ui->lwFkMgz->setKey(warehouse);
+    if (ui->gbWydanie->isEnabled())
+        selectState(ui->cbFkStnWyd, toolState(tool));
+}
+
+void TabelaNaprawyPrzegladyDialog::proposeNextInspection()
+{
+    // The tool's own interval, else its category's, else a year.
+    QSqlQuery q;
+    q.prepare(QStringLiteral("SELECT coalesce(n.nrz_przeglad_miesiace, k.ktr_nrz_przeglad_miesiace, 12) "
+                             "FROM narzedzia n LEFT JOIN kategorie_narzedzi k ON k.ktr_nrz_id = n.nrz_fk_ktr_nrz "
+                             "WHERE n.nrz_id = :nrz_id"));
+    q.bindValue(QStringLiteral(":nrz_id"), ui->lwFkNrz->data().toInt());
+    const int months = q.exec() && q.next() ? q.value(0).toInt() : 12;
+    ui->dtNastepnyPrzeglad->setDate(ui->dtDataPrz->date().addMonths(months));
+}
+
+void TabelaNaprawyPrzegladyDialog::setWydanieMode()
+{
+    ui->gbTyp->setEnabled(false);
+    ui->lwFkMgz->setEnabled(false);
+    ui->gbPrzyjecie->setEnabled(false);
+}
+
+void TabelaNaprawyPrzegladyDialog::setPrzyjecieMode()
+{
+    ui->gbTyp->setEnabled(false);
+    ui->gbPodstawowe->setEnabled(false);
+    ui->gbWydanie->setEnabled(false);
+    const bool inspection = m_type->checkedId() == 1;
+    ui->laNastepnyPrzeglad->setVisible(inspection);
+    ui->dtNastepnyPrzeglad->setVisible(inspection);
+}
+
+QDate TabelaNaprawyPrzegladyDialog::nextInspection() const
+{
+    return ui->dtNastepnyPrzeglad->isVisibleTo(const_cast<TabelaNaprawyPrzegladyDialog *>(this))
+                    && ui->gbPrzyjecie->isEnabled()
+            ? ui->dtNastepnyPrzeglad->date()
+            : QDate();
+}
+
+void TabelaNaprawyPrzegladyDialog::chooseNrz()
+{
+    NarzedziaListaWyboruCommand command;
+    command.setParameter(QStringLiteral("windowTitle"),
+                         QStringLiteral("Wybierz narzędzie do %1")
+                                 .arg(ui->rb0_Npr->isChecked() ? QStringLiteral("naprawy") : QStringLiteral("przeglądu")));
+    if (pick(command, model(), ui->lwFkNrz))
+        toolChosen();
+}
+
+void TabelaNaprawyPrzegladyDialog::chooseMgz()
+{
+    MagazynyListaWyboruCommand command;
+    pick(command, model(), ui->lwFkMgz);
+}
+
+void TabelaNaprawyPrzegladyDialog::addChecks(ValidationMessages &messages)
+{
+    if (ui->lwFkMgz->data().toInt() == 0)
+        messages.add(QStringLiteral("Pozycja <b>Magazyn</b> nie może być pusta."), ui->lwFkMgz);
+    if (ui->lwFkNrz->data().toInt() == 0)
+        messages.add(QStringLiteral("Pozycja <b>Narzędzie</b> nie może być pusta."), ui->lwFkNrz);
+    if (ui->dtDataPrz->isEnabled() && ui->dtDataPrz->date() < ui->dtDataWyd->date())
+        messages.add(QStringLiteral("Data <b>Przyjęcia</b> nie może być wcześniejsza od daty <b>Wydania</b>."),
+                     ui->dtDataPrz);
+    if (ui->cbFkStnPrz->isEnabled() && ui->cbFkStnPrz->currentIndex() < 0)
+        messages.add(QStringLiteral("Pozycja <b>Stan narzędzia</b> nie może być pusta."), ui->cbFkStnPrz);
+}
+
+QSqlRecord TabelaNaprawyPrzegladyDialog::getRecord()
+{
+    QSqlRecord rec = TAVDialog::getRecord();
+    rec.setValue(QStringLiteral("np_fk_nrz"), keyOrNull(ui->lwFkNrz->data().toInt()));
+    rec.setValue(QStringLiteral("np_fk_mgz"), keyOrNull(ui->lwFkMgz->data().toInt()));
+    rec.setValue(QStringLiteral("np_fk_uzt_wyd"), keyOrNull(m_uztWyd));
+    rec.setValue(QStringLiteral("np_fk_uzt_prz"), keyOrNull(m_uztPrz));
+    if (ui->gbWydanie->isEnabled())
+        rec.setValue(QStringLiteral("np_fk_stn_wyd"), stateOf(ui->cbFkStnWyd));
+    rec.setValue(QStringLiteral("np_fk_stn_prz"),
+                 ui->cbFkStnPrz->isEnabled() ? stateOf(ui->cbFkStnPrz) : QVariant(QMetaType::fromType<int>()));
+    if (!ui->dtDataPrz->isEnabled())
+        rec.setValue(QStringLiteral("np_data_prz"), QVariant(QMetaType::fromType<QDate>()));
+    rec.setValue(QStringLiteral("np_typ"), m_type->checkedId());
+    return rec;
+}
+
+void TabelaNaprawyPrzegladyDialog::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        ui->retranslateUi(this);
+    TAVDialog::changeEvent(event);
+}
