@@ -12,6 +12,8 @@
 class QAction;
 class QActionGroup;
 class QGroupBox;
+class QLabel;
+class QLineEdit;
 class QPushButton;
 class QSplitter;
 class QTabWidget;
@@ -53,6 +55,10 @@ public:
     QTabWidget *relativeTabs() const { return m_tabs; }
     QGroupBox *searchPanel() const { return m_searchPanel; }
     QAction *searchAction() const { return m_searchAction; }
+    // The "Skanuj" field and its answer; null when the model declares no
+    // scan columns.
+    QLineEdit *scanField() const { return m_scanField; }
+    QLabel *scanStatus() const { return m_scanStatus; }
     QSplitter *splitter() const { return m_splitter; }
     QModelIndex currentIndex() const;
     // The toolbar action of a command by its text ("Dodaj", "Edytuj").
@@ -89,12 +95,17 @@ public Q_SLOTS:
     void controlAction(QAction *_action);
     void setColumnsOrder();
     void setSearchBar();
+    // Finds the row of the code in the scan field (Enter there).
+    void scan();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void fillToolBar();
+    void addScanField();
+    void focusScanField();
+    void showScanResult(const QString &text, bool found);
     void applyColumnSetup();
     void rememberCurrent();
     void restoreCurrent();
@@ -125,6 +136,8 @@ private:
     QPointer<QPushButton> m_searchButton;
     QPointer<QPushButton> m_clearButton;
     QAction *m_searchAction = nullptr;
+    QLineEdit *m_scanField = nullptr;
+    QLabel *m_scanStatus = nullptr;
     QActionGroup *m_actionGroup = nullptr;
     int m_appliedColumns = -1;
     QVariant m_restoreKey;
