@@ -72,7 +72,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
         {"Miejsca Użytkowania", "construction", &MainWindow::ewidencjaMiejscaUzytkowania, false},
         {"Pracownicy", "role", &MainWindow::ewidencjaPracownicy, false},
         {"Kategorie Narzędzi", "listtools", &MainWindow::ewidencjaKategorieNarzedzi, false},
-        {"Narzędzia", "adv", nullptr, false},
+        {"Narzędzia", "adv", &MainWindow::orvaloa, false},
         {"Naprawy i przeglądy", "file_mgr", nullptr, false},
         {"Przesunięcia MM", "przesunieciamm", nullptr, false},
         {"Przypisane narzędzia \npracownikom", "roletools", nullptr, false},
@@ -235,9 +235,10 @@ void MainWindow::openModule(const Register &main, const QList<Register> &relativ
 
 void MainWindow::ewidencjaMagazyny()
 {
-    // The tools and transfer tabs join with their registers.
+    // The transfer tabs join with their register.
     openModule({QStringLiteral("Magazyny"), QStringLiteral("MagazynyModel"), QString(), QString()},
-               {{QStringLiteral("Lokalizacje"), QStringLiteral("LokalizacjeModel"), QString(), QStringLiteral("lkl_fk_mgz")},
+               {{QStringLiteral("Narzędzia"), QStringLiteral("NarzedziaModel"), QString(), QStringLiteral("nrz_fk_mgz")},
+                {QStringLiteral("Lokalizacje"), QStringLiteral("LokalizacjeModel"), QString(), QStringLiteral("lkl_fk_mgz")},
                 {QStringLiteral("Kierownicy magazynu"), QStringLiteral("OvUprawnieniaMgzModel"),
                  QStringLiteral("KIEROWNICY_MGZ"), QStringLiteral("ovuprmgz_fk_mgz")}});
 }
@@ -256,6 +257,12 @@ void MainWindow::ewidencjaPracownicy()
 void MainWindow::ewidencjaKategorieNarzedzi()
 {
     openModule({QStringLiteral("Kategorie Narzędzi"), QStringLiteral("KategorieNarzedziModel"), QString(), QString()}, {});
+}
+
+// The tabs of a tool's movements come with the movement registers.
+void MainWindow::orvaloa()
+{
+    openModule({QStringLiteral("Narzędzia"), QStringLiteral("NarzedziaModel"), QString(), QString()}, {});
 }
 
 void MainWindow::ewidencjaUzytkownikow()

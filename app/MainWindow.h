@@ -43,6 +43,7 @@ public Q_SLOTS:
     void ewidencjaMiejscaUzytkowania();
     void ewidencjaPracownicy();
     void ewidencjaKategorieNarzedzi();
+    void orvaloa();
     void ewidencjaUzytkownikow();
     void uprawnieniaAdministrator();
     void closeTab(int index);

@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QComboBox>
 #include <QDebug>
 #include <QFile>
@@ -22,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
@@ -30,6 +32,8 @@
 
 namespace {
 const char *const kSearchFieldName = "searchFieldName";
+// Marks a search choice whose items carry their own SQL conditions.
+const char *const kSearchCondition = "searchCondition";
 
 QString quoted(const QString &text)
 {
@@ -227,6 +231,9 @@ void TAVEwidencja::fillToolBar()
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     m_toolBar->addWidget(spacer);
 
+    if (!m_model->scanColumns().isEmpty())
+        addScanField();
+
     if (m_searchButton) {
         m_searchAction = new QAction(QIcon(QStringLiteral(":/grafika/s")), QStringLiteral("Wyszukiwarka\n[F3]"), this);
         m_searchAction->setObjectName(QStringLiteral("searchAction"));
@@ -252,6 +259,98 @@ void TAVEwidencja::fillToolBar()
     addExportAction();
 }
 
+void TAVEwidencja::addScanField()
+{
+    auto *box = new QWidget(m_toolBar);
+    auto *layout = new QGridLayout(box);
+    layout->setContentsMargins(4, 0, 4, 0);
+    layout->setVerticalSpacing(2);
+    m_scanField = new QLineEdit(box);
+    m_scanField->setObjectName(QStringLiteral("leSkanuj"));
+    m_scanField->setPlaceholderText(QStringLiteral("kod, kod kreskowy, nr ewid. lub seryjny"));
+    m_scanField->setToolTip(QStringLiteral("Zeskanuj lub wpisz kod i naciśnij Enter [Ctrl+K, F2]"));
+    m_scanField->setClearButtonEnabled(true);
+    m_scanField->setMinimumWidth(m_scanField->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 26);
+    auto *label = new QLabel(QStringLiteral("S&kanuj:"), box);
+    label->setBuddy(m_scanField);
+    m_scanStatus = new QLabel(box);
+    m_scanStatus->setObjectName(QStringLiteral("laSkanuj"));
+    layout->addWidget(label, 0, 0);
+    layout->addWidget(m_scanField, 0, 1);
+    layout->addWidget(m_scanStatus, 1, 0, 1, 2);
+    m_toolBar->addWidget(box);
+    for (const QKeySequence &keys : {QKeySequence(Qt::CTRL | Qt::Key_K), QKeySequence(Qt::Key_F2)}) {
+        auto *shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, &TAVEwidencja::focusScanField);
+        // A register inside another with its own field: the one holding the focus answers.
+        connect(shortcut, &QShortcut::activatedAmbiguously, this, [this] {
+            QWidget *focus = QApplication::focusWidget();
+            for (QWidget *w = focus; w; w = w->parentWidget()) {
+                auto *view = qobject_cast<TAVEwidencja *>(w);
+                if (view && view->scanField()) {
+                    if (view == this)
+                        focusScanField();
+                    return;
+                }
+            }
+        });
+    }
+}
+
+void TAVEwidencja::focusScanField()
+{
+    if (!m_scanField)
+        return;
+    m_scanField->setFocus(Qt::ShortcutFocusReason);
+    m_scanField->selectAll();
+}
+
+void TAVEwidencja::scan()
+{
+    if (!m_scanField)
+        return;
+    const QString text = m_scanField->text().trimmed();
+    // Ready for the next code whatever this one finds.
+    m_scanField->clear();
+    m_scanField->setFocus();
+    if (text.isEmpty())
+        return;
+    qDebug() << "TAVEwidencja::scan()";
+    qDebug() << "   code:" << text;
+    QVariant key = m_model->scanKey(text, m_model->filter());
+    if (key.isValid() && selectKey(key)) {
+        showScanResult(QStringLiteral("Znaleziono: %1").arg(text), true);
+        return;
+    }
+    // A search may hide the row: the register shows it again without the search.
+    const QString base = baseFilter();
+    if (m_model->filter() != base) {
+        key = m_model->scanKey(text, base);
+        if (key.isValid()) {
+            clearSearch();
+            if (selectKey(key)) {
+                showScanResult(QStringLiteral("Znaleziono: %1 (wyszukiwanie wyczyszczone)").arg(text), true);
+                return;
+            }
+        }
+    }
+    if (m_model->scanKey(text, QString()).isValid())
+        showScanResult(QStringLiteral("Kod „%1” należy do pozycji spoza tego zestawienia.").arg(text), false);
+    else
+        showScanResult(QStringLiteral("Nie znaleziono kodu „%1”.").arg(text), false);
+}
+
+void TAVEwidencja::showScanResult(const QString &text, bool found)
+{
+    qDebug() << "   result:" << text;
+    m_scanStatus->setText(text);
+    m_scanStatus->setStyleSheet(found ? QStringLiteral("color: #1b6e20;")
+                                      : QStringLiteral("color: #c00000; font-weight: bold;"));
+    if (!found)
+        QApplication::beep();
+}
+
 QAction *TAVEwidencja::commandAction(const QString &text) const
 {
     for (QAction *action : m_actionGroup->actions()) {
@@ -274,11 +373,22 @@ void TAVEwidencja::setSearchBar()
 
     int row = 0;
     for (const auto &field : m_model->searchFields()) {
-        const QString header = m_model->headerData(m_model->fieldIndex(field.first), Qt::Horizontal).toString();
+        const bool condition = field.second == TAVTableModel::ConditionSearch;
+        const QString header = condition
+                ? m_model->searchChoiceLabel(field.first)
+                : m_model->headerData(m_model->fieldIndex(field.first), Qt::Horizontal).toString();
         auto *label = new QLabel(header, m_searchPanel);
-        label->setProperty(kSearchFieldName, field.first);
+        // A condition choice names itself; the headers do not rename it.
+        if (!condition)
+            label->setProperty(kSearchFieldName, field.first);
         QWidget *input = nullptr;
-        if (field.second == TAVTableModel::TextSearch) {
+        if (condition) {
+            auto *combo = new QComboBox(m_searchPanel);
+            for (const auto &item : m_model->searchChoiceItems(field.first))
+                combo->addItem(item.first, item.second.isEmpty() ? QVariant() : QVariant(item.second));
+            combo->setProperty(kSearchCondition, true);
+            input = combo;
+        } else if (field.second == TAVTableModel::TextSearch) {
             input = new QLineEdit(m_searchPanel);
         } else if (field.second == TAVTableModel::ChoiceSearch) {
             input = new QComboBox(m_searchPanel);
@@ -350,7 +460,9 @@ void TAVEwidencja::makeSearch()
             conditions += QStringLiteral(" %1 ILIKE %2 AND").arg(column.toString(), TAVDb::likeContains(text));
         } else if (auto *combo = qobject_cast<QComboBox *>(input)) {
             const QVariant data = combo->currentData(Qt::UserRole);
-            if (data.isValid())
+            if (data.isValid() && combo->property(kSearchCondition).toBool())
+                conditions += QStringLiteral(" (%1) AND").arg(data.toString());
+            else if (data.isValid())
                 conditions += QStringLiteral(" %1 = %2 AND").arg(column.toString(), data.toString());
         }
     }
@@ -373,6 +485,9 @@ void TAVEwidencja::clearSearch()
         if (input->property(kSearchFieldName).isValid() && !qobject_cast<QLabel *>(input)
             && input->metaObject()->indexOfProperty("text") >= 0)
             input->setProperty("text", QString());
+        // A condition choice goes back to its first item (no condition).
+        if (auto *combo = qobject_cast<QComboBox *>(input); combo && combo->property(kSearchCondition).toBool())
+            combo->setCurrentIndex(0);
     }
     m_model->setFilter(baseFilter());
 }
@@ -416,6 +531,10 @@ void TAVEwidencja::keyPressEvent(QKeyEvent *event)
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        if (m_scanField && focus == m_scanField) {
+            scan();
+            return;
+        }
         if (inSearch || (searching && !m_table->hasFocus())) {
             m_searchButton->click();
             return;

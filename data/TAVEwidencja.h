@@ -14,6 +14,8 @@ class QAction;
 class QActionGroup;
 class QMenu;
 class QGroupBox;
+class QLabel;
+class QLineEdit;
 class QPushButton;
 class QSplitter;
 class QTabWidget;
@@ -55,6 +57,10 @@ public:
     QTabWidget *relativeTabs() const { return m_tabs; }
     QGroupBox *searchPanel() const { return m_searchPanel; }
     QAction *searchAction() const { return m_searchAction; }
+    // The "Skanuj" field and its answer; null when the model declares no
+    // scan columns.
+    QLineEdit *scanField() const { return m_scanField; }
+    QLabel *scanStatus() const { return m_scanStatus; }
     QSplitter *splitter() const { return m_splitter; }
     QModelIndex currentIndex() const;
     // The toolbar action of a command by its text ("Dodaj", "Edytuj").
@@ -100,6 +106,8 @@ public Q_SLOTS:
     // The rows the register shows (its filter and order, every row) to a
     // CSV file or an Excel workbook.
     void exportRows(bool excel, const QString &fileName = QString());
+    // Finds the row of the code in the scan field (Enter there).
+    void scan();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -108,6 +116,9 @@ private:
     void fillToolBar();
     void addPrintAction(const QString &icon, const QString &toolTip, void (TAVEwidencja::*slot)());
     void addExportAction();
+    void addScanField();
+    void focusScanField();
+    void showScanResult(const QString &text, bool found);
     void applyColumnSetup();
     void rememberCurrent();
     void restoreCurrent();
@@ -138,6 +149,8 @@ private:
     QPointer<QPushButton> m_searchButton;
     QPointer<QPushButton> m_clearButton;
     QAction *m_searchAction = nullptr;
+    QLineEdit *m_scanField = nullptr;
+    QLabel *m_scanStatus = nullptr;
     QActionGroup *m_actionGroup = nullptr;
     int m_appliedColumns = -1;
     QVariant m_restoreKey;

@@ -56,6 +56,13 @@ void TAVItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     QStyledItemDelegate::paint(painter, option, index);
 }
 
+void TAVItemDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
+{
+    QStyledItemDelegate::initStyleOption(option, index);
+    if (m_paint)
+        m_paint->styleText(option, index);
+}
+
 QString TAVItemDelegate::displayText(const QVariant &value, const QLocale &locale) const
 {
     if (m_displayText)

@@ -13,6 +13,13 @@ public:
     explicit TAVItemDelegatePaintStrategy(QObject *parent = nullptr) : QObject(parent) {}
     virtual void paint(QPainter *painter, const QStyleOptionViewItem &option,
                        const QModelIndex &index) const = 0;
+    // The cell's font and text colour, before it is drawn (a date due in
+    // bold, a retired row in grey); nothing by default.
+    virtual void styleText(QStyleOptionViewItem *option, const QModelIndex &index) const
+    {
+        Q_UNUSED(option);
+        Q_UNUSED(index);
+    }
 
     // A value of the index's row, read without building a whole record;
     // invalid when the model is not a table model or has no such column.
@@ -48,6 +55,9 @@ public:
 
     TAVItemDelegatePaintStrategy *paintStrategy() const { return m_paint; }
     TAVItemDelegateDisplayTextStrategy *displayTextStrategy() const { return m_displayText; }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
 
 private:
     TAVItemDelegatePaintStrategy *m_paint = nullptr;

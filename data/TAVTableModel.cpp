@@ -934,6 +934,41 @@ void TAVTableModel::addSearchFields(const QStringList &columns, int kind)
         addSearchField(c, kind);
 }
 
+void TAVTableModel::addSearchChoice(const QString &name, const QString &label,
+                                    const QList<QPair<QString, QString>> &items)
+{
+    m_searchChoices.insert(name, qMakePair(label, items));
+    addSearchField(name, ConditionSearch);
+}
+
+QVariant TAVTableModel::scanKey(const QString &text, const QString &filter) const
+{
+    if (m_scanColumns.isEmpty() || text.isEmpty() || m_columns.isEmpty())
+        return QVariant();
+    QStringList any;
+    QString rank = QStringLiteral("CASE");
+    for (int i = 0; i < m_scanColumns.size(); ++i) {
+        any << m_scanColumns.at(i) + QStringLiteral(" = $1");
+        rank += QStringLiteral(" WHEN %1 = $1 THEN %2").arg(m_scanColumns.at(i)).arg(i);
+    }
+    rank += QStringLiteral(" END");
+    const QString key = m_columns.fieldName(m_columnOf.value(m_keyCell));
+    QString where = QLatin1Char('(') + any.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+    if (!filter.trimmed().isEmpty())
+        where = QLatin1Char('(') + filter + QStringLiteral(") AND ") + where;
+    TAVDbError error;
+    TAVDb::ResultPtr r = TAVDb::exec(QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4, %1 LIMIT 1")
+                                             .arg(key, sourceName(), where, rank),
+                                     {text}, &error);
+    if (!r) {
+        readFailedNow(error);
+        return QVariant();
+    }
+    if (PQntuples(r.get()) < 1)
+        return QVariant();
+    return QByteArray(PQgetvalue(r.get(), 0, 0)).toLongLong();
+}
+
 bool TAVTableModel::isSystemRow(const QModelIndex &index) const
 {
     if (!index.isValid() || index.row() >= m_count)

@@ -41,7 +41,8 @@ class TAVTableModel : public QAbstractTableModel
 public:
     // Header role that gives the column's field name.
     static constexpr int FieldNameRole = Qt::UserRole + 1;
-    enum SearchKind { TextSearch = 0, ChoiceSearch = 1, StatusSearch = 2 };
+    // ConditionSearch: a choice whose items stand for SQL conditions.
+    enum SearchKind { TextSearch = 0, ChoiceSearch = 1, StatusSearch = 2, ConditionSearch = 3 };
     enum SystemRows { SystemRowsFree = 0, SystemRowsNoEdit = 1, SystemRowsNoDelete = 2, SystemRowsLocked = 3 };
     // How a flag column colours its row.
     // SameAsRow: the column takes the row's painter without being one of
@@ -128,6 +129,20 @@ public:
     QVector<QPair<int, QAbstractItemDelegate *>> columnDelegates();
     QVector<QPair<QString, int>> columnsOrder();
     QVector<QPair<QString, int>> searchFields();
+    // A condition choice of the search panel: its caption and its items
+    // (caption, SQL condition; an empty condition adds nothing).
+    QString searchChoiceLabel(const QString &name) const { return m_searchChoices.value(name).first; }
+    QList<QPair<QString, QString>> searchChoiceItems(const QString &name) const
+    {
+        return m_searchChoices.value(name).second;
+    }
+    // Columns a scanned code is looked up in (a "Skanuj" field on the
+    // register's toolbar); none: no such field.
+    QStringList scanColumns() const { return m_scanColumns; }
+    // The key of the row, among those the filter gives, that holds exactly
+    // this text in one of the scan columns (earlier columns first); an
+    // invalid value when none does.
+    QVariant scanKey(const QString &text, const QString &filter) const;
 
     void setUseView(bool use);
 
@@ -207,6 +222,9 @@ protected:
     void addColumnOrderLast(const QString &column);
     void addSearchField(const QString &column, int kind);
     void addSearchFields(const QStringList &columns, int kind = TextSearch);
+    // A choice in the search panel whose items add their own conditions.
+    void addSearchChoice(const QString &name, const QString &label, const QList<QPair<QString, QString>> &items);
+    void setScanColumns(const QStringList &columns) { m_scanColumns = columns; }
     // A flag shown as words, colouring its row: the row delegate and the
     // column delegate are made from this one declaration.
     template <typename Words>
@@ -318,6 +336,8 @@ private:
     QVector<QPair<int, QAbstractItemDelegate *>> m_columnDelegates;
     QVector<QPair<QString, int>> m_columnsOrder;
     QVector<QPair<QString, int>> m_searchFields;
+    QHash<QString, QPair<QString, QList<QPair<QString, QString>>>> m_searchChoices;
+    QStringList m_scanColumns;
     mutable QSqlRelationalTableModel *m_compat = nullptr;
 };
 

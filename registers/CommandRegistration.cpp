@@ -11,6 +11,7 @@
 #include "TabelaUzytkownicyDialog.h"
 #include "AdminCommands.h"
 #include "OvUprawnieniaMgzCommands.h"
+#include "NarzedziaCommands.h"
 
 namespace {
 void add(const char *name, TAVCommand *command)
@@ -36,6 +37,15 @@ void registerMasterDataCommands()
     registerAddEditDelete<TabelaMiejscaUzytkowaniaDialog>(QStringLiteral("MiejscaUzytkowania"), everyone);
     registerAddEditDelete<TabelaKategorieNarzedziDialog>(QStringLiteral("KategorieNarzedzi"), everyone);
     registerAddEditDelete<TabelaUzytkownicyDialog>(QStringLiteral("Uzytkownicy"), admins);
+    const auto tools = [] { return new OVPermissionUprMgz(fields("nrz_fk_mgz")); };
+    SFCommands::instance()->registerCommand(new NarzedziaDodajEdytujCommand(
+            QStringLiteral("NarzedziaCmdDodaj"), NarzedziaDodajEdytujCommand::Add,
+            new OVPermissionNarzedziaDodaj(fields("nrz_fk_mgz"))));
+    SFCommands::instance()->registerCommand(new NarzedziaDodajEdytujCommand(
+            QStringLiteral("NarzedziaCmdEdytuj"), NarzedziaDodajEdytujCommand::Edit, tools()));
+    add("NarzedziaCmdKasuj", new BasicDeleteCommand(tools()));
+    SFCommands::instance()->registerCommand(new NarzedziaSkladaneCmdDodaj);
+    SFCommands::instance()->registerCommand(new NarzedziaSkladaneCmdUsun);
     // Registered under their class names.
     SFCommands::instance()->registerCommand(new AddAdminCommand(new OVPermissionAdmin));
     add("RemAdminCommand", new RemAdminCommand(new OVPermissionAdmin));

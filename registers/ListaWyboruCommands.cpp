@@ -1,6 +1,9 @@
 #include "ListaWyboruCommands.h"
 
 #include "TAVSession.h"
+#include "TAVTableModel.h"
+
+#include <QDebug>
 
 bool MagazynyListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex,
                                              QPair<QString, int> *_refField)
@@ -77,5 +80,39 @@ bool UzytkownicyListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QMo
     s.context = QStringLiteral("LISTA_WYBORU");
     s.signature = "UzytkownicyListaWyboruCommand::tmpOperacja( TAVTableModel* _model, const QModelIndex& _modelIndex, QPair<QString, int> * _refField )";
     s.captionFields = {QStringLiteral("uzt_imie"), QStringLiteral("uzt_nazwisko")};
+    return run(s, _model, _modelIndex, _refField);
+}
+
+bool NarzedziaListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex,
+                                              QPair<QString, int> *_refField)
+{
+    Setup s;
+    s.modelName = QStringLiteral("NarzedziaModel");
+    s.context = QStringLiteral("LISTA_WYBORU");
+    s.signature = "NarzedziaListaWyboruCommand::tmpOperacja( TAVTableModel* _model, const QModelIndex& _modelIndex, "
+                  "QPair<QString, int> * _refField )";
+    const QString caller = _model ? QString::fromLatin1(_model->metaObject()->className()) : QString();
+    QStringList conditions;
+    if (_refField && caller == QLatin1String("NarzedziaSkladaneModel"))
+        conditions << QStringLiteral("nrz_fk_nrz is null and nrz_id <> %1").arg(_refField->second);
+    else if (_refField && caller == QLatin1String("PrzesunieciaMMModel"))
+        conditions << QStringLiteral("nrz_fk_mgz = %1 AND nrz_przyjete_na_stan = true").arg(_refField->second);
+    if (!conditions.isEmpty()) {
+        qDebug() << s.signature;
+        qDebug() << "   filter:" << conditions.first();
+    }
+    // The manager's warehouses narrow the caller's choice, they do not replace it.
+    TAVSession *session = TAVSession::current();
+    if (session && !session->isAdmin()) {
+        const QString ids = session->uprMgzAsString(session->uztId());
+        conditions << QStringLiteral("nrz_fk_mgz IN ( %1 )").arg(ids.isEmpty() ? QStringLiteral("NULL") : ids);
+    }
+    if (conditions.size() > 1) {
+        for (QString &c : conditions)
+            c = QLatin1Char('(') + c + QLatin1Char(')');
+    }
+    s.filter = conditions.join(QStringLiteral(" AND "));
+    s.fixFilter = !s.filter.isEmpty();
+    s.captionFields = {QStringLiteral("nrz_kod")};
     return run(s, _model, _modelIndex, _refField);
 }

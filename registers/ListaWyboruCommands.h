@@ -68,3 +68,17 @@ public:
 protected:
     bool tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField) override;
 };
+
+// Tool pick list; what it offers depends on the caller: tools not yet in
+// an assembly (other than the main tool) for the assembly register, tools
+// on stock in the source warehouse for a transfer; a manager sees only the
+// tools of his warehouses.
+class NarzedziaListaWyboruCommand : public TAVListaWyboruCommand
+{
+    Q_OBJECT
+public:
+    using TAVListaWyboruCommand::TAVListaWyboruCommand;
+
+protected:
+    bool tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField) override;
+};

@@ -5,6 +5,7 @@
 #include "LokalizacjeModel.h"
 #include "MagazynyModel.h"
 #include "MiejscaUzytkowaniaModel.h"
+#include "NarzedziaModel.h"
 #include "OvUprawnieniaAdminModel.h"
 #include "OvUprawnieniaMgzModel.h"
 #include "PracownicyModel.h"
@@ -21,4 +22,6 @@ void registerMasterDataModels()
     models->registerModel(new UzytkownicyModel);
     models->registerModel(new OvUprawnieniaMgzModel);
     models->registerModel(new OvUprawnieniaAdminModel);
+    models->registerModel(new NarzedziaModel);
+    models->registerModel(new NarzedziaSkladaneModel);
 }

@@ -4,6 +4,13 @@
 
 #include <QPainter>
 
+const QColor PrzegladPainterStrategy::kOverdue(0xff, 0x9f, 0x1a);
+const QColor PrzegladPainterStrategy::kSoon(0xff, 0xe9, 0xa8);
+
+namespace {
+const QColor kDarkGray(0x80, 0x80, 0x80);
+} // namespace
+
 void NarzedziaPainterStrategy::paint(QPainter *painter, const QStyleOptionViewItem &option,
                                      const QModelIndex &index) const
 {
@@ -14,7 +21,7 @@ void NarzedziaPainterStrategy::paint(QPainter *painter, const QStyleOptionViewIt
     // Rights as the session cached them: painting never asks the database.
     TAVSession *session = TAVSession::current();
     if (session && !session->isAdmin() && !session->managedWarehouses().contains(warehouse.toInt())) {
-        painter->fillRect(option.rect, QColor(0x80, 0x80, 0x80));
+        painter->fillRect(option.rect, kDarkGray);
         return;
     }
     const QString state = rowValue(index, QStringLiteral("stn_nazwa")).toString();
@@ -28,4 +35,52 @@ void NarzedziaPainterStrategy::paint(QPainter *painter, const QStyleOptionViewIt
     }
     if (!rowValue(index, QStringLiteral("nrz_przyjete_na_stan")).toBool())
         painter->fillRect(option.rect, QColor(0xc0, 0xc0, 0xc0));
+}
+
+void NarzedziaPainterStrategy::styleText(QStyleOptionViewItem *option, const QModelIndex &index) const
+{
+    if (!rowValue(index, QStringLiteral("nrz_zlikwidowano")).toBool())
+        return;
+    // Grey text, not a grey cell: "not on stock" already is one.
+    TAVSession *session = TAVSession::current();
+    const bool darkCell = session && !session->isAdmin()
+            && !session->managedWarehouses().contains(rowValue(index, QStringLiteral("nrz_fk_mgz")).toInt());
+    option->palette.setColor(QPalette::Text, darkCell ? QColor(0xe0, 0xe0, 0xe0) : QColor(0x6e, 0x6e, 0x6e));
+    option->font.setItalic(true);
+}
+
+PrzegladPainterStrategy::Due PrzegladPainterStrategy::due(const QModelIndex &index, const QDate &today)
+{
+    const QDate date = rowValue(index, QStringLiteral("nrz_przeglad")).toDate();
+    if (!date.isValid() || rowValue(index, QStringLiteral("nrz_zlikwidowano")).toBool())
+        return Due::None;
+    if (date < today)
+        return Due::Overdue;
+    return date <= today.addDays(30) ? Due::Soon : Due::None;
+}
+
+void PrzegladPainterStrategy::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                                    const QModelIndex &index) const
+{
+    NarzedziaPainterStrategy::paint(painter, option, index);
+    switch (due(index)) {
+    case Due::Overdue:
+        painter->fillRect(option.rect, kOverdue);
+        break;
+    case Due::Soon:
+        painter->fillRect(option.rect, kSoon);
+        break;
+    case Due::None:
+        break;
+    }
+}
+
+void PrzegladPainterStrategy::styleText(QStyleOptionViewItem *option, const QModelIndex &index) const
+{
+    NarzedziaPainterStrategy::styleText(option, index);
+    if (due(index) == Due::Overdue) {
+        option->font.setBold(true);
+        // Dark text on orange, whatever the row's own colour.
+        option->palette.setColor(QPalette::Text, Qt::black);
+    }
 }

@@ -123,3 +123,50 @@ $$;
 CREATE TRIGGER t_narzedzia_bez_cyklu
     BEFORE INSERT OR UPDATE OF nrz_fk_nrz ON narzedzia
     FOR EACH ROW EXECUTE FUNCTION f_narzedzia_bez_cyklu();
+
+-- A tool's location is a place in the tool's own warehouse. A tool that
+-- moves to another warehouse (a transfer writes only the warehouse) leaves
+-- its old location behind.
+CREATE FUNCTION f_narzedzia_lokalizacja_magazynu() RETURNS trigger
+LANGUAGE plpgsql AS $$
+BEGIN
+    IF NEW.nrz_fk_lkl IS NULL THEN
+        RETURN NEW;
+    END IF;
+    IF TG_OP = 'UPDATE' AND NEW.nrz_fk_mgz IS DISTINCT FROM OLD.nrz_fk_mgz
+       AND NEW.nrz_fk_lkl IS NOT DISTINCT FROM OLD.nrz_fk_lkl THEN
+        NEW.nrz_fk_lkl := NULL;
+        RETURN NEW;
+    END IF;
+    IF NOT EXISTS (SELECT 1 FROM lokalizacje
+                    WHERE lkl_id = NEW.nrz_fk_lkl AND lkl_fk_mgz = NEW.nrz_fk_mgz) THEN
+        RAISE EXCEPTION 'Lokalizacja narzędzia musi należeć do magazynu, w którym narzędzie się znajduje.'
+            USING ERRCODE = 'OV002';
+    END IF;
+    RETURN NEW;
+END;
+$$;
+
+CREATE TRIGGER t_narzedzia_lokalizacja_magazynu
+    BEFORE INSERT OR UPDATE OF nrz_fk_lkl, nrz_fk_mgz ON narzedzia
+    FOR EACH ROW EXECUTE FUNCTION f_narzedzia_lokalizacja_magazynu();
+COMMENT ON TRIGGER t_narzedzia_lokalizacja_magazynu ON narzedzia IS
+    'Lokalizacja narzędzia musi należeć do magazynu, w którym narzędzie się znajduje.';
+
+-- The same rule seen from the location: it cannot move to another
+-- warehouse while tools stand in it.
+CREATE FUNCTION f_lokalizacje_magazyn_narzedzi() RETURNS trigger
+LANGUAGE plpgsql AS $$
+BEGIN
+    IF EXISTS (SELECT 1 FROM narzedzia WHERE nrz_fk_lkl = NEW.lkl_id AND nrz_fk_mgz <> NEW.lkl_fk_mgz) THEN
+        RAISE EXCEPTION 'Lokalizacji, w której są narzędzia, nie można przenieść do innego magazynu.'
+            USING ERRCODE = 'OV002';
+    END IF;
+    RETURN NEW;
+END;
+$$;
+
+CREATE TRIGGER t_lokalizacje_magazyn_narzedzi
+    BEFORE UPDATE OF lkl_fk_mgz ON lokalizacje
+    FOR EACH ROW WHEN (NEW.lkl_fk_mgz IS DISTINCT FROM OLD.lkl_fk_mgz)
+    EXECUTE FUNCTION f_lokalizacje_magazyn_narzedzi();

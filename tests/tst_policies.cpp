@@ -1,4 +1,5 @@
 #include "Factories.h"
+#include "NarzedziaModel.h"
 #include "OVPermissions.h"
 #include "Session.h"
 #include "TAVCommand.h"
@@ -10,7 +11,7 @@
 
 #include <memory>
 
-// Stand-ins for the movement and tool registers, which the policies
+// Stand-ins for the movement registers, which the policies
 // recognise by class name. Remove each one when its real register lands.
 class StandInModel : public TAVTableModel
 {
@@ -49,14 +50,6 @@ class NaprawyPrzegladyModel : public StandInModel
 public:
     NaprawyPrzegladyModel() : StandInModel(QStringLiteral("v_naprawy_przeglady")) {}
     TAVTableModel *createInstance() override { return new NaprawyPrzegladyModel; }
-};
-
-class NarzedziaModel : public StandInModel
-{
-    Q_OBJECT
-public:
-    NarzedziaModel() : StandInModel(QStringLiteral("v_narzedzia")) {}
-    TAVTableModel *createInstance() override { return new NarzedziaModel; }
 };
 
 // Any other register holding the same columns.

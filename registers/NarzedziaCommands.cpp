@@ -1,0 +1,248 @@
+#include "NarzedziaCommands.h"
+
+#include "Factories.h"
+#include "ListaWyboruCommands.h"
+#include "TAVDb.h"
+#include "TAVTableModel.h"
+#include "TAVTransaction.h"
+#include "TabelaNarzedziaDialog.h"
+
+#include <QDebug>
+#include <QMessageBox>
+#include <QPersistentModelIndex>
+#include <QRegularExpression>
+#include <QSqlRecord>
+
+#include <memory>
+
+namespace {
+const char *kSig = "NarzedziaDodajEdytujCommand::tmpOperacja( TAVTableModel* _model, const QModelIndex& _modelIndex, "
+                   "QPair< QString, int >* _refField )";
+const QString kMgz = QStringLiteral("nrz_fk_mgz");
+
+bool failBeforeDialog(TAVTransaction &transaction)
+{
+    transaction.rollback();
+    qWarning() << kSig;
+    qWarning() << "Error with insert default record!";
+    return false;
+}
+
+void warnTransaction(const QString &title, const TAVDbError &error)
+{
+    QMessageBox box(QMessageBox::Warning, title,
+                    QStringLiteral("Nie udało się zapisać zmian w bazie danych. Nic nie zostało zapisane."),
+                    QMessageBox::Ok);
+    box.setInformativeText(TAVDb::causeSentence(error));
+    box.exec();
+}
+
+bool hasGivenFields(const QSqlRecord &rec)
+{
+    for (int i = 0; i < rec.count(); ++i) {
+        if (rec.value(i).isValid())
+            return true;
+    }
+    return false;
+}
+} // namespace
+
+NarzedziaDodajEdytujCommand::NarzedziaDodajEdytujCommand(const QString &name, Mode mode,
+                                                         TAVPermissionPolicy *policy, QObject *parent)
+    : TAVCommand(policy, parent), m_mode(mode)
+{
+    setName(name);
+}
+
+bool NarzedziaDodajEdytujCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex,
+                                              QPair<QString, int> *_refField)
+{
+    if (!_model)
+        return false;
+    return m_mode == Add ? add(_model, _modelIndex, _refField) : edit(_model, _modelIndex);
+}
+
+bool NarzedziaDodajEdytujCommand::add(TAVTableModel *model, const QModelIndex &index, QPair<QString, int> *refField)
+{
+    TAVTransaction transaction;
+    if (!transaction.ok()) {
+        warnTransaction(QStringLiteral("Dodawanie narzędzia"), transaction.error());
+        return failBeforeDialog(transaction);
+    }
+    QSqlRecord rec = model->defaultRecord();
+    // The tools tab of a warehouse adds to that warehouse.
+    if (refField && !refField->first.isEmpty() && rec.indexOf(refField->first) >= 0)
+        rec.setValue(refField->first, refField->second);
+    if (!rec.value(kMgz).isValid() || rec.value(kMgz).isNull()) {
+        MagazynyListaWyboruCommand pick;
+        pick.setParameter(QStringLiteral("checkPermissionMgz"), true);
+        pick.setParameter(QStringLiteral("windowTitle"), QStringLiteral("Wybierz magazyn docelowy"));
+        QPair<QString, int> refMgz;
+        const bool picked = pick.operacja(model, index, &refMgz);
+        qDebug() << kSig;
+        qDebug() << "   refMgz:" << refMgz;
+        if (!picked)
+            return failBeforeDialog(transaction);
+        rec.setValue(kMgz, refMgz.second);
+    }
+    if (!model->insert(rec, QModelIndex()))
+        return failBeforeDialog(transaction);
+    const QVariant key = model->lastId();
+
+    // The new row is edited where the register shows it; a search that
+    // hides it gets the row from a model of its own.
+    TAVTableModel *edited = model;
+    std::unique_ptr<TAVTableModel> own;
+    int row = model->rowOfKey(key);
+    if (row < 0) {
+        own.reset(SFModels::instance()->create(QStringLiteral("NarzedziaModel"), QString()));
+        own->setFilter(QStringLiteral("nrz_id = %1").arg(key.toLongLong()));
+        own->select();
+        edited = own.get();
+        row = own->rowCount() > 0 ? 0 : -1;
+    }
+    if (row < 0)
+        return failBeforeDialog(transaction);
+
+    TabelaNarzedziaDialog dialog(edited, edited->index(row, 0));
+    if (dialog.exec() != QDialog::Accepted) {
+        transaction.rollback();
+        model->select();
+        return false;
+    }
+    row = edited->rowOfKey(key);
+    if (row >= 0 && edited->update(dialog.getRecord(), edited->index(row, 0))) {
+        if (transaction.commit())
+            return true;
+        warnTransaction(QStringLiteral("Dodawanie narzędzia"), transaction.error());
+    }
+    transaction.rollback();
+    model->select();
+    return false;
+}
+
+bool NarzedziaDodajEdytujCommand::edit(TAVTableModel *model, const QModelIndex &index)
+{
+    TAVTransaction transaction;
+    if (!index.isValid()) {
+        transaction.rollback();
+        qWarning() << kSig;
+        qWarning() << "Error with insert default record!";
+        return false;
+    }
+    if (!transaction.ok()) {
+        warnTransaction(QStringLiteral("Edycja wpisu"), transaction.error());
+        return false;
+    }
+    const QString keyName = model->primaryKeyName();
+    const QVariant key = model->value(index.row(), keyName);
+    std::unique_ptr<TAVTableModel> tool(SFModels::instance()->create(QStringLiteral("NarzedziaModel"), QString()));
+    tool->setUseView(false);
+    tool->setFilter(QStringLiteral("nrz_id = %1").arg(key.toLongLong()));
+    tool->select();
+    if (tool->rowCount() < 1) {
+        transaction.rollback();
+        QMessageBox::warning(nullptr, QStringLiteral("Edycja wpisu"),
+                             QStringLiteral("Wpis nie istnieje już w bazie danych. Mógł zostać usunięty na innym "
+                                            "stanowisku."));
+        model->select();
+        return false;
+    }
+    const QPersistentModelIndex target(index);
+    TabelaNarzedziaDialog dialog(tool.get(), tool->index(0, 0));
+    if (dialog.exec() != QDialog::Accepted) {
+        transaction.rollback();
+        return false;
+    }
+    QSqlRecord rec = dialog.getRecord();
+    // Nothing of the row changed: what the dialog did to the assembly stays.
+    if (!hasGivenFields(rec)) {
+        if (transaction.commit())
+            return true;
+        warnTransaction(QStringLiteral("Edycja wpisu"), transaction.error());
+        model->select();
+        return false;
+    }
+    QModelIndex at = target;
+    if (!at.isValid() || model->value(at.row(), keyName) != key) {
+        at = QModelIndex();
+        rec.setValue(keyName, key);
+    }
+    if (model->update(rec, at)) {
+        if (transaction.commit())
+            return true;
+        warnTransaction(QStringLiteral("Edycja wpisu"), transaction.error());
+    }
+    transaction.rollback();
+    model->select();
+    return false;
+}
+
+bool NarzedziaSkladaneCmdDodaj::tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex,
+                                            QPair<QString, int> *)
+{
+    if (!_model)
+        return false;
+    // The register is filtered "nrz_fk_nrz = <main key>".
+    QString filter = _model->filter();
+    filter.remove(QRegularExpression(QStringLiteral("\\s")));
+    const int eq = filter.indexOf(QLatin1Char('='));
+    const QRegularExpressionMatch number =
+            QRegularExpression(QStringLiteral("^\\d+")).match(eq >= 0 ? filter.mid(eq + 1) : QString());
+    const int main = number.hasMatch() ? number.captured().toInt() : 0;
+    if (main <= 0)
+        return false;
+
+    NarzedziaListaWyboruCommand pick;
+    pick.setParameter(QStringLiteral("windowTitle"), QStringLiteral("Wybierz narzędzie do zestawu"));
+    QPair<QString, int> chosen(QStringLiteral("nrz_id"), main);
+    if (!pick.operacja(_model, _modelIndex, &chosen))
+        return false;
+
+    // Inside the tool dialog's transaction a refusal must not end it.
+    TAVDbError error;
+    bool ok = TAVTransaction::writeAllowed(&error);
+    bool savepoint = false;
+    if (ok && TAVDb::inTransaction()) {
+        savepoint = TAVDb::exec(QStringLiteral("SAVEPOINT nrz_skladane"), {}, &error) != nullptr;
+        ok = savepoint;
+    }
+    if (ok)
+        ok = TAVDb::exec(QStringLiteral("UPDATE narzedzia SET nrz_fk_nrz = $1 WHERE nrz_id = $2"),
+                         {main, chosen.second}, &error)
+                != nullptr;
+    if (savepoint)
+        TAVDb::exec(ok ? QStringLiteral("RELEASE SAVEPOINT nrz_skladane")
+                       : QStringLiteral("ROLLBACK TO SAVEPOINT nrz_skladane"));
+    qDebug() << "NarzedziaSkladaneCmdDodaj::tmpOperacja( TAVTableModel* _model, const QModelIndex& _modelIndex, "
+                "QPair< QString, int >* _refField )";
+    qDebug() << "   main:" << main << "chosen:" << chosen.second << "ok:" << ok;
+    if (!ok) {
+        qDebug() << "   error:" << error.sqlState << error.message;
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Narzędzia składane"),
+                        QStringLiteral("Nie udało się dodać narzędzia do zestawu."), QMessageBox::Ok);
+        box.setInformativeText(TAVDb::causeSentence(error, _model->fieldLabels()));
+        box.exec();
+        return false;
+    }
+    if (TAVTransaction *t = TAVTransaction::active())
+        t->touch(QStringLiteral("narzedzia"), chosen.second);
+    TAVChangeBus::instance()->announce(QStringLiteral("narzedzia"), {chosen.second}, _model);
+    _model->select();
+    return true;
+}
+
+bool NarzedziaSkladaneCmdUsun::tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex,
+                                           QPair<QString, int> *)
+{
+    if (!_model || !_modelIndex.isValid())
+        return false;
+    const auto answer = QMessageBox::question(nullptr, QStringLiteral("Czy chcesz usunąć wpis?"),
+                                              QStringLiteral("Czy chcesz usunąć wpis?"),
+                                              QMessageBox::Yes | QMessageBox::No);
+    if (answer != QMessageBox::Yes)
+        return false;
+    QSqlRecord rec = _model->emptyRecord();
+    rec.setValue(QStringLiteral("nrz_fk_nrz"), QVariant(QMetaType::fromType<int>()));
+    return _model->update(rec, _modelIndex);
+}
