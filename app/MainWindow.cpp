@@ -6,6 +6,7 @@
 #include "OProgramie.h"
 #include "OVApplication.h"
 #include "TAVEwidencja.h"
+#include "TAVLiveUpdates.h"
 #include "TAVTableModel.h"
 #include "TAVUiState.h"
 
@@ -73,9 +74,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
         {"Pracownicy", "role", &MainWindow::ewidencjaPracownicy, false},
         {"Kategorie Narzędzi", "listtools", &MainWindow::ewidencjaKategorieNarzedzi, false},
         {"Narzędzia", "adv", &MainWindow::orvaloa, false},
-        {"Naprawy i przeglądy", "file_mgr", nullptr, false},
-        {"Przesunięcia MM", "przesunieciamm", nullptr, false},
-        {"Przypisane narzędzia \npracownikom", "roletools", nullptr, false},
+        {"Naprawy i przeglądy", "file_mgr", &MainWindow::ewidencjaNaprawyPrzeglady, false},
+        {"Przesunięcia MM", "przesunieciamm", &MainWindow::ewidencjaPrzesunieciaMM, false},
+        {"Przypisane narzędzia \npracownikom", "roletools", &MainWindow::ewidencjaPrzypisaneNarzedziaPracownikom, false},
         {"Użytkownicy", "user", &MainWindow::ewidencjaUzytkownikow, true},
         {"Uprawnienia \nadministratora", "admin1", &MainWindow::uprawnieniaAdministrator, true},
     };
@@ -197,6 +198,14 @@ void MainWindow::buildStatusBar(bool admin)
     statusBar()->addPermanentWidget(user);
     statusBar()->addPermanentWidget(roleLabel);
     statusBar()->addPermanentWidget(mgz);
+    // Other workstations' changes show by themselves while this is hidden.
+    auto *live = new QLabel(QStringLiteral("<font color=\"red\">Aktualizacje na żywo wyłączone — odśwież widok "
+                                           "klawiszem F5</font>"),
+                            this);
+    live->setObjectName(QStringLiteral("laStatusNaZywo"));
+    statusBar()->addPermanentWidget(live);
+    live->setVisible(!TAVLiveUpdates::instance()->isLive());
+    connect(TAVLiveUpdates::instance(), &TAVLiveUpdates::liveChanged, live, [live](bool on) { live->setVisible(!on); });
 }
 
 bool MainWindow::showExisting(const QString &title)
@@ -235,23 +244,29 @@ void MainWindow::openModule(const Register &main, const QList<Register> &relativ
 
 void MainWindow::ewidencjaMagazyny()
 {
-    // The transfer tabs join with their register.
     openModule({QStringLiteral("Magazyny"), QStringLiteral("MagazynyModel"), QString(), QString()},
                {{QStringLiteral("Narzędzia"), QStringLiteral("NarzedziaModel"), QString(), QStringLiteral("nrz_fk_mgz")},
+                {QStringLiteral("Przesunięcia - Wydane"), QStringLiteral("PrzesunieciaMMModel"), QStringLiteral("WYDANE"),
+                 QStringLiteral("psnmm_fk_mgz_src")},
+                {QStringLiteral("Przesunięcia - Przyjęte"), QStringLiteral("PrzesunieciaMMModel"),
+                 QStringLiteral("PRZYJETE"), QStringLiteral("psnmm_fk_mgz_dst")},
                 {QStringLiteral("Lokalizacje"), QStringLiteral("LokalizacjeModel"), QString(), QStringLiteral("lkl_fk_mgz")},
                 {QStringLiteral("Kierownicy magazynu"), QStringLiteral("OvUprawnieniaMgzModel"),
                  QStringLiteral("KIEROWNICY_MGZ"), QStringLiteral("ovuprmgz_fk_mgz")}});
 }
 
-// The "Przypisane narzędzia" tabs come with the register of tools issued to employees.
 void MainWindow::ewidencjaMiejscaUzytkowania()
 {
-    openModule({QStringLiteral("Miejsca Użytkowania"), QStringLiteral("MiejscaUzytkowaniaModel"), QString(), QString()}, {});
+    openModule({QStringLiteral("Miejsca Użytkowania"), QStringLiteral("MiejscaUzytkowaniaModel"), QString(), QString()},
+               {{QStringLiteral("Przypisane narzędzia"), QStringLiteral("PrzypisaneNarzedziaPracownikomModel"),
+                 QString(), QStringLiteral("pnp_fk_muz")}});
 }
 
 void MainWindow::ewidencjaPracownicy()
 {
-    openModule({QStringLiteral("Pracownicy"), QStringLiteral("PracownicyModel"), QString(), QString()}, {});
+    openModule({QStringLiteral("Pracownicy"), QStringLiteral("PracownicyModel"), QString(), QString()},
+               {{QStringLiteral("Przypisane narzędzia"), QStringLiteral("PrzypisaneNarzedziaPracownikomModel"),
+                 QStringLiteral("PRZYJETE"), QStringLiteral("pnp_fk_prc")}});
 }
 
 void MainWindow::ewidencjaKategorieNarzedzi()
@@ -262,7 +277,34 @@ void MainWindow::ewidencjaKategorieNarzedzi()
 // The tabs of a tool's movements come with the movement registers.
 void MainWindow::orvaloa()
 {
-    openModule({QStringLiteral("Narzędzia"), QStringLiteral("NarzedziaModel"), QString(), QString()}, {});
+    openModule({QStringLiteral("Narzędzia"), QStringLiteral("NarzedziaModel"), QString(), QString()},
+               {{QStringLiteral("Przypisane narzędzia pracownikom"), QStringLiteral("PrzypisaneNarzedziaPracownikomModel"),
+                 QString(), QStringLiteral("pnp_fk_nrz")},
+                {QStringLiteral("Naprawy i przeglądy"), QStringLiteral("NaprawyPrzegladyModel"),
+                 QStringLiteral("NAPRAWY_ZALEZNA"), QStringLiteral("np_fk_nrz")},
+                {QStringLiteral("Przesunięcia MM"), QStringLiteral("PrzesunieciaMMModel"), QString(),
+                 QStringLiteral("psnmm_fk_nrz")}});
+}
+
+void MainWindow::ewidencjaNaprawyPrzeglady()
+{
+    openModule({QStringLiteral("Naprawy i przeglądy"), QStringLiteral("NaprawyPrzegladyModel"), QStringLiteral("GLOWNE"),
+                QString()},
+               {});
+}
+
+void MainWindow::ewidencjaPrzesunieciaMM()
+{
+    openModule({QStringLiteral("Przesunięcia MM"), QStringLiteral("PrzesunieciaMMModel"), QStringLiteral("GLOWNE"),
+                QString()},
+               {});
+}
+
+void MainWindow::ewidencjaPrzypisaneNarzedziaPracownikom()
+{
+    openModule({QStringLiteral("Przypisane narzędzia"), QStringLiteral("PrzypisaneNarzedziaPracownikomModel"), QString(),
+                QString()},
+               {});
 }
 
 void MainWindow::ewidencjaUzytkownikow()

@@ -44,6 +44,9 @@ public Q_SLOTS:
     void ewidencjaPracownicy();
     void ewidencjaKategorieNarzedzi();
     void orvaloa();
+    void ewidencjaNaprawyPrzeglady();
+    void ewidencjaPrzesunieciaMM();
+    void ewidencjaPrzypisaneNarzedziaPracownikom();
     void ewidencjaUzytkownikow();
     void uprawnieniaAdministrator();
     void closeTab(int index);

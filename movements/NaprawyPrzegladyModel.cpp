@@ -90,4 +90,12 @@ void NaprawyPrzegladyModel::createSearchFields()
                      QStringLiteral("mgz_nazwa"), QStringLiteral("uzt_wyd_imie"), QStringLiteral("uzt_wyd_nazwisko"),
                      QStringLiteral("uzt_wyd_login"), QStringLiteral("uzt_prz_imie"), QStringLiteral("uzt_prz_nazwisko"),
                      QStringLiteral("uzt_prz_login"), QStringLiteral("np_uwagi_wyd"), QStringLiteral("np_uwagi_prz")});
+    addSearchChoice(QStringLiteral("rodzaj"), QStringLiteral("Rodzaj"),
+                    {{QStringLiteral("wszystkie"), QString()},
+                     {QStringLiteral("Naprawa"), QStringLiteral("np_typ = 0")},
+                     {QStringLiteral("Przegląd"), QStringLiteral("np_typ = 1")}});
+    QList<QPair<QString, QString>> away{{QStringLiteral("wszystkie"), QString()}};
+    for (int days : {7, 14, 30, 60, 90})
+        away.append({QStringLiteral("dłużej niż %1 dni").arg(days), QStringLiteral("np_dni_poza > %1").arg(days)});
+    addSearchChoice(QStringLiteral("poza"), QStringLiteral("Poza magazynem"), away);
 }

@@ -46,6 +46,7 @@ void registerMasterDataCommands()
     add("NarzedziaCmdKasuj", new BasicDeleteCommand(tools()));
     SFCommands::instance()->registerCommand(new NarzedziaSkladaneCmdDodaj);
     SFCommands::instance()->registerCommand(new NarzedziaSkladaneCmdUsun);
+    add("NarzedziaCmdEtykieta", new NarzedziaEtykietaCommand(new OVPermissionNoRestriction));
     // Registered under their class names.
     SFCommands::instance()->registerCommand(new AddAdminCommand(new OVPermissionAdmin));
     add("RemAdminCommand", new RemAdminCommand(new OVPermissionAdmin));

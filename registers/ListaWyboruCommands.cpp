@@ -96,7 +96,14 @@ bool NarzedziaListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QMode
     if (_refField && caller == QLatin1String("NarzedziaSkladaneModel"))
         conditions << QStringLiteral("nrz_fk_nrz is null and nrz_id <> %1").arg(_refField->second);
     else if (_refField && caller == QLatin1String("PrzesunieciaMMModel"))
-        conditions << QStringLiteral("nrz_fk_mgz = %1 AND nrz_przyjete_na_stan = true").arg(_refField->second);
+        // A written-off tool goes nowhere.
+        conditions << QStringLiteral("nrz_fk_mgz = %1 AND nrz_przyjete_na_stan = true AND nrz_zlikwidowano = false")
+                              .arg(_refField->second);
+    else if (caller == QLatin1String("PrzypisaneNarzedziaPracownikomModel"))
+        // A damaged tool (state 2) must not reach a worker.
+        conditions << QStringLiteral("nrz_przyjete_na_stan = true AND nrz_zlikwidowano = false AND nrz_fk_stn <> 2");
+    else if (caller == QLatin1String("NaprawyPrzegladyModel"))
+        conditions << QStringLiteral("nrz_przyjete_na_stan = true AND nrz_zlikwidowano = false");
     if (!conditions.isEmpty()) {
         qDebug() << s.signature;
         qDebug() << "   filter:" << conditions.first();

@@ -1,4 +1,15 @@
 #include "NarzedziaCommands.h"
+#include "ToolLabels.h"
+
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSqlQuery>
+#include <QStandardPaths>
 
 #include "Factories.h"
 #include "ListaWyboruCommands.h"
@@ -245,4 +256,86 @@ bool NarzedziaSkladaneCmdUsun::tmpOperacja(TAVTableModel *_model, const QModelIn
     QSqlRecord rec = _model->emptyRecord();
     rec.setValue(QStringLiteral("nrz_fk_nrz"), QVariant(QMetaType::fromType<int>()));
     return _model->update(rec, _modelIndex);
+}
+
+bool NarzedziaEtykietaCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex,
+                                           QPair<QString, int> *)
+{
+    if (!_model || !_modelIndex.isValid())
+        return false;
+    OrvReports::LabelOptions options = OrvReports::LabelOptions::load();
+    QDialog dialog;
+    dialog.setWindowTitle(QStringLiteral("Drukowanie etykiet"));
+    auto *form = new QFormLayout(&dialog);
+    auto *one = new QRadioButton(QStringLiteral("&Zaznaczone narzędzie: %1")
+                                         .arg(_model->value(_modelIndex.row(), QStringLiteral("nrz_kod")).toString()));
+    auto *all = new QRadioButton(QStringLiteral("&Wszystkie narzędzia widoczne w rejestrze (%1)").arg(_model->rowCount()));
+    one->setChecked(true);
+    form->addRow(QStringLiteral("Etykiety:"), one);
+    form->addRow(QString(), all);
+    auto *printerMode = new QRadioButton(QStringLiteral("Drukarka &etykiet (jedna etykieta na stronie)"));
+    auto *sheetMode = new QRadioButton(QStringLiteral("&Arkusz etykiet A4"));
+    (options.sheet ? sheetMode : printerMode)->setChecked(true);
+    form->addRow(QStringLiteral("Wydruk:"), printerMode);
+    form->addRow(QString(), sheetMode);
+    auto *width = new QDoubleSpinBox;
+    auto *height = new QDoubleSpinBox;
+    for (QDoubleSpinBox *box : {width, height}) {
+        box->setRange(15, 200);
+        box->setDecimals(0);
+        box->setSuffix(QStringLiteral(" mm"));
+    }
+    width->setValue(options.labelSizeMm.width());
+    height->setValue(options.labelSizeMm.height());
+    form->addRow(QStringLiteral("&Szerokość etykiety:"), width);
+    form->addRow(QStringLiteral("&Wysokość etykiety:"), height);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Cancel);
+    QPushButton *print = buttons->addButton(QStringLiteral("&Drukuj…"), QDialogButtonBox::AcceptRole);
+    QPushButton *pdf = buttons->addButton(QStringLiteral("Zapisz jako &PDF…"), QDialogButtonBox::AcceptRole);
+    form->addRow(buttons);
+    QAbstractButton *chosen = nullptr;
+    QObject::connect(buttons, &QDialogButtonBox::clicked, &dialog, [&](QAbstractButton *b) {
+        chosen = b;
+        if (b == print || b == pdf)
+            dialog.accept();
+        else
+            dialog.reject();
+    });
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    options.sheet = sheetMode->isChecked();
+    options.labelSizeMm = QSizeF(width->value(), height->value());
+    options.save();
+
+    QList<int> ids;
+    if (one->isChecked()) {
+        ids << _model->value(_modelIndex.row(), QStringLiteral("nrz_id")).toInt();
+    } else {
+        // Every tool the register shows, also those not read yet.
+        QSqlQuery q;
+        if (q.exec(QStringLiteral("SELECT nrz_id FROM (%1) q").arg(_model->queryText()))) {
+            while (q.next())
+                ids << q.value(0).toInt();
+        }
+    }
+    QString error;
+    const QList<OrvReports::ToolLabel> labels = OrvReports::loadToolLabels(ids, &error);
+    if (labels.isEmpty()) {
+        QMessageBox::information(nullptr, QStringLiteral("Drukowanie etykiet"),
+                                 QStringLiteral("Nie można przygotować etykiet. %1").arg(error));
+        return false;
+    }
+    if (chosen == pdf) {
+        const QString file = QFileDialog::getSaveFileName(
+                nullptr, QStringLiteral("Zapisz etykiety"),
+                QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QStringLiteral("/etykiety.pdf"),
+                QStringLiteral("Dokument PDF (*.pdf)"));
+        if (file.isEmpty())
+            return false;
+        OrvReports::exportLabelsToPdf(file, labels, options);
+    } else {
+        OrvReports::printLabels(nullptr, labels, options);
+    }
+    // Nothing in the register changed.
+    return false;
 }

@@ -49,3 +49,16 @@ public:
 protected:
     bool tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField) override;
 };
+
+// "Drukuj etykietę": labels with the tool's code as Code 128 and as QR, for
+// the selected tool or for every tool the register shows, on a label
+// printer or as a sheet of labels on A4 (the format is remembered).
+class NarzedziaEtykietaCommand : public TAVCommand
+{
+    Q_OBJECT
+public:
+    using TAVCommand::TAVCommand;
+
+protected:
+    bool tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField) override;
+};

@@ -66,6 +66,7 @@ void NarzedziaModel::setHeaders()
         {"nrz_skladane", "Składane"},
         {"nrz_fk_nrz", "NRZ_FK_NRZ"},
         {"nrz_przeglad", "Data kolejnego przeglądu"},
+        {"nrz_przeglad_miesiace", "Przegląd co (mies.)"},
         {"nrz_przyjete_na_stan", "Na stanie magazynu"},
         {"mgz_symbol", "Symbol magazynu"},
         {"mgz_nazwa", "Nazwa magazynu"},
@@ -81,10 +82,12 @@ void NarzedziaModel::setHeaders()
 
 void NarzedziaModel::createActions()
 {
-    // The repair and inspection commands join with their register.
     addAction(s("NarzedziaCmdDodaj"), s("Dodaj"), QString(), QString(), false);
     addAction(s("NarzedziaCmdEdytuj"), s("Edytuj"));
     addAction(s("NarzedziaCmdKasuj"), s("Kasuj"));
+    addAction(s("NaprawyWydajCommand"), s("Wydaj do naprawy"));
+    addAction(s("PrzegladyWydajCommand"), s("Wydaj do przeglądu"));
+    addAction(s("NarzedziaCmdEtykieta"), s("Drukuj etykietę"), s("Drukuj etykiety z kodem kreskowym i kodem QR"));
 }
 
 void NarzedziaModel::createRowDelegate()
