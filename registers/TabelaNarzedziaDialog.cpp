@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QRegularExpression>
+#include <QIntValidator>
 #include <QRegularExpressionValidator>
 #include <QSqlQuery>
 #include <QStandardPaths>
@@ -68,6 +69,8 @@ TabelaNarzedziaDialog::TabelaNarzedziaDialog(TAVTableModel *model, const QModelI
     bind(ui->leKodKreskowy, QStringLiteral("nrz_kod_kreskowy"));
     bind(ui->txUwagi, QStringLiteral("nrz_uwagi"));
     bind(ui->dtPrzeglad, kPrzeglad);
+    ui->lePrzegladMiesiace->setValidator(new QIntValidator(1, 240, ui->lePrzegladMiesiace));
+    bind(ui->lePrzegladMiesiace, QStringLiteral("nrz_przeglad_miesiace"));
     bind(ui->lbImage, QStringLiteral("nrz_zdjecie"));
     bind(ui->ckSkladane, QStringLiteral("nrz_skladane"));
     loadRow();
