@@ -12,6 +12,7 @@
 
 #include <QCryptographicHash>
 #include <QDebug>
+#include <QLocale>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -52,6 +53,9 @@ OVApplication::OVApplication(int &argc, char **argv)
     setOrganizationDomain(organizationDomainValue());
     setApplicationName(QStringLiteral("Orvalo"));
     setApplicationVersion(m_version);
+    // Dates, numbers and calendars speak the language of the rest of the
+    // program, whatever locale the workstation was set up with.
+    QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
     s_instance = this;
     TAVSession::setCurrent(this);
     initCompiledResources();

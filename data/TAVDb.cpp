@@ -88,6 +88,15 @@ bool TAVDbError::connectionLost() const
 
 namespace TAVDb {
 
+namespace {
+qint64 s_roundTrips = 0;
+}
+
+qint64 roundTrips()
+{
+    return s_roundTrips;
+}
+
 QSqlDatabase database()
 {
     QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
@@ -273,6 +282,7 @@ ResultPtr exec(const QString &sql, const QVector<QVariant> &params, TAVDbError *
             *error = connectionError();
         return none;
     }
+    ++s_roundTrips;
     const QByteArray statement = sql.toUtf8();
     std::vector<QByteArray> texts(size_t(params.size()));
     std::vector<const char *> values(size_t(params.size()), nullptr);
@@ -301,6 +311,7 @@ bool execBatch(const QString &sql, std::vector<ResultPtr> *results, TAVDbError *
             *error = connectionError();
         return false;
     }
+    ++s_roundTrips;
     if (!PQsendQuery(c, sql.toUtf8().constData())) {
         if (error)
             *error = connectionError();

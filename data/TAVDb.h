@@ -58,6 +58,9 @@ ResultPtr exec(const QString &sql, const QVector<QVariant> &params = {}, TAVDbEr
 // Sends several statements in one round trip and collects every result.
 bool execBatch(const QString &sql, std::vector<ResultPtr> *results, TAVDbError *error = nullptr);
 TAVDbError errorOf(const PGresult *result);
+// Round trips sent through exec() and execBatch() since the start, so that
+// what a burst of changes costs can be counted.
+qint64 roundTrips();
 TAVDbError connectionError();
 
 // The text a value is bound as; null for NULL.

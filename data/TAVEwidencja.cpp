@@ -87,6 +87,8 @@ TAVEwidencja::TAVEwidencja(QString modelName, QString context, QString refField,
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // One line per row: a long text is cut at the column's edge, not at a word.
+    m_table->setWordWrap(false);
     m_table->setStyleSheet(QStringLiteral("QTableView::item { padding-left: 4px; padding-right: 6px; }"));
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 8);
     // Sorting goes through the table model, and keeps the selected record.
@@ -102,7 +104,8 @@ TAVEwidencja::TAVEwidencja(QString modelName, QString context, QString refField,
             m_model->sort(section, order);
     });
     connect(header, &QHeaderView::sectionResized, this, [this] {
-        if (m_appliedColumns > 0)
+        // Only what the user drags is remembered, not the setting up.
+        if (m_appliedColumns > 0 && !m_applyingColumns)
             TAVUiState::saveColumnWidths(m_table, stateKey());
     });
 
@@ -186,12 +189,26 @@ void TAVEwidencja::setRefField(const QString &field)
         m_model->setFilter(baseFilter());
 }
 
+// Header and first rows fit; a long name does not push the rest away.
+void TAVEwidencja::fitColumns()
+{
+    const int widest = m_table->fontMetrics().averageCharWidth() * 40;
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        if (m_table->isColumnHidden(c))
+            continue;
+        m_table->resizeColumnToContents(c);
+        if (m_table->columnWidth(c) > widest)
+            m_table->setColumnWidth(c, widest);
+    }
+}
+
 void TAVEwidencja::applyColumnSetup()
 {
     const int columns = m_model->columnCount();
     if (columns == m_appliedColumns || columns == 0)
         return;
     m_appliedColumns = columns;
+    m_applyingColumns = true;
     for (int c = 0; c < columns; ++c)
         m_table->setColumnHidden(c, false);
     for (int column : m_model->hiddenColumns(m_context)) {
@@ -211,7 +228,8 @@ void TAVEwidencja::applyColumnSetup()
     }
     m_widthsRestored = TAVUiState::restoreColumnWidths(m_table, stateKey());
     if (!m_widthsRestored)
-        m_table->resizeColumnsToContents();
+        fitColumns();
+    m_applyingColumns = false;
 }
 
 void TAVEwidencja::fillToolBar()

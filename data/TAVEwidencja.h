@@ -120,6 +120,7 @@ private:
     void focusScanField();
     void showScanResult(const QString &text, bool found);
     void applyColumnSetup();
+    void fitColumns();
     void rememberCurrent();
     void restoreCurrent();
     void scrollToRow(int row);
@@ -153,6 +154,7 @@ private:
     QLabel *m_scanStatus = nullptr;
     QActionGroup *m_actionGroup = nullptr;
     int m_appliedColumns = -1;
+    bool m_applyingColumns = false;
     QVariant m_restoreKey;
     bool m_hadCurrent = false;
     bool m_widthsRestored = false;

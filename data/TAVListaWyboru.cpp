@@ -89,7 +89,8 @@ QString TAVListaWyboru::captionOf(const QVariant &key) const
     QSqlQuery query;
     if (!query.prepare(m_displayQuery))
         return QString();
-    query.bindValue(QStringLiteral(":id"), key.toInt());
+    // Whatever the placeholder is called (":nrz_id", ":mgz_id"), it is the key.
+    query.bindValue(0, key.toInt());
     if (query.exec() && query.next())
         return query.value(0).toString();
     return QString();

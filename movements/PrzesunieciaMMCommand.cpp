@@ -144,11 +144,12 @@ bool PrzesunieciaMMCommand::receive(TAVTableModel *model, const QModelIndex &ind
                              {{QStringLiteral("nrz_przyjete_na_stan"), true},
                               {QStringLiteral("nrz_fk_mgz"), rec.value(QStringLiteral("psnmm_fk_mgz_dst"))}},
                              &cause)) {
+        // Rolled back first: no lock is held while the user reads.
+        transaction.rollback();
         TAVMessages::warning(kReceiveTitle,
                              QStringLiteral("Wystąpił problem z przesunięciem narzędzia. Nie można dokonać "
                                             "przesunięcia międzymagazynowego."),
                              cause);
-        transaction.rollback();
         TAVMessages::warning(kReceiveTitle, failed, cause);
         return false;
     }

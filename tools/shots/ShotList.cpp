@@ -20,6 +20,10 @@
 #include "TabelaLokalizacjeDialog.h"
 #include "TabelaMagazynDialog.h"
 #include "TabelaMiejscaUzytkowaniaDialog.h"
+#include "TabelaNaprawyPrzegladyDialog.h"
+#include "TabelaNarzedziaDialog.h"
+#include "TabelaPrzesunieciaMMDialog.h"
+#include "TabelaPrzypisaneNarzedziaPracownikomDialog.h"
 #include "TabelaPracownicyDialog.h"
 #include "TabelaUzytkownicyDialog.h"
 
@@ -28,6 +32,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSqlRecord>
 #include <QSqlDatabase>
 #include <QTabWidget>
 #include <QTableView>
@@ -71,6 +76,36 @@ std::unique_ptr<IniDbSettingsManipulator> profiles(const QTemporaryDir &dir)
                              QStringLiteral("Serwer bazy danych w biurze firmy."));
     settings->sync();
     return settings;
+}
+
+// The first row whose columns hold those values (an open movement, a tool).
+void selectWhere(TAVEwidencja *view, const QList<QPair<QString, QVariant>> &values)
+{
+    TAVTableModel *m = view->getModel();
+    for (int r = 0; r < m->rowCount(); ++r) {
+        bool all = true;
+        for (const auto &v : values)
+            all = all && m->value(r, v.first) == v.second;
+        if (all) {
+            view->tableView()->selectRow(r);
+            return;
+        }
+    }
+}
+
+// A movement register and the closing step of its selected open row.
+template <typename T>
+void saveMovement(ShotCamera &c, const QString &icon, const QList<QPair<QString, QVariant>> &row, const QString &name,
+                  const QString &dialogName)
+{
+    TAVEwidencja *view = c.openModule(icon);
+    if (!view)
+        return;
+    selectWhere(view, row);
+    c.save(c.mainWindow(), name);
+    T dialog(view->getModel(), view->currentIndex(), QSqlRecord());
+    dialog.setPrzyjecieMode();
+    c.save(&dialog, dialogName);
 }
 
 void fill(QWidget *dialog, const QString &field, const QString &text)
@@ -188,6 +223,38 @@ QList<Shot> shotList()
                  return;
              c.save(c.mainWindow(), QStringLiteral("kategorie_narzedzi"));
              saveRecordDialog<TabelaKategorieNarzedziDialog>(c, view, QStringLiteral("kategoria_dialog"));
+         }},
+        {QStringLiteral("narzedzia"), QStringLiteral("admin"), [](ShotCamera &c) {
+             TAVEwidencja *view = c.openModule(QStringLiteral("adv"));
+             if (!view)
+                 return;
+             // The level set: a main tool with its parts, due for inspection soon.
+             selectWhere(view, {{QStringLiteral("nrz_kod"), QStringLiteral("PM-001")}});
+             c.showRelative(view, QStringLiteral("Naprawy i przeglądy"));
+             c.save(c.mainWindow(), QStringLiteral("narzedzia"));
+             saveRecordDialog<TabelaNarzedziaDialog>(c, view, QStringLiteral("narzedzie_dialog"));
+         }},
+        {QStringLiteral("przesuniecia_mm"), QStringLiteral("admin"), [](ShotCamera &c) {
+             TAVEwidencja *view = c.openModule(QStringLiteral("przesunieciamm"));
+             if (!view)
+                 return;
+             selectWhere(view, {{QStringLiteral("psnmm_status"), false}});
+             c.save(c.mainWindow(), QStringLiteral("przesuniecia_mm"));
+             TabelaPrzesunieciaMMDialog dialog(view->getModel(), view->currentIndex(), QSqlRecord());
+             dialog.setMagazynyPrzyjecieMode();
+             c.save(&dialog, QStringLiteral("przesuniecie_dialog"));
+         }},
+        {QStringLiteral("przypisane_narzedzia"), QStringLiteral("admin"), [](ShotCamera &c) {
+             saveMovement<TabelaPrzypisaneNarzedziaPracownikomDialog>(c, QStringLiteral("roletools"),
+                                                                      {{QStringLiteral("pnp_status"), false}},
+                                                                      QStringLiteral("przypisane_narzedzia"),
+                                                                      QStringLiteral("zwrot_dialog"));
+         }},
+        {QStringLiteral("naprawy_przeglady"), QStringLiteral("admin"), [](ShotCamera &c) {
+             saveMovement<TabelaNaprawyPrzegladyDialog>(c, QStringLiteral("file_mgr"),
+                                                        {{QStringLiteral("np_status"), false}, {QStringLiteral("np_typ"), 1}},
+                                                        QStringLiteral("naprawy_przeglady"),
+                                                        QStringLiteral("przyjecie_z_przegladu_dialog"));
          }},
         {QStringLiteral("uzytkownicy"), QStringLiteral("admin"), [](ShotCamera &c) {
              TAVEwidencja *view = c.openModule(QStringLiteral("user"));

@@ -6,12 +6,15 @@
 // a copy holding the demo data (tools/shots.sh starts a throwaway one) with
 // QT_QPA_PLATFORM=offscreen. Nothing is written to the database.
 #include "OVApplication.h"
+#include "TAVLiveUpdates.h"
+#include "TAVUiState.h"
 #include "ShotCamera.h"
 #include "Startup.h"
 
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFont>
+#include <QSettings>
 #include <QStandardPaths>
 
 #include <cstdio>
@@ -68,6 +71,10 @@ int main(int argc, char **argv)
                 qPrintable(parser.value(portOption)));
         return 1;
     }
+    // A workstation that remembers no column widths, hears other
+    // workstations and asks nothing it was told not to ask.
+    TAVUiState::settings().clear();
+    TAVLiveUpdates::instance()->start();
     const QString outDir = parser.value(outOption);
     QDir().mkpath(outDir);
 
