@@ -146,6 +146,8 @@ public:
     // For tests and support: what is cached, and the page sizes.
     const TAVRowCache &cache() const { return m_cache; }
     void setPageSizes(int first, int max);
+    // Rows kept at most; far ones are read again when needed.
+    void setCacheLimit(int rows) { m_cache.setMaxRows(qMax(rows, m_maxPage)); }
 
 public Q_SLOTS:
     // Left for registers whose commands follow a later change of context.
