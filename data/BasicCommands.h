@@ -63,14 +63,23 @@ protected:
         std::unique_ptr<T> dialog(new T(_model, _modelIndex, nullptr));
         T *d = dialog.get();
         const QPersistentModelIndex edited(_modelIndex);
-        dialog->setSaveHandler([d, _model, edited] {
+        bool written = false;
+        dialog->setSaveHandler([d, _model, edited, &written] {
+            const QSqlRecord rec = d->getRecord();
+            // Nothing changed: OK closes the dialog and writes nothing.
+            bool changed = false;
+            for (int i = 0; i < rec.count() && !changed; ++i)
+                changed = rec.value(i).isValid();
+            if (!changed)
+                return true;
             // The row may have moved while the dialog was open.
-            return _model->update(d->getRecord(), edited.isValid() ? QModelIndex(edited) : QModelIndex());
+            written = _model->update(rec, edited.isValid() ? QModelIndex(edited) : QModelIndex());
+            return written;
         });
         m_dialog = d;
         const bool accepted = dialog->exec() == QDialog::Accepted;
         m_dialog = nullptr;
-        return accepted;
+        return accepted && written;
     }
 
 private:
