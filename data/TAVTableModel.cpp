@@ -278,6 +278,11 @@ void TAVTableModel::setUpColumns()
         }
     }
     m_headers = QVector<QHash<int, QVariant>>(m_columns.count());
+    m_relations.clear();
+    for (auto it = m_relationNames.cbegin(); it != m_relationNames.cend(); ++it) {
+        if (m_nameIndex.contains(it.key()))
+            m_relations.insert(m_nameIndex.value(it.key()), it.value());
+    }
     const QString keyName = m_rowKeyName.isEmpty() ? primaryKeyName() : m_rowKeyName;
     m_keyCell = qMax(0, m_fetchedOf.value(fieldIndex(keyName), 0));
     m_cellTypes.clear();
@@ -850,6 +855,8 @@ void TAVTableModel::setUseView(bool use)
 
 void TAVTableModel::setRelation(const QString &column, const QSqlRelation &relation)
 {
+    // Kept by name: a register may declare it before its columns are read.
+    m_relationNames.insert(column.toLower(), relation);
     const int idx = fieldIndex(column);
     if (idx >= 0)
         m_relations.insert(idx, relation);

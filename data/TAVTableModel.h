@@ -268,6 +268,7 @@ private:
     QVector<int> m_columnOf;          // cell -> model column
     QVector<QHash<int, QVariant>> m_headers;
     QHash<int, QSqlRelation> m_relations;
+    QHash<QString, QSqlRelation> m_relationNames;   // as declared, before the columns are known
     QHash<QString, int> m_nameIndex;
     QStringList m_hiddenNames;
     QStringList m_lazyNames;
