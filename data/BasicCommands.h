@@ -65,15 +65,24 @@ protected:
         const QPersistentModelIndex edited(_modelIndex);
         // The row as the dialog was opened on it: saved only if nobody else saved it since.
         const QString version = _model->rowVersion(_model->value(_modelIndex.row(), _model->primaryKeyName()));
-        dialog->setSaveHandler([d, _model, edited, version] {
+        bool written = false;
+        dialog->setSaveHandler([d, _model, edited, version, &written] {
+            const QSqlRecord rec = d->getRecord();
+            // Nothing changed: OK closes the dialog and writes nothing.
+            bool changed = false;
+            for (int i = 0; i < rec.count() && !changed; ++i)
+                changed = rec.value(i).isValid();
+            if (!changed)
+                return true;
             // The row may have moved while the dialog was open.
             _model->expectVersion(version);
-            return _model->update(d->getRecord(), edited.isValid() ? QModelIndex(edited) : QModelIndex());
+            written = _model->update(rec, edited.isValid() ? QModelIndex(edited) : QModelIndex());
+            return written;
         });
         m_dialog = d;
         const bool accepted = dialog->exec() == QDialog::Accepted;
         m_dialog = nullptr;
-        return accepted;
+        return accepted && written;
     }
 
 private:

@@ -235,6 +235,22 @@ void TAVRowCache::trim(int focus)
         m_rows -= farthest.value().rows.size();
         m_segments.erase(farthest);
     }
+    if (m_rows <= m_maxRows || m_segments.size() != 1)
+        return;
+    // One long run (read while scrolling on): keep a window around the
+    // focus, so that scrolling either way still has its neighbour at hand.
+    const auto it = m_segments.begin();
+    const int s = it.key();
+    const int e = it.value().end(s);
+    int keepStart = qBound(s, focus - m_maxRows / 2, e);
+    const int keepEnd = qMin(e, keepStart + m_maxRows);
+    keepStart = qMax(s, keepEnd - m_maxRows);
+    Segment kept;
+    kept.rows = it.value().rows.mid(keepStart - s, keepEnd - keepStart);
+    kept.keys = it.value().keys.mid(keepStart - s, keepEnd - keepStart);
+    m_segments.clear();
+    m_segments.insert(keepStart, kept);
+    m_rows = kept.rows.size();
 }
 
 QList<QPair<int, int>> TAVRowCache::segments() const

@@ -26,6 +26,8 @@ public:
     explicit TAVRowCache(int maxRows = 60000) : m_maxRows(maxRows) {}
 
     void clear() { m_segments.clear(); m_rows = 0; }
+    int maxRows() const { return m_maxRows; }
+    void setMaxRows(int rows) { m_maxRows = rows; }
     int cachedRows() const { return m_rows; }
     bool contains(int pos) const { return find(pos) != nullptr; }
     const QByteArray *row(int pos) const;

@@ -273,6 +273,11 @@ void TAVTableModel::setUpColumns()
         }
     }
     m_headers = QVector<QHash<int, QVariant>>(m_columns.count());
+    m_relations.clear();
+    for (auto it = m_relationNames.cbegin(); it != m_relationNames.cend(); ++it) {
+        if (m_nameIndex.contains(it.key()))
+            m_relations.insert(m_nameIndex.value(it.key()), it.value());
+    }
     const QString keyName = m_rowKeyName.isEmpty() ? primaryKeyName() : m_rowKeyName;
     m_keyCell = qMax(0, m_fetchedOf.value(fieldIndex(keyName), 0));
     m_cellTypes.clear();
@@ -847,6 +852,8 @@ void TAVTableModel::setUseView(bool use)
 
 void TAVTableModel::setRelation(const QString &column, const QSqlRelation &relation)
 {
+    // Kept by name: a register may declare it before its columns are read.
+    m_relationNames.insert(column.toLower(), relation);
     const int idx = fieldIndex(column);
     if (idx >= 0)
         m_relations.insert(idx, relation);
@@ -1300,38 +1307,92 @@ void TAVTableModel::refreshRows(const QList<qint64> &keys)
     QHash<qint64, int> fresh;
     for (int i = 0; i < page.keys.size(); ++i)
         fresh.insert(page.keys.at(i), i);
-    QList<qint64> unheldFound;
+    if (keys.size() == 1 && m_cache.findKey(keys.first()) >= 0) {
+        const auto it = fresh.constFind(keys.first());
+        placeRow(keys.first(), m_cache.findKey(keys.first()), it == fresh.constEnd() ? nullptr : &page.rows.at(it.value()));
+        return;
+    }
+    QList<qint64> gone, placed, unheldFound;
     bool unheld = false;
-    for (qint64 k : keys) {
-        const int cached = m_cache.findKey(k);
-        const auto it = fresh.constFind(k);
-        if (cached >= 0) {
-            placeRow(k, cached, it == fresh.constEnd() ? nullptr : &page.rows.at(it.value()));
-            continue;
+    for (qint64 k : QSet<qint64>(keys.cbegin(), keys.cend())) {
+        const bool found = fresh.contains(k);
+        if (m_cache.findKey(k) >= 0) {
+            (found ? placed : gone) << k;
+        } else {
+            unheld = true;
+            if (found)
+                unheldFound << k;
         }
-        unheld = true;
-        if (it != fresh.constEnd())
-            unheldFound << k;
     }
-    if (!unheld)
-        return;
-    // Rows not held: the count tells whether they are new here, edits of
-    // rows never read, or something this register cannot place.
-    TAVDbError error;
-    TAVDb::ResultPtr r = TAVDb::exec(QStringLiteral("SELECT count(*) FROM ") + sourceName() + whereClause(), {}, &error);
-    if (!r) {
-        readFailedNow(error);
-        return;
+    // Rows that went: from the bottom up, so positions above stay valid.
+    std::sort(gone.begin(), gone.end(), [this](qint64 a, qint64 b) { return m_cache.findKey(a) > m_cache.findKey(b); });
+    for (qint64 k : std::as_const(gone))
+        placeRow(k, m_cache.findKey(k), nullptr);
+    if (unheld) {
+        // Rows not held: the count tells whether they are new here, edits of
+        // rows never read, or something this register cannot place.
+        TAVDbError error;
+        TAVDb::ResultPtr r = TAVDb::exec(QStringLiteral("SELECT count(*) FROM ") + sourceName() + whereClause(), {}, &error);
+        if (!r) {
+            readFailedNow(error);
+            return;
+        }
+        const int delta = QByteArray(PQgetvalue(r.get(), 0, 0)).toInt() - m_count;
+        if (delta > 0 && delta == unheldFound.size())
+            placed += unheldFound;
+        else if (delta != 0 || (!unheldFound.isEmpty() && sortCell() != m_keyCell)) {
+            refresh();
+            return;
+        }
     }
-    const int delta = QByteArray(PQgetvalue(r.get(), 0, 0)).toInt() - m_count;
-    if (delta == 0 && (unheldFound.isEmpty() || sortCell() == m_keyCell))
-        return;
-    if (delta > 0 && delta == unheldFound.size()) {
-        for (qint64 k : std::as_const(unheldFound))
-            placeRow(k, -1, &page.rows.at(fresh.value(k)));
-        return;
+    // Every position is the row's place among all the changed rows; they
+    // are put there from the top down. A row not placed yet still takes
+    // its old slot, so it is counted above the target while it stands there.
+    QList<QPair<int, qint64>> targets;
+    for (qint64 k : std::as_const(placed)) {
+        const int pos = countBefore(page.rows.at(fresh.value(k)));
+        if (pos < 0) {
+            refresh();
+            return;
+        }
+        targets.append(qMakePair(pos, k));
     }
-    refresh();
+    std::sort(targets.begin(), targets.end());
+    for (int i = 0; i < targets.size(); ++i) {
+        const qint64 key = targets.at(i).second;
+        const QByteArray &row = page.rows.at(fresh.value(key));
+        const int current = m_cache.findKey(key);
+        QList<int> waiting;
+        for (int j = i + 1; j < targets.size(); ++j) {
+            const int p = m_cache.findKey(targets.at(j).second);
+            if (p >= 0)
+                waiting << (current >= 0 && p > current ? p - 1 : p);
+        }
+        std::sort(waiting.begin(), waiting.end());
+        int target = targets.at(i).first;
+        for (int p : std::as_const(waiting)) {
+            if (p >= target)
+                break;
+            ++target;
+        }
+        if (current == target) {
+            m_cache.replaceAt(current, row, key);
+            Q_EMIT dataChanged(index(current, 0), index(current, columnCount() - 1));
+        } else if (current >= 0) {
+            beginMoveRows(QModelIndex(), current, current, QModelIndex(), target > current ? target + 1 : target);
+            m_cache.removeAt(current);
+            m_cache.insertAt(target, row, key);
+            endMoveRows();
+        } else if (target <= m_count) {
+            beginInsertRows(QModelIndex(), target, target);
+            m_cache.insertAt(target, row, key);
+            ++m_count;
+            endInsertRows();
+        } else {
+            refresh();
+            return;
+        }
+    }
 }
 
 void TAVTableModel::onRowsChanged(const QString &table, const QList<qint64> &keys, QObject *origin)

@@ -171,6 +171,8 @@ public:
     // For tests and support: what is cached, and the page sizes.
     const TAVRowCache &cache() const { return m_cache; }
     void setPageSizes(int first, int max);
+    // Rows kept at most; far ones are read again when needed.
+    void setCacheLimit(int rows) { m_cache.setMaxRows(qMax(rows, m_maxPage)); }
 
 public Q_SLOTS:
     // Left for registers whose commands follow a later change of context.
@@ -297,6 +299,7 @@ private:
     QVector<int> m_columnOf;          // cell -> model column
     QVector<QHash<int, QVariant>> m_headers;
     QHash<int, QSqlRelation> m_relations;
+    QHash<QString, QSqlRelation> m_relationNames;   // as declared, before the columns are known
     QHash<QString, int> m_nameIndex;
     QStringList m_hiddenNames;
     QStringList m_lazyNames;

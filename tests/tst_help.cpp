@@ -53,6 +53,9 @@ private Q_SLOTS:
         settings.createDefault();
         LogInDialog login(&settings);
         ModalDriver driver;
+        for (int i = 0; i < 2; ++i)
+            driver.closeNext();
+        driver.expectBox(QStringLiteral("Sprawdzanie aktualizacji"));
         LogReader log(QStringLiteral("tst_help.log"));
         QTest::mouseClick(login.findChild<QToolButton *>(QStringLiteral("tbPomoc")), Qt::LeftButton);
         QCOMPARE(log.records(), (QStringList{QStringLiteral("===DEBUG===\tOVApplication::openHelp()"),

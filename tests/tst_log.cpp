@@ -73,12 +73,6 @@ private Q_SLOTS:
         QVERIFY(!OrvLog::decodeLine("to nie jest $$$ base64", nullptr));
     }
 
-    void namesTheFileAfterTheStartTime()
-    {
-        const QDateTime start(QDate(2026, 12, 5), QTime(2, 11, 0));
-        QCOMPARE(OrvLog::fileNameFor(start), QStringLiteral("05.12.2026-02.11.00.log"));
-    }
-
     // Folder created on demand, one line per message, a second run in the
     // same second appends to the same file.
     void writesIntoTheDlogFolderOfTheDataDirectory()

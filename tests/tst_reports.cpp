@@ -299,6 +299,8 @@ private slots:
         QMap<QString, QString> replace;
         if (withWhere)
             replace.insert(QStringLiteral("%TAV_QUERY_WHERE%"), QString());
+        for (int i = 0; i + 1 < boxes.size(); i += 2)
+            driver.expectBox(boxes.at(i), boxes.at(i + 1).isEmpty() ? QString() : boxes.at(i + 1));
         const QString file = m_dir.filePath(QStringLiteral("niedoszly.pdf"));
         QVERIFY(!printReport(&m_parent, name, params, replace, OutputMode::Pdf, file));
         QVERIFY(!QFile::exists(file));

@@ -55,6 +55,8 @@ private Q_SLOTS:
 
         // The start-up step shows the refusal in its own box, or nothing.
         ModalDriver driver;
+        if (!refusal.isEmpty())
+            driver.expectBox(QStringLiteral("Sprawdzenie wersji bazy danych"), refusal);
         QCOMPARE(OrvStartup::checkSchemaVersion(), refusal.isEmpty());
         QCOMPARE(driver.count(), refusal.isEmpty() ? 0 : 1);
         if (!refusal.isEmpty()) {

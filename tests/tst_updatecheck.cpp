@@ -81,6 +81,7 @@ private Q_SLOTS:
         QFETCH(QString, text);
         UpdateServer server(status, body);
         ModalDriver driver;
+        driver.expectBox(QStringLiteral("Sprawdzanie aktualizacji"));
         server.check();
         QTRY_COMPARE_WITH_TIMEOUT(driver.count(), 1, 10000);
         QCOMPARE(driver.last().title, QStringLiteral("Sprawdzanie aktualizacji"));
@@ -101,6 +102,8 @@ private Q_SLOTS:
         UpdateServer silent(200, QByteArray());
         UpdateServer answering(200, "<u><newer_version>1.0.0.0</newer_version></u>");
         ModalDriver driver;
+        driver.expectBox(QStringLiteral("Sprawdzanie aktualizacji"));
+        driver.expectBox(QStringLiteral("Sprawdzanie aktualizacji"));
         silent.check(1500);
         answering.check();
         QTRY_COMPARE_WITH_TIMEOUT(driver.count(), 1, 5000);

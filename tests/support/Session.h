@@ -1,6 +1,7 @@
 #pragma once
 
 #include "OVApplication.h"
+#include "TAVDb.h"
 #include "TestDb.h"
 
 // Signs the test in the way the program does after its login dialog: the
@@ -22,8 +23,16 @@ inline bool start(const QString &login = QStringLiteral("admin"))
                               TestDb::clientUser(), TestDb::clientPassword()))
         return false;
     app->setLogin(login);
+    app->setUztId(0);
     app->setUztId(userId(login));
     return app->uztId() > 0;
+}
+
+// The default connection's server process goes away under the program.
+inline bool loseConnection()
+{
+    PGconn *c = TAVDb::connection(false);
+    return c && TestDb::terminateBackend(PQbackendPID(c));
 }
 
 } // namespace Session

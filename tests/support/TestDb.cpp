@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 
 namespace {
 const char *kSide = "testdb_side";
@@ -132,5 +133,17 @@ bool exec(const QString &sql, const QVariantList &binds)
 }
 
 QString lastSqlState() { return s_lastSqlState; }
+
+bool terminateBackend(int pid)
+{
+    if (pid <= 0 || !scalar(QStringLiteral("SELECT pg_terminate_backend(?)"), {pid}).toBool())
+        return false;
+    for (int i = 0; i < 200; ++i) {
+        if (scalar(QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE pid = ?"), {pid}).toInt() == 0)
+            return true;
+        QThread::msleep(10);
+    }
+    return false;
+}
 
 } // namespace TestDb

@@ -41,4 +41,8 @@ bool exec(const QString &sql, const QVariantList &binds = {});
 // The SQLSTATE of the last failed scalar()/exec(), empty if none.
 QString lastSqlState();
 
+// Ends the server process of a backend, as a restarted server or a broken
+// network would, and waits until it is gone.
+bool terminateBackend(int pid);
+
 } // namespace TestDb
