@@ -203,6 +203,18 @@ QSqlRecord TAVDataWidget::currentRecord() const
     return m_row >= 0 ? m_current : QSqlRecord();
 }
 
+namespace {
+// A number left blank over a NULL is no change. (A blank text stays a
+// change: the required-field check needs to see it.)
+bool differs(const QVariant &old, const QVariant &value, QMetaType column)
+{
+    if (column.id() != QMetaType::QString && value.typeId() == QMetaType::QString && value.toString().isEmpty()
+        && (old.isNull() || !old.isValid()))
+        return false;
+    return old != value;
+}
+} // namespace
+
 QSqlRecord TAVDataWidget::getRecord()
 {
     if (!m_model)
@@ -222,8 +234,7 @@ QSqlRecord TAVDataWidget::getRecord()
                 result.setValue(m.fieldIndex, combo->currentData());
             continue;
         }
-        const QVariant old = valueOf(current, m.fieldIndex);
-        if (old != value)
+        if (differs(valueOf(current, m.fieldIndex), value, result.field(m.fieldIndex).metaType()))
             result.setValue(m.fieldIndex, value);
     }
     qDebug() << "TAVDataWidget::getRecord()";
@@ -265,5 +276,5 @@ bool TAVDataWidget::isChanged(const QString &fieldName) const
     // without a value gives nothing.
     if (!value.isValid())
         return qobject_cast<QComboBox *>(m->widget.data()) && hasRelation(m->fieldIndex);
-    return valueOf(currentRecord(), m->fieldIndex) != value;
+    return differs(valueOf(currentRecord(), m->fieldIndex), value, m_model->emptyRecord().field(m->fieldIndex).metaType());
 }

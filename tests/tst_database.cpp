@@ -77,8 +77,9 @@ private Q_SLOTS:
         row("date 1900", tool.arg("nrz_przeglad"), QDate(1900, 1, 1), "");
         row("date 4713 BC", tool.arg("nrz_przeglad"), QStringLiteral("4713-01-01 BC"), "23514");
         row("date 3000", tool.arg("nrz_przeglad"), QDate(3000, 1, 1), "23514");
-        row("transfer date 1066", QStringLiteral("UPDATE przesuniecia_mm SET psnmm_data_wydanie = ? WHERE psnmm_id = 1"), QDate(1066, 10, 14), "23514");
-        row("repair date 2999", QStringLiteral("UPDATE naprawy_przeglady SET np_data_prz = ? WHERE np_id = 1"), QDate(2999, 12, 31), "");
+        // The open transfer and repair: closed ones are history.
+        row("transfer date 1066", QStringLiteral("UPDATE przesuniecia_mm SET psnmm_data_wydanie = ? WHERE NOT psnmm_status"), QDate(1066, 10, 14), "23514");
+        row("repair date 2999", QStringLiteral("UPDATE naprawy_przeglady SET np_data_prz = ? WHERE np_id = 4"), QDate(2999, 12, 31), "");
         row("photo JPEG", tool.arg("nrz_zdjecie"), base64Image("JPG"), "");
         row("photo PNG", tool.arg("nrz_zdjecie"), base64Image("PNG"), "23514");
         row("photo not Base64", tool.arg("nrz_zdjecie"), QStringLiteral("/9j/ to nie jest zdjęcie"), "23514");
@@ -127,18 +128,21 @@ private Q_SLOTS:
     // The tool was moved on another workstation after this one read it.
     void stockGuardRefusesAStaleMove()
     {
+        const QString transfer = QStringLiteral("INSERT INTO przesuniecia_mm (psnmm_fk_nrz, psnmm_fk_mgz_src, psnmm_fk_mgz_dst, "
+                                                "psnmm_fk_uzt_src) VALUES ((SELECT nrz_id FROM narzedzia WHERE nrz_kod = 'EL-006'), 1, 3, 2)");
         const QString issue = QStringLiteral("UPDATE narzedzia SET nrz_przyjete_na_stan = false WHERE nrz_kod = 'EL-006'");
+        QSqlDatabase a = QSqlDatabase::database(QStringLiteral("stanowisko2"));
+        QVERIFY(a.transaction());
+        QCOMPARE(stateOf(transfer), QString());
         QCOMPARE(stateOf(issue), QString());
+        QVERIFY(a.commit());
+        // A second workstation that read the tool before is refused.
         QSqlDatabase b = TestDb::open(QStringLiteral("stanowisko3"));
         QSqlQuery qb(b);
-        QVERIFY(!qb.exec(issue));
-        QCOMPARE(qb.lastError().nativeErrorCode(), QStringLiteral("55000"));
-        // The whole movement goes: the row written before the flag as well.
         const int before = TestDb::scalar(QStringLiteral("SELECT count(*) FROM przesuniecia_mm")).toInt();
         QVERIFY(b.transaction());
-        QVERIFY(qb.exec(QStringLiteral("INSERT INTO przesuniecia_mm (psnmm_fk_nrz, psnmm_fk_mgz_src, psnmm_fk_mgz_dst, "
-                                       "psnmm_fk_uzt_src) VALUES ((SELECT nrz_id FROM narzedzia WHERE nrz_kod = 'EL-006'), 1, 3, 2)")));
         QVERIFY(!qb.exec(issue));
+        QCOMPARE(qb.lastError().nativeErrorCode(), QStringLiteral("55000"));
         QVERIFY(b.rollback());
         QCOMPARE(TestDb::scalar(QStringLiteral("SELECT count(*) FROM przesuniecia_mm")).toInt(), before);
         // Edits that leave the flag alone pass.
@@ -155,7 +159,8 @@ private Q_SLOTS:
         PGconn *b = PQconnectdb(conninfo.constData());
         QVERIFY(PQstatus(a) == CONNECTION_OK && PQstatus(b) == CONNECTION_OK);
         const char *issue = "UPDATE narzedzia SET nrz_przyjete_na_stan = false, nrz_uwagi = '%1' WHERE nrz_kod = 'EL-001'";
-        PQclear(PQexec(a, "BEGIN"));
+        PQclear(PQexec(a, "BEGIN; INSERT INTO przesuniecia_mm (psnmm_fk_nrz, psnmm_fk_mgz_src, psnmm_fk_mgz_dst, "
+                          "psnmm_fk_uzt_src) SELECT nrz_id, 1, 2, 2 FROM narzedzia WHERE nrz_kod = 'EL-001'"));
         PGresult *r = PQexec(a, QString::fromLatin1(issue).arg(QLatin1Char('A')).toLatin1().constData());
         QCOMPARE(PQresultStatus(r), PGRES_COMMAND_OK);
         PQclear(r);

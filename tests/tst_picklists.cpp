@@ -11,6 +11,7 @@
 
 #include <QHeaderView>
 #include <QResource>
+#include <QScreen>
 #include <QScrollBar>
 
 #include <memory>
@@ -116,8 +117,10 @@ private Q_SLOTS:
             QTableView *table = view->tableView();
             QCOMPARE(view->currentIndex().row(), 0);
             QVERIFY(okButton(d)->isEnabled());
-            // Wide enough for its columns; the search panel leaves the table its rows.
-            QCOMPARE(table->horizontalScrollBar()->maximum(), 0);
+            // Wide enough for its columns (as the screen allows); the search
+            // panel leaves the table its rows.
+            QVERIFY(table->horizontalScrollBar()->maximum() == 0
+                    || d->width() >= d->screen()->availableGeometry().width() * 9 / 10);
             QTest::keyClick(view, Qt::Key_F3);
             QVERIFY(table->height() > 8 * table->rowHeight(0));
             TestUi::search(*view, QStringLiteral("mgz_nazwa"), QStringLiteral("dodatkowy 2"));

@@ -1,7 +1,7 @@
 #include "LogReader.h"
 #include "ModalDriver.h"
 #include "NarzedziaPainterStrategy.h"
-#include "RegisterActions.h"
+#include "TestUi.h"
 #include "Session.h"
 #include "TAVEwidencja.h"
 #include "TAVItemDelegate.h"
@@ -22,7 +22,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 
-using RegisterActions::trigger;
+using TestUi::trigger;
 
 class TstTools : public QObject
 {
