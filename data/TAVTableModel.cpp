@@ -344,7 +344,9 @@ QVector<int> TAVTableModel::hiddenColumns(QString)
     return cols;
 }
 
-void TAVTableModel::createRowDelegate()
+// The painter the flag columns ask for: grey rows where a flag is false,
+// or green open and grey done movements; none without such a flag.
+TAVItemDelegatePaintStrategy *TAVTableModel::flagPainter() const
 {
     QStringList grey;
     QStringList status;
@@ -355,31 +357,24 @@ void TAVTableModel::createRowDelegate()
             status << f.column;
     }
     if (!grey.isEmpty())
-        setRowDelegate(new TAVItemDelegate(nullptr, new AktywnyZatrudnionyBialySzaryPolePaintStrategy(grey)));
-    else if (!status.isEmpty())
-        setRowDelegate(new TAVItemDelegate(nullptr, new ZrealizowanoPolePaintStrategy(status)));
+        return new AktywnyZatrudnionyBialySzaryPolePaintStrategy(grey);
+    if (!status.isEmpty())
+        return new ZrealizowanoPolePaintStrategy(status);
+    return nullptr;
+}
+
+void TAVTableModel::createRowDelegate()
+{
+    if (TAVItemDelegatePaintStrategy *paint = flagPainter())
+        setRowDelegate(new TAVItemDelegate(nullptr, paint));
 }
 
 void TAVTableModel::createColumnDelegates()
 {
-    QStringList grey;
-    QStringList status;
-    for (const Flag &f : std::as_const(m_flags)) {
-        if (f.paint == FlagPaint::GreyWhenFalse)
-            grey << f.column;
-        else if (f.paint == FlagPaint::OpenGreenDoneGrey)
-            status << f.column;
-    }
     // Each column gets its own instance of the row's painter, so the
     // column is coloured like the rest of the row.
     for (const Flag &f : std::as_const(m_flags)) {
-        TAVItemDelegatePaintStrategy *paint = nullptr;
-        if (f.paint == FlagPaint::None)
-            paint = nullptr;
-        else if (!grey.isEmpty())
-            paint = new AktywnyZatrudnionyBialySzaryPolePaintStrategy(grey);
-        else if (!status.isEmpty())
-            paint = new ZrealizowanoPolePaintStrategy(status);
+        TAVItemDelegatePaintStrategy *paint = f.paint == FlagPaint::None ? nullptr : flagPainter();
         addColumnDelegate(f.column, paint ? new TAVItemDelegate(nullptr, paint, f.words())
                                           : new TAVItemDelegate(nullptr, f.words()));
     }

@@ -23,6 +23,7 @@ class QAbstractItemDelegate;
 class QAction;
 class QSqlRelationalTableModel;
 class TAVItemDelegateDisplayTextStrategy;
+class TAVItemDelegatePaintStrategy;
 
 // The generic model of every register: a subclass only declares its table,
 // headers, commands and looks; reading, filtering, sorting and the written
@@ -76,6 +77,7 @@ public:
     virtual void prepareEmptyNullValues(QSqlRecord &_rec);
     virtual void createRowDelegate();
     virtual void createColumnDelegates();
+    TAVItemDelegatePaintStrategy *flagPainter() const;
     virtual void createColumnsOrder();
     virtual void createSearchFields();
 

@@ -2,8 +2,10 @@
 
 #include "Factories.h"
 #include "TAVDb.h"
+#include "TAVMessages.h"
 #include "TAVSession.h"
 #include "TAVTableModel.h"
+#include "TAVTransaction.h"
 
 namespace {
 bool same(const QVariant &a, const QVariant &b)
@@ -68,6 +70,13 @@ QString lockedValue(const QString &table, const QString &keyColumn, qint64 key, 
     return QString::fromUtf8(PQgetvalue(r.get(), 0, 0));
 }
 
+bool lockedOnStock(qint64 toolId, bool expected)
+{
+    return lockedValue(QStringLiteral("narzedzia"), QStringLiteral("nrz_id"), toolId,
+                       QStringLiteral("nrz_przyjete_na_stan"))
+            == (expected ? QLatin1String("true") : QLatin1String("false"));
+}
+
 QSqlRecord changedOnly(const QSqlRecord &record, const QSqlRecord &shown)
 {
     QSqlRecord out = record;
@@ -82,6 +91,36 @@ QSqlRecord changedOnly(const QSqlRecord &record, const QSqlRecord &shown)
 qint32 currentUser()
 {
     return TAVSession::currentUserId();
+}
+
+bool begun(TAVTransaction &transaction, const QString &title, const QString &failed)
+{
+    if (transaction.ok())
+        return true;
+    TAVMessages::warning(title, failed, TAVDb::causeSentence(transaction.error()));
+    return false;
+}
+
+bool finish(TAVTransaction &transaction, bool ok, QString cause, const QString &title, const QString &failed)
+{
+    if (ok && transaction.commit())
+        return true;
+    if (ok)
+        cause = TAVDb::causeSentence(transaction.error());
+    transaction.rollback();
+    TAVMessages::warning(title, failed, cause);
+    return false;
+}
+
+bool updateQuietly(TAVTableModel *model, const QSqlRecord &record, const QModelIndex &row, QString *cause)
+{
+    const bool shows = model->showErrors();
+    model->setShowErrors(false);
+    const bool ok = row.isValid() && model->update(record, row);
+    model->setShowErrors(shows);
+    if (!ok && cause)
+        *cause = model->lastErrorCause();
+    return ok;
 }
 
 } // namespace Movement

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMap>
+#include <QModelIndex>
 #include <QSqlRecord>
 #include <QString>
 #include <QVariant>
@@ -8,6 +9,7 @@
 #include <memory>
 
 class TAVTableModel;
+class TAVTransaction;
 
 // What the three movements share: fresh one-row models, the tool's row
 // written with only the fields that change, and the record of a closing
@@ -31,11 +33,24 @@ QVariant toolValue(qint64 toolId, const QString &column);
 // The text the server gives ("t"/"f" for flags); null when there is no row.
 QString lockedValue(const QString &table, const QString &keyColumn, qint64 key, const QString &column);
 
+// Inside a transaction: whether the tool's on-stock flag is as expected,
+// the tool locked until the end.
+bool lockedOnStock(qint64 toolId, bool expected);
+
 // The record with every field that equals the row as shown left out
 // (empty text and NULL count as equal), so that an UPDATE carries only
 // what changed.
 QSqlRecord changedOnly(const QSqlRecord &record, const QSqlRecord &shown);
 
 qint32 currentUser();
+
+// The transaction began, or the user is told why not (false).
+bool begun(TAVTransaction &transaction, const QString &title, const QString &failed);
+// Commits when everything so far went well; else, or when the commit
+// fails, rolls back and tells the user the cause (false).
+bool finish(TAVTransaction &transaction, bool ok, QString cause, const QString &title, const QString &failed);
+// Updates one row without the model's own message; the cause of a refusal
+// goes to `cause`.
+bool updateQuietly(TAVTableModel *model, const QSqlRecord &record, const QModelIndex &row, QString *cause);
 
 } // namespace Movement

@@ -1,9 +1,12 @@
 #include "MovementForm.h"
 
+#include "TAVValidator.h"
+
 #include "BasicCommands.h"
 #include "TAVListaWyboru.h"
 
 #include <QComboBox>
+#include <QDateEdit>
 #include <QSqlQuery>
 
 namespace {
@@ -83,6 +86,14 @@ void userHeaders(const std::function<void(const QString &, const QString &, cons
                 QStringLiteral("%1 - %2").arg(who, QString::fromUtf8(part.second)),
                 QStringLiteral("%1 - %2").arg(user, QString::fromUtf8(part.second)));
     }
+}
+
+void checkReturn(ValidationMessages &messages, const QDateEdit *issued, QDateEdit *returned, QComboBox *state)
+{
+    if (returned->isEnabled() && returned->date() < issued->date())
+        messages.add(QStringLiteral("Data <b>Przyjęcia</b> nie może być wcześniejsza od daty <b>Wydania</b>."), returned);
+    if (state && state->isEnabled() && state->currentIndex() < 0)
+        messages.add(QStringLiteral("Pozycja <b>Stan narzędzia</b> nie może być pusta."), state);
 }
 
 int toolWarehouse(int tool)

@@ -7,6 +7,8 @@
 #include <functional>
 
 class QComboBox;
+class QDateEdit;
+class ValidationMessages;
 class TAVListaWyboru;
 class TAVListaWyboruCommand;
 class TAVTableModel;
@@ -32,6 +34,9 @@ bool pick(TAVListaWyboruCommand &command, TAVTableModel *caller, TAVListaWyboru 
 // logins ("uzt_<side>_imie"…), through the model's own header setter.
 void userHeaders(const std::function<void(const QString &, const QString &, const QString &)> &set,
                  const QString &issuing, const QString &receiving);
+// The closing step's checks: not returned before it was issued, and the
+// state it came back in given (each only while its field is editable).
+void checkReturn(ValidationMessages &messages, const QDateEdit *issued, QDateEdit *returned, QComboBox *state);
 // A tool's warehouse and current state, from the database.
 int toolWarehouse(int tool);
 QVariant toolState(int tool);

@@ -78,13 +78,9 @@ bool NaprawyPrzegladyCommand::send(TAVTableModel *model, const QModelIndex &inde
     const qint64 tool = rec.value(QStringLiteral("np_fk_nrz")).toLongLong();
 
     TAVTransaction transaction;
-    if (!transaction.ok()) {
-        TAVMessages::warning(title(), failure(), TAVDb::causeSentence(transaction.error()));
+    if (!Movement::begun(transaction, title(), failure()))
         return false;
-    }
-    if (Movement::lockedValue(QStringLiteral("narzedzia"), QStringLiteral("nrz_id"), tool,
-                              QStringLiteral("nrz_przyjete_na_stan"))
-        != QLatin1String("true")) {
+    if (!Movement::lockedOnStock(tool, true)) {
         transaction.rollback();
         TAVMessages::information(title(), refusal());
         return false;
@@ -99,14 +95,7 @@ bool NaprawyPrzegladyCommand::send(TAVTableModel *model, const QModelIndex &inde
         if (!ok)
             cause = rows->lastErrorCause();
     }
-    if (!ok || !transaction.commit()) {
-        if (ok)
-            cause = TAVDb::causeSentence(transaction.error());
-        transaction.rollback();
-        TAVMessages::warning(title(), failure(), cause);
-        return false;
-    }
-    return true;
+    return Movement::finish(transaction, ok, cause, title(), failure());
 }
 
 bool NaprawyPrzegladyCommand::takeBack(TAVTableModel *model, const QModelIndex &index)
@@ -143,13 +132,9 @@ bool NaprawyPrzegladyCommand::takeBack(TAVTableModel *model, const QModelIndex &
     const QDate next = dialog.nextInspection();
 
     TAVTransaction transaction;
-    if (!transaction.ok()) {
-        TAVMessages::warning(title(), failure(), TAVDb::causeSentence(transaction.error()));
+    if (!Movement::begun(transaction, title(), failure()))
         return false;
-    }
-    if (Movement::lockedValue(QStringLiteral("narzedzia"), QStringLiteral("nrz_id"), tool,
-                              QStringLiteral("nrz_przyjete_na_stan"))
-        != QLatin1String("false")) {
+    if (!Movement::lockedOnStock(tool, false)) {
         transaction.rollback();
         TAVMessages::information(title(), refusal());
         return false;
@@ -163,19 +148,7 @@ bool NaprawyPrzegladyCommand::takeBack(TAVTableModel *model, const QModelIndex &
     bool ok = Movement::writeTool(tool, toolValues, &cause);
     if (ok) {
         rec.setValue(QStringLiteral("np_status"), true);
-        const bool quiet = rows->showErrors();
-        rows->setShowErrors(false);
-        ok = row.isValid() && rows->update(Movement::changedOnly(rec, shown), QModelIndex(row));
-        rows->setShowErrors(quiet);
-        if (!ok)
-            cause = rows->lastErrorCause();
+        ok = Movement::updateQuietly(rows, Movement::changedOnly(rec, shown), row, &cause);
     }
-    if (!ok || !transaction.commit()) {
-        if (ok)
-            cause = TAVDb::causeSentence(transaction.error());
-        transaction.rollback();
-        TAVMessages::warning(title(), failure(), cause);
-        return false;
-    }
-    return true;
+    return Movement::finish(transaction, ok, cause, title(), failure());
 }

@@ -76,10 +76,8 @@ bool PrzesunieciaMMCommand::issue(TAVTableModel *model, const QModelIndex &index
     rec = dialog.getRecord();
 
     TAVTransaction transaction;
-    if (!transaction.ok()) {
-        TAVMessages::warning(kIssueTitle, kIssueFailed, TAVDb::causeSentence(transaction.error()));
+    if (!Movement::begun(transaction, kIssueTitle, kIssueFailed))
         return false;
-    }
     QString cause;
     if (!Movement::writeTool(rec.value(QStringLiteral("psnmm_fk_nrz")).toLongLong(),
                              {{QStringLiteral("nrz_przyjete_na_stan"), false}}, &cause)) {
@@ -90,17 +88,8 @@ bool PrzesunieciaMMCommand::issue(TAVTableModel *model, const QModelIndex &index
     const QVariant issuer = rec.value(QStringLiteral("psnmm_fk_uzt_src"));
     rec.setValue(QStringLiteral("fk_uzt_stworzono"), issuer);
     rec.setValue(QStringLiteral("fk_uzt_zmodyfikowano"), issuer);
-    if (!transfers->insert(rec, QModelIndex())) {
-        cause = transfers->lastErrorCause();
-        transaction.rollback();
-        TAVMessages::warning(kIssueTitle, kIssueFailed, cause);
-        return false;
-    }
-    if (!transaction.commit()) {
-        TAVMessages::warning(kIssueTitle, kIssueFailed, TAVDb::causeSentence(transaction.error()));
-        return false;
-    }
-    return true;
+    const bool ok = transfers->insert(rec, QModelIndex());
+    return Movement::finish(transaction, ok, ok ? QString() : transfers->lastErrorCause(), kIssueTitle, kIssueFailed);
 }
 
 bool PrzesunieciaMMCommand::receive(TAVTableModel *model, const QModelIndex &index)
@@ -135,10 +124,8 @@ bool PrzesunieciaMMCommand::receive(TAVTableModel *model, const QModelIndex &ind
     const QString failed = QStringLiteral("Wystąpił problem przy operacji przesunięcia międzymagazynowego. Nie można "
                                           "dokończyć operacji przesunięcia międzymagazynowego.");
     TAVTransaction transaction;
-    if (!transaction.ok()) {
-        TAVMessages::warning(kReceiveTitle, failed, TAVDb::causeSentence(transaction.error()));
+    if (!Movement::begun(transaction, kReceiveTitle, failed))
         return false;
-    }
     QString cause;
     if (!Movement::writeTool(rec.value(QStringLiteral("psnmm_fk_nrz")).toLongLong(),
                              {{QStringLiteral("nrz_przyjete_na_stan"), true},
@@ -155,17 +142,8 @@ bool PrzesunieciaMMCommand::receive(TAVTableModel *model, const QModelIndex &ind
     }
     rec.setValue(QStringLiteral("psnmm_status"), true);
     rec.setValue(QStringLiteral("fk_uzt_zmodyfikowano"), Movement::currentUser());
-    const bool quiet = transfers->showErrors();
-    transfers->setShowErrors(false);
-    const bool written = row.isValid() && transfers->update(Movement::changedOnly(rec, shown), QModelIndex(row));
-    transfers->setShowErrors(quiet);
-    if (!written || !transaction.commit()) {
-        cause = written ? TAVDb::causeSentence(transaction.error()) : transfers->lastErrorCause();
-        transaction.rollback();
-        TAVMessages::warning(kReceiveTitle, failed, cause);
-        return false;
-    }
-    return true;
+    const bool ok = Movement::updateQuietly(transfers, Movement::changedOnly(rec, shown), row, &cause);
+    return Movement::finish(transaction, ok, cause, kReceiveTitle, failed);
 }
 
 bool PrzesunieciaMMCommand::cancel(TAVTableModel *model, const QModelIndex &index)
@@ -205,10 +183,8 @@ bool PrzesunieciaMMCommand::cancel(TAVTableModel *model, const QModelIndex &inde
     }
     const QString failed = QStringLiteral("Nie można usunąć wydania - wystąpił błąd.");
     TAVTransaction transaction;
-    if (!transaction.ok()) {
-        TAVMessages::warning(kCancelTitle, failed, TAVDb::causeSentence(transaction.error()));
+    if (!Movement::begun(transaction, kCancelTitle, failed))
         return false;
-    }
     QString cause;
     bool ok = Movement::writeTool(tool, {{QStringLiteral("nrz_przyjete_na_stan"), true}}, &cause);
     if (ok) {
@@ -219,12 +195,5 @@ bool PrzesunieciaMMCommand::cancel(TAVTableModel *model, const QModelIndex &inde
         if (!ok)
             cause = owner->lastErrorCause();
     }
-    if (!ok || !transaction.commit()) {
-        if (ok)
-            cause = TAVDb::causeSentence(transaction.error());
-        transaction.rollback();
-        TAVMessages::warning(kCancelTitle, failed, cause);
-        return false;
-    }
-    return true;
+    return Movement::finish(transaction, ok, cause, kCancelTitle, failed);
 }

@@ -68,14 +68,10 @@ bool PrzypisaneNarzedziaPracownikomCommand::issue(TAVTableModel *model, const QM
 
     const QString failed = QStringLiteral("Nie można zrealizować przypisania - wystąpił błąd.");
     TAVTransaction transaction;
-    if (!transaction.ok()) {
-        TAVMessages::warning(kTitle, failed, TAVDb::causeSentence(transaction.error()));
+    if (!Movement::begun(transaction, kTitle, failed))
         return false;
-    }
     // Locked: a second workstation issuing the same tool waits and then reads false.
-    if (Movement::lockedValue(QStringLiteral("narzedzia"), QStringLiteral("nrz_id"), tool,
-                              QStringLiteral("nrz_przyjete_na_stan"))
-        != QLatin1String("true")) {
+    if (!Movement::lockedOnStock(tool, true)) {
         transaction.rollback();
         TAVMessages::information(kTitle, QStringLiteral("Nie można zrealizować żądania. Wybrane narzędzie już nie jest "
                                                         "na magazynie."));
@@ -88,13 +84,8 @@ bool PrzypisaneNarzedziaPracownikomCommand::issue(TAVTableModel *model, const QM
         if (!ok)
             cause = issues->lastErrorCause();
     }
-    if (!ok || !transaction.commit()) {
-        if (ok)
-            cause = TAVDb::causeSentence(transaction.error());
-        transaction.rollback();
-        TAVMessages::warning(kTitle, failed, cause);
+    if (!Movement::finish(transaction, ok, cause, kTitle, failed))
         return false;
-    }
     MovementSlip::offer(issues->lastId().toInt());
     return true;
 }
@@ -115,16 +106,12 @@ bool PrzypisaneNarzedziaPracownikomCommand::takeBack(TAVTableModel *model, const
 
     const QString failed = QStringLiteral("Nie można zrealizować zwrotu - wystąpił błąd.");
     TAVTransaction transaction;
-    if (!transaction.ok()) {
-        TAVMessages::warning(kTitle, failed, TAVDb::causeSentence(transaction.error()));
+    if (!Movement::begun(transaction, kTitle, failed))
         return false;
-    }
     // Both read again, locked, after the dialog: another workstation may have taken it back.
     const QString status = Movement::lockedValue(QStringLiteral("przypisane_narzedzia_pracownikom"),
                                                  QStringLiteral("pnp_id"), key, QStringLiteral("pnp_status"));
-    const QString onStock = Movement::lockedValue(QStringLiteral("narzedzia"), QStringLiteral("nrz_id"), tool,
-                                                  QStringLiteral("nrz_przyjete_na_stan"));
-    if (status != QLatin1String("false") || onStock != QLatin1String("false")) {
+    if (status != QLatin1String("false") || !Movement::lockedOnStock(tool, false)) {
         transaction.rollback();
         TAVMessages::information(kTitle, QStringLiteral("Nie można zrealizować zwrotu. Wybrane narzędzie już jest na "
                                                         "magazynie lub narzędzie zostało zwrócone."));
@@ -137,20 +124,10 @@ bool PrzypisaneNarzedziaPracownikomCommand::takeBack(TAVTableModel *model, const
                                   &cause);
     if (ok) {
         rec.setValue(QStringLiteral("pnp_status"), true);
-        const bool quiet = model->showErrors();
-        model->setShowErrors(false);
-        ok = row.isValid() && model->update(Movement::changedOnly(rec, shown), QModelIndex(row));
-        model->setShowErrors(quiet);
-        if (!ok)
-            cause = model->lastErrorCause();
+        ok = Movement::updateQuietly(model, Movement::changedOnly(rec, shown), row, &cause);
     }
-    if (!ok || !transaction.commit()) {
-        if (ok)
-            cause = TAVDb::causeSentence(transaction.error());
-        transaction.rollback();
-        TAVMessages::warning(kTitle, failed, cause);
+    if (!Movement::finish(transaction, ok, cause, kTitle, failed))
         return false;
-    }
     MovementSlip::offer(int(key));
     return true;
 }

@@ -140,11 +140,7 @@ void TabelaNaprawyPrzegladyDialog::addChecks(ValidationMessages &messages)
         messages.add(QStringLiteral("Pozycja <b>Magazyn</b> nie może być pusta."), ui->lwFkMgz);
     if (ui->lwFkNrz->data().toInt() == 0)
         messages.add(QStringLiteral("Pozycja <b>Narzędzie</b> nie może być pusta."), ui->lwFkNrz);
-    if (ui->dtDataPrz->isEnabled() && ui->dtDataPrz->date() < ui->dtDataWyd->date())
-        messages.add(QStringLiteral("Data <b>Przyjęcia</b> nie może być wcześniejsza od daty <b>Wydania</b>."),
-                     ui->dtDataPrz);
-    if (ui->cbFkStnPrz->isEnabled() && ui->cbFkStnPrz->currentIndex() < 0)
-        messages.add(QStringLiteral("Pozycja <b>Stan narzędzia</b> nie może być pusta."), ui->cbFkStnPrz);
+    checkReturn(messages, ui->dtDataWyd, ui->dtDataPrz, ui->cbFkStnPrz);
 }
 
 QSqlRecord TabelaNaprawyPrzegladyDialog::getRecord()

@@ -135,9 +135,7 @@ void TabelaPrzesunieciaMMDialog::addChecks(ValidationMessages &messages)
         messages.add(QStringLiteral("Pozycja <b>Magazyn wydający</b> nie może być pusta."), ui->lwFkMgzSrc);
     if (key(ui->lwFkMgzDst) == 0)
         messages.add(QStringLiteral("Pozycja <b>Magazyn przyjmujący</b> nie może być pusta."), ui->lwFkMgzDst);
-    if (ui->dtDataPrzyjecie->isEnabled() && ui->dtDataPrzyjecie->date() < ui->dtDataWydanie->date())
-        messages.add(QStringLiteral("Data <b>Przyjęcia</b> nie może być wcześniejsza od daty <b>Wydania</b>."),
-                     ui->dtDataPrzyjecie);
+    checkReturn(messages, ui->dtDataWydanie, ui->dtDataPrzyjecie, nullptr);
 }
 
 QSqlRecord TabelaPrzesunieciaMMDialog::getRecord()

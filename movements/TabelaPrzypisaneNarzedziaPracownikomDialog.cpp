@@ -129,11 +129,7 @@ void TabelaPrzypisaneNarzedziaPracownikomDialog::addChecks(ValidationMessages &m
         messages.add(QStringLiteral("Pozycja <b>Pracownik</b> nie może być pusta."), ui->lwFkPrc);
     if (ui->lwFkMuz->data().toInt() == 0)
         messages.add(QStringLiteral("Pozycja <b>Miejsce użytkowania</b> nie może być pusta."), ui->lwFkMuz);
-    if (ui->dtDataPrzyjecie->isEnabled() && ui->dtDataPrzyjecie->date() < ui->dtDataWydanie->date())
-        messages.add(QStringLiteral("Data <b>Przyjęcia</b> nie może być wcześniejsza od daty <b>Wydania</b>."),
-                     ui->dtDataPrzyjecie);
-    if (ui->cbFkStnPrzyjecie->isEnabled() && ui->cbFkStnPrzyjecie->currentIndex() < 0)
-        messages.add(QStringLiteral("Pozycja <b>Stan narzędzia</b> nie może być pusta."), ui->cbFkStnPrzyjecie);
+    checkReturn(messages, ui->dtDataWydanie, ui->dtDataPrzyjecie, ui->cbFkStnPrzyjecie);
 }
 
 QSqlRecord TabelaPrzypisaneNarzedziaPracownikomDialog::getRecord()
