@@ -1,62 +1,72 @@
-// The registers against the wire: opening, scrolling, jumping to the end,
-// searching, sorting, writing one row and switching back to a tab, in the
-// program (model and register view) and with libpq running the same SQL.
+// The registers against the wire, in the program (the main window, its
+// modules, the register views and the commands a keeper uses, dialogs
+// answered as a user would) and with libpq running the same SQL: opening,
+// scrolling, jumping to the end, searching, sorting, writing, scanning and
+// adding a tool, the three movements, and another workstation's changes
+// reaching an open register.
 //
-//   bench_registers --mode=fill --tools=N [--transfers=N]
-//   bench_registers --mode=raw|model --register=tools|transfers
+//   bench_registers --mode=fill --tools=N [--transfers=N] [--issues=N] [--repairs=N]
+//   bench_registers --mode=raw|model --register=tools|transfers|issues|repairs|live --size=N
 //
 // The server comes from PGHOST/PGPORT/PGUSER/PGPASSWORD (database TAV_ORV).
 // Every measurement prints one line
 //   RESULT side=raw|model register=R size=N op=OP value=V
-// (milliseconds, or KiB for memory); summary.py turns them into goals.
+// (milliseconds; KiB for memory; CPU milliseconds for burst_cpu; -1 when the
+// operation failed); summary.py turns them into goals.
 #include "BenchSupport.h"
 #include "Factories.h"
+#include "MainWindow.h"
 #include "OVApplication.h"
+#include "Startup.h"
+#include "TAVDialog.h"
 #include "TAVEwidencja.h"
+#include "TAVListaWyboru.h"
+#include "TAVLiveUpdates.h"
 #include "TAVTableModel.h"
 
-#include <QElapsedTimer>
-#include <QPixmap>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSqlRecord>
+#include <QTabWidget>
 #include <QTableView>
-#include <QWindow>
+#include <QTemporaryDir>
 
-#include <algorithm>
+#include <poll.h>
+
 #include <cstdio>
 #include <memory>
 
 namespace {
 
-// Stands in for the tools register until it is declared by its own issue:
-// the same view, the photo never read for the rows.
-class BenchToolsModel : public TAVModel<BenchToolsModel>
-{
-    Q_OBJECT
-public:
-    BenchToolsModel() { addLazyColumn(QStringLiteral("nrz_zdjecie")); }
-    void setNames() override
-    {
-        setTableName(QStringLiteral("narzedzia"));
-        setViewName(QStringLiteral("v_narzedzia"));
-    }
-    void setHeaders() override {}
-};
+using bench::msSince;
+using bench::one;
+
+enum class Kind { Tools, Transfers, Issues, Repairs, Live };
 
 struct Register
 {
     const char *name;
+    Kind kind;
     const char *model;
     const char *context;
-    const char *source;
     const char *sortColumn;
     const char *searchColumn;
     const char *searchText;
+    void (MainWindow::*module)();
 };
 
 const Register kRegisters[] = {
-    {"tools", "BenchToolsModel", "", "v_narzedzia", "nrz_nazwa", "nrz_nazwa", "%wiertarka%nr 12%"},
-    {"transfers", "PrzesunieciaMMModel", "GLOWNE", "v_przesuniecia_mm", "psnmm_data_wydanie", "psnmm_uwagi_wydanie",
-     "%partia 12%"},
+    {"tools", Kind::Tools, "NarzedziaModel", "", "nrz_nazwa", "nrz_nazwa", "%wiertarka%nr 12%", &MainWindow::orvaloa},
+    {"transfers", Kind::Transfers, "PrzesunieciaMMModel", "GLOWNE", "psnmm_data_wydanie", "psnmm_uwagi_wydanie",
+     "%partia 12%", &MainWindow::ewidencjaPrzesunieciaMM},
+    {"issues", Kind::Issues, "PrzypisaneNarzedziaPracownikomModel", "", "pnp_data_wydanie", "pnp_uwagi_wydanie",
+     "%wydanie 12%", &MainWindow::ewidencjaPrzypisaneNarzedziaPracownikom},
+    {"repairs", Kind::Repairs, "NaprawyPrzegladyModel", "GLOWNE", "np_data_wyd", "np_uwagi_wyd", "%naprawa 12%",
+     &MainWindow::ewidencjaNaprawyPrzeglady},
+    {"live", Kind::Live, "NarzedziaModel", "", "nrz_nazwa", "nrz_nazwa", "", &MainWindow::orvaloa},
 };
 
 const Register *registerNamed(const QString &name)
@@ -71,16 +81,23 @@ const Register *registerNamed(const QString &name)
 QString g_register;
 int g_size = 0;
 
-void result(const char *side, const char *op, double value)
+void result(const char *side, const QString &op, double value)
 {
-    std::printf("RESULT side=%s register=%s size=%d op=%s value=%.3f\n", side, qPrintable(g_register), g_size, op,
-                value);
+    std::printf("RESULT side=%s register=%s size=%d op=%s value=%.3f\n", side, qPrintable(g_register), g_size,
+                qPrintable(op), value);
     std::fflush(stdout);
 }
 
-int fill(int tools, int transfers)
+// Rows added up to `rows` in all, so that a second fill adds only the shortfall.
+QString shortfall(const char *table, int rows)
 {
-    // Codes continue past the largest bench tool, so a second fill adds only the shortfall.
+    return QStringLiteral("generate_series(1, GREATEST(0, %1 - (SELECT count(*) FROM %2)::int)) g").arg(rows).arg(
+            QLatin1String(table));
+}
+
+int fill(int tools, int transfers, int issues, int repairs)
+{
+    // Codes continue past the largest bench tool.
     bool ok = bench::runCommand(QStringLiteral(
             "INSERT INTO narzedzia (nrz_kod, nrz_nazwa, nrz_nr_ewidencyjny, nrz_nr_seryjny, nrz_kod_kreskowy, "
             "nrz_fk_mgz, nrz_fk_ktr_nrz, nrz_fk_stn, nrz_wartosc, nrz_uwagi, nrz_przeglad) "
@@ -94,36 +111,36 @@ int fill(int tools, int transfers)
             "  (SELECT COALESCE(max(substr(nrz_kod, 4)::int), 0) + 1 FROM narzedzia WHERE nrz_kod ~ '^RB-[0-9]+$'),"
             "  (SELECT COALESCE(max(substr(nrz_kod, 4)::int), 0) FROM narzedzia WHERE nrz_kod ~ '^RB-[0-9]+$')"
             "  + GREATEST(0, %1 - (SELECT count(*) FROM narzedzia))) g").arg(tools));
-    // Received transfers are history: any number of them per tool.
+    // The movements are history (closed), of the first thousand bench tools,
+    // so that a tool's tabs fill up as the registers grow.
+    const QString history = QStringLiteral(
+            "WITH t AS (SELECT array_agg(nrz_id ORDER BY nrz_id) AS a FROM (SELECT nrz_id FROM narzedzia "
+            "WHERE nrz_kod LIKE 'RB-%' ORDER BY nrz_id LIMIT 1000) s) ");
+    const QString tool = QStringLiteral("t.a[1 + g % cardinality(t.a)]");
+    const QString day = QStringLiteral("current_date - 400 + g % 390");
     if (ok && transfers > 0)
-        ok = bench::runCommand(QStringLiteral(
+        ok = bench::runCommand(history + QStringLiteral(
                 "INSERT INTO przesuniecia_mm (psnmm_fk_nrz, psnmm_fk_mgz_src, psnmm_fk_mgz_dst, psnmm_fk_uzt_src, "
                 "psnmm_fk_uzt_dst, psnmm_data_wydanie, psnmm_data_przyjecie, psnmm_uwagi_wydanie, psnmm_status) "
-                "SELECT (SELECT min(nrz_id) FROM narzedzia) + g % 40, 1 + g % 3, 2 + g % 2, 1, 2, "
-                "current_date - 400 + g % 390, current_date - 400 + g % 390 + 2, 'partia ' || g, true "
-                "FROM generate_series(1, GREATEST(0, %1 - (SELECT count(*) FROM przesuniecia_mm))) g")
-                                       .arg(transfers));
+                "SELECT %1, 1 + g % 3, 1 + (g + 1) % 3, 1, 2, %2, %2 + 2, 'partia ' || g, true FROM t, %3")
+                                       .arg(tool, day, shortfall("przesuniecia_mm", transfers)));
+    // Employees 1-9 are employed.
+    if (ok && issues > 0)
+        ok = bench::runCommand(history + QStringLiteral(
+                "INSERT INTO przypisane_narzedzia_pracownikom (pnp_fk_nrz, pnp_fk_prc, pnp_fk_mgz, pnp_fk_muz, "
+                "pnp_fk_uzt_wyd, pnp_fk_uzt_prz, pnp_data_wydanie, pnp_data_przyjecie, pnp_fk_stn_wydanie, "
+                "pnp_fk_stn_przyjecie, pnp_uwagi_wydanie, pnp_status) "
+                "SELECT %1, 1 + g % 9, 1 + g % 3, 1 + g % 5, 1, 1, %2, %2 + 5, 1, 1, 'wydanie ' || g, true FROM t, %3")
+                                       .arg(tool, day, shortfall("przypisane_narzedzia_pracownikom", issues)));
+    if (ok && repairs > 0)
+        ok = bench::runCommand(history + QStringLiteral(
+                "INSERT INTO naprawy_przeglady (np_typ, np_fk_nrz, np_fk_mgz, np_fk_uzt_wyd, np_fk_uzt_prz, "
+                "np_data_wyd, np_data_prz, np_fk_stn_wyd, np_fk_stn_prz, np_uwagi_wyd, np_status) "
+                "SELECT g % 2, %1, 1 + g % 3, 1, 1, %2, %2 + 7, 1, 1, 'naprawa ' || g, true FROM t, %3")
+                                       .arg(tool, day, shortfall("naprawy_przeglady", repairs)));
     if (ok)
         ok = bench::runCommand(QStringLiteral("VACUUM ANALYZE"));
     return ok ? 0 : 1;
-}
-
-// Ready when the platform shows the window, as the user waits for it.
-bool waitExposed(QWidget &w)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 5000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        if (w.windowHandle() && w.windowHandle()->isExposed())
-            return true;
-    }
-    return false;
-}
-
-double msSince(const QElapsedTimer &t)
-{
-    return t.nsecsElapsed() / 1e6;
 }
 
 // The statements the model sends, as the model itself writes them.
@@ -132,13 +149,12 @@ struct Sql
     QString columns;
     QString source;
     QString key;
-    QString page(const QString &where, const QString &order, int limit, int offset = 0) const
+    QString page(const QString &where, const QString &order, int limit) const
     {
-        return QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4 LIMIT %5%6")
+        return QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4 LIMIT %5")
                 .arg(columns, source, where.isEmpty() ? QString() : QStringLiteral(" WHERE (") + where + QLatin1Char(')'),
                      order)
-                .arg(limit)
-                .arg(offset ? QStringLiteral(" OFFSET %1").arg(offset) : QString());
+                .arg(limit);
     }
     QString count(const QString &where) const
     {
@@ -147,10 +163,20 @@ struct Sql
                                                                               : QStringLiteral(" WHERE (") + where
                                                                                       + QLatin1Char(')'));
     }
+    // What a register reads when it opens or its filter changes.
+    QString select(const QString &where) const
+    {
+        return count(where) + QStringLiteral("; ") + page(where, key + QStringLiteral(" ASC"), 256);
+    }
+    QString row(const QString &keyValue) const
+    {
+        return QStringLiteral("SELECT %1 FROM %2 WHERE %3 = %4").arg(columns, source, key, keyValue);
+    }
 };
 
-Sql sqlOf(TAVTableModel *m)
+Sql sqlOf(const char *model, const char *context)
 {
+    std::unique_ptr<TAVTableModel> m(SFModels::instance()->create(QLatin1String(model), QLatin1String(context)));
     Sql s;
     QStringList names;
     for (int c = 0; c < m->columnCount(); ++c) {
@@ -173,6 +199,8 @@ double rawBatch(PGconn *c, const QString &sql, int *rows = nullptr)
     int n = 0;
     qint64 bytes = 0;
     while (PGresult *r = PQgetResult(c)) {
+        if (PQresultStatus(r) == PGRES_FATAL_ERROR)
+            std::fprintf(stderr, "%s", PQresultErrorMessage(r));
         for (int i = 0; i < PQntuples(r); ++i) {
             for (int j = 0; j < PQnfields(r); ++j)
                 bytes += PQgetlength(r, i, j);
@@ -185,54 +213,556 @@ double rawBatch(PGconn *c, const QString &sql, int *rows = nullptr)
     return msSince(t) + (bytes < 0 ? 1 : 0);
 }
 
+// A bench tool free for a movement (on stock, sound, not written off, not
+// due for inspection) that also meets `where`: its key and code.
+struct Tool
+{
+    QString id;
+    QString code;
+};
+
+const char *const kMiddle = "nrz_id >= (SELECT max(nrz_id) / 2 FROM narzedzia)";
+// Among the tools with a history, in the tools register's first rows.
+const char *const kWithHistory = "nrz_id > (SELECT min(nrz_id) + 100 FROM narzedzia WHERE nrz_kod LIKE 'RB-%')";
+
+Tool freeTool(PGconn *c, const QString &where)
+{
+    const QString condition = QStringLiteral(
+            "nrz_kod LIKE 'RB-%' AND nrz_przyjete_na_stan AND NOT nrz_zlikwidowano AND nrz_fk_stn = 1 "
+            "AND nrz_przeglad >= current_date AND ") + where;
+    const QString id = QString::fromUtf8(
+            one(c, QStringLiteral("SELECT min(nrz_id) FROM narzedzia WHERE ") + condition));
+    return {id, QString::fromUtf8(one(c, QStringLiteral("SELECT nrz_kod FROM narzedzia WHERE nrz_id = ") + id))};
+}
+
+// One command as libpq alone would run it: the statements in one
+// transaction, then what the register reads back. ":key" stands for the
+// movement's key, which a statement with RETURNING gives.
+double rawCommand(PGconn *c, const QStringList &writes, const QString &reread, QString *key)
+{
+    QElapsedTimer t;
+    t.start();
+    one(c, QStringLiteral("BEGIN"));
+    for (QString w : writes) {
+        const QByteArray v = one(c, w.replace(QLatin1String(":key"), *key));
+        if (w.contains(QLatin1String("RETURNING")))
+            *key = QString::fromUtf8(v);
+    }
+    one(c, QStringLiteral("COMMIT"));
+    rawBatch(c, QString(reread).replace(QLatin1String(":key"), *key));
+    return key->isEmpty() ? -1 : msSince(t);
+}
+
+// The tool written back on stock in the state it returns in.
+QString toolBack(const Tool &tool, const QString &more = QString())
+{
+    return QStringLiteral("UPDATE narzedzia SET nrz_przyjete_na_stan = true, nrz_fk_stn = 1%1, fk_uzt_zmodyfikowano = 1 "
+                          "WHERE nrz_id = %2")
+            .arg(more, tool.id);
+}
+
+QString toolAway(const Tool &tool, const QString &more = QString())
+{
+    return QStringLiteral("UPDATE narzedzia SET nrz_przyjete_na_stan = false%1, fk_uzt_zmodyfikowano = 1 "
+                          "WHERE nrz_id = %2")
+            .arg(more, tool.id);
+}
+
+QString locked(const QString &column, const QString &table, const QString &key, const QString &value)
+{
+    return QStringLiteral("SELECT %1 FROM %2 WHERE %3 = %4 FOR UPDATE").arg(column, table, key, value);
+}
+
+// Waits for a notification on a listening connection; false after 5 s.
+bool waitNotify(PGconn *c)
+{
+    for (;;) {
+        PQconsumeInput(c);
+        bool any = false;
+        while (PGnotify *n = PQnotifies(c)) {
+            PQfreemem(n);
+            any = true;
+        }
+        if (any)
+            return true;
+        pollfd p{PQsocket(c), POLLIN, 0};
+        if (poll(&p, 1, 5000) <= 0)
+            return false;
+    }
+}
+
+// Another workstation's commits heard by a LISTENing connection, which then
+// reads the changed row again; a burst of 10 000 rows read again as the shown page.
+void rawLive(PGconn *writer, const Sql &tools)
+{
+    PGconn *listener = bench::connectRaw();
+    if (!listener)
+        return;
+    one(listener, QStringLiteral("LISTEN orvalo_zmiany"));
+    QVector<double> latencies;
+    for (int i = 0; i < 200; ++i) {
+        const QString key = QString::number(1 + i % 20);
+        QElapsedTimer t;
+        t.start();
+        one(writer, QStringLiteral("UPDATE narzedzia SET nrz_uwagi = 'zmiana raw %1' WHERE nrz_id = %2").arg(i).arg(key));
+        const bool heard = waitNotify(listener);
+        rawBatch(listener, tools.row(key));
+        latencies << (heard ? msSince(t) : -1);
+    }
+    result("raw", QStringLiteral("latency_median"), bench::percentile(latencies, 0.5));
+    result("raw", QStringLiteral("latency_p95"), bench::percentile(latencies, 0.95));
+    const double cpu = bench::cpuMs();
+    QElapsedTimer t;
+    t.start();
+    one(writer, QStringLiteral("UPDATE narzedzia SET nrz_uwagi = 'seria raw' WHERE nrz_id IN "
+                               "(SELECT nrz_id FROM narzedzia ORDER BY nrz_id LIMIT 10000)"));
+    const bool heard = waitNotify(listener);
+    rawBatch(listener, tools.select(QString()));
+    result("raw", QStringLiteral("burst_shown"), heard ? msSince(t) : -1);
+    result("raw", QStringLiteral("burst_cpu"), bench::cpuMs() - cpu);
+    PQfinish(listener);
+}
+
 int runRaw(int argc, char **argv, const Register &reg)
 {
     OVApplication app(argc, argv);
     if (!bench::connectApp(app))
         return 1;
     app.setUztId(1);
-    SFModels::instance()->registerModel(new BenchToolsModel);
-    std::unique_ptr<TAVTableModel> m(SFModels::instance()->create(QLatin1String(reg.model), QLatin1String(reg.context)));
-    const Sql sql = sqlOf(m.get());
-    m.reset();
+    const Sql sql = sqlOf(reg.model, reg.context);
+    const Sql tools = sqlOf("NarzedziaModel", "");
     PGconn *c = bench::connectRaw();
     if (!c)
         return 1;
+    if (reg.kind == Kind::Live) {
+        rawLive(c, sql);
+        PQfinish(c);
+        return 0;
+    }
     const long base = bench::currentKiB();
     const QString byKey = sql.key + QStringLiteral(" ASC");
     // The backend plans the view once per session, as the program's has by now.
-    rawBatch(c, sql.count(QString()) + QStringLiteral("; ") + sql.page(QString(), byKey, 256));
+    rawBatch(c, sql.select(QString()));
     const QString byName = QStringLiteral("%1 ASC NULLS LAST, %2 ASC").arg(QLatin1String(reg.sortColumn), sql.key);
     const QString search = QStringLiteral("%1 ILIKE '%2'").arg(QLatin1String(reg.searchColumn), QLatin1String(reg.searchText));
-    result("raw", "first_page", rawBatch(c, sql.count(QString()) + QStringLiteral("; ") + sql.page(QString(), byKey, 256)));
-    result("raw", "search", rawBatch(c, sql.count(search) + QStringLiteral("; ") + sql.page(search, byKey, 256)));
-    result("raw", "sort", rawBatch(c, sql.count(QString()) + QStringLiteral("; ") + sql.page(QString(), byName, 256)));
-    result("raw", "last_page",
-           rawBatch(c, sql.page(QString(), sql.key + QStringLiteral(" DESC"), 256)));
-    // A write in the middle and reading that row back.
-    QElapsedTimer t;
-    t.start();
-    const QString mid = QStringLiteral("(SELECT %1 FROM %2 ORDER BY %1 OFFSET (SELECT count(*) / 2 FROM %2) LIMIT 1)")
-                                .arg(sql.key, reg.source);
-    PGresult *k = PQexec(c, mid.toUtf8().constData());
-    const QByteArray key = PQgetvalue(k, 0, 0);
-    PQclear(k);
-    t.restart();
-    const QString table = reg.source == QLatin1String("v_narzedzia") ? QStringLiteral("narzedzia")
-                                                                    : QStringLiteral("przesuniecia_mm");
-    const QString column = table == QLatin1String("narzedzia") ? QStringLiteral("nrz_uwagi")
-                                                              : QStringLiteral("psnmm_uwagi_przyjecie");
-    rawBatch(c, QStringLiteral("UPDATE %1 SET %2 = 'bench raw' WHERE %3 = %4; %5").arg(table, column, sql.key, key,
-                                                                                     sql.page(sql.key + QStringLiteral(" = ") + key, byKey, 1)));
-    result("raw", "write", msSince(t));
+    result("raw", QStringLiteral("first_page"), rawBatch(c, sql.select(QString())));
+    result("raw", QStringLiteral("search"), rawBatch(c, sql.select(search)));
+    result("raw", QStringLiteral("sort"), rawBatch(c, sql.count(QString()) + QStringLiteral("; ") + sql.page(QString(), byName, 256)));
+    result("raw", QStringLiteral("last_page"), rawBatch(c, sql.page(QString(), sql.key + QStringLiteral(" DESC"), 256)));
+
+    QString key;
+    if (reg.kind == Kind::Tools) {
+        // The tools module's first tab follows the current tool.
+        const Sql held = sqlOf("PrzypisaneNarzedziaPracownikomModel", "");
+        // A write in the middle and reading that row back.
+        key = QString::fromUtf8(one(c, QStringLiteral("SELECT nrz_id FROM narzedzia ORDER BY nrz_id OFFSET "
+                                                      "(SELECT count(*) / 2 FROM narzedzia) LIMIT 1")));
+        QElapsedTimer t;
+        t.start();
+        rawBatch(c, QStringLiteral("UPDATE narzedzia SET nrz_uwagi = 'bench raw' WHERE nrz_id = %1; %2")
+                            .arg(key, sql.row(key)));
+        result("raw", QStringLiteral("write"), msSince(t));
+        // A scan: the code looked up, the row's position, its page, and the tab that follows it.
+        const QString code = QString::fromUtf8(one(c, QStringLiteral(
+                "SELECT nrz_kod_kreskowy FROM narzedzia WHERE nrz_kod LIKE 'RB-%' AND nrz_id >= "
+                "(SELECT max(nrz_id) * 3 / 4 FROM narzedzia) ORDER BY nrz_id LIMIT 1")));
+        t.restart();
+        key = QString::fromUtf8(one(c, QStringLiteral(
+                "SELECT nrz_id FROM v_narzedzia WHERE nrz_kod = '%1' OR nrz_kod_kreskowy = '%1' OR "
+                "nrz_nr_ewidencyjny = '%1' OR nrz_nr_seryjny = '%1' ORDER BY CASE WHEN nrz_kod = '%1' THEN 0 "
+                "WHEN nrz_kod_kreskowy = '%1' THEN 1 WHEN nrz_nr_ewidencyjny = '%1' THEN 2 ELSE 3 END, nrz_id LIMIT 1")
+                                            .arg(code)));
+        rawBatch(c, sql.row(key) + QStringLiteral("; ") + sql.count(QStringLiteral("nrz_id < ") + key) + QStringLiteral("; ")
+                    + sql.page(QStringLiteral("nrz_id >= ") + key, byKey, 256) + QStringLiteral("; ")
+                    + held.select(QStringLiteral("pnp_fk_nrz = ") + key));
+        result("raw", QStringLiteral("scan"), msSince(t));
+        // Adding: the placeholder row, the dialog's row, the named tool.
+        key.clear();
+        const QString stamp = QString::number(QDateTime::currentMSecsSinceEpoch());
+        result("raw", QStringLiteral("add"),
+               rawCommand(c,
+                          {QStringLiteral("INSERT INTO narzedzia (nrz_kod, nrz_nazwa, nrz_fk_mgz, nrz_fk_stn, "
+                                          "nrz_przyjete_na_stan, nrz_zlikwidowano, fk_uzt_stworzono, fk_uzt_zmodyfikowano) "
+                                          "VALUES ('<WSTAW KOD>%1', '<WSTAW NAZWĘ>', 1, 1, true, false, 1, 1) RETURNING nrz_id")
+                                   .arg(stamp.right(6)),
+                           sql.row(QStringLiteral(":key")),
+                           QStringLiteral("UPDATE narzedzia SET nrz_kod = 'BR-%1', nrz_nazwa = 'Narzędzie z testu "
+                                          "wydajności', fk_uzt_zmodyfikowano = 1 WHERE nrz_id = :key")
+                                   .arg(stamp)},
+                          sql.row(QStringLiteral(":key")) + QStringLiteral("; ")
+                                  + held.select(QStringLiteral("pnp_fk_nrz = :key")),
+                          &key));
+    } else if (reg.kind == Kind::Transfers) {
+        const Tool tool = freeTool(c, QStringLiteral("%1 AND nrz_fk_mgz = 1").arg(QLatin1String(kMiddle)));
+        const QString issued = QStringLiteral("psnmm_fk_mgz_src = 1");
+        result("raw", QStringLiteral("issue"),
+               rawCommand(c,
+                          {toolAway(tool),
+                           QStringLiteral("INSERT INTO przesuniecia_mm (psnmm_fk_nrz, psnmm_fk_mgz_src, psnmm_fk_mgz_dst, "
+                                          "psnmm_fk_uzt_src, psnmm_data_wydanie, psnmm_status, fk_uzt_stworzono, "
+                                          "fk_uzt_zmodyfikowano) VALUES (%1, 1, 2, 1, current_date, false, 1, 1) "
+                                          "RETURNING psnmm_id")
+                                   .arg(tool.id)},
+                          sql.count(issued) + QStringLiteral("; ") + sql.row(QStringLiteral(":key")), &key));
+        result("raw", QStringLiteral("receive"),
+               rawCommand(c,
+                          {QStringLiteral("UPDATE narzedzia SET nrz_przyjete_na_stan = true, nrz_fk_mgz = 2, "
+                                          "fk_uzt_zmodyfikowano = 1 WHERE nrz_id = %1").arg(tool.id),
+                           QStringLiteral("UPDATE przesuniecia_mm SET psnmm_status = true, psnmm_fk_uzt_dst = 1, "
+                                          "psnmm_data_przyjecie = current_date, fk_uzt_zmodyfikowano = 1 "
+                                          "WHERE psnmm_id = :key")},
+                          sql.row(QStringLiteral(":key")), &key));
+    } else if (reg.kind == Kind::Issues) {
+        const QString employee = QStringLiteral("pnp_fk_prc = 2");
+        result("raw", QStringLiteral("tab_open"), rawBatch(c, sql.select(employee)));
+        const Tool tool = freeTool(c, QLatin1String(kMiddle));
+        result("raw", QStringLiteral("issue"),
+               rawCommand(c,
+                          {locked(QStringLiteral("nrz_przyjete_na_stan"), QStringLiteral("narzedzia"),
+                                  QStringLiteral("nrz_id"), tool.id),
+                           toolAway(tool),
+                           QStringLiteral("INSERT INTO przypisane_narzedzia_pracownikom (pnp_fk_nrz, pnp_fk_prc, "
+                                          "pnp_fk_mgz, pnp_fk_muz, pnp_fk_uzt_wyd, pnp_data_wydanie, pnp_fk_stn_wydanie, "
+                                          "pnp_status, fk_uzt_stworzono, fk_uzt_zmodyfikowano) VALUES (%1, 2, "
+                                          "(SELECT nrz_fk_mgz FROM narzedzia WHERE nrz_id = %1), 1, 1, current_date, 1, "
+                                          "false, 1, 1) RETURNING pnp_id")
+                                   .arg(tool.id)},
+                          sql.count(employee) + QStringLiteral("; ") + sql.row(QStringLiteral(":key")), &key));
+        result("raw", QStringLiteral("take_back"),
+               rawCommand(c,
+                          {locked(QStringLiteral("pnp_status"), QStringLiteral("przypisane_narzedzia_pracownikom"),
+                                  sql.key, key),
+                           locked(QStringLiteral("nrz_przyjete_na_stan"), QStringLiteral("narzedzia"),
+                                  QStringLiteral("nrz_id"), tool.id),
+                           toolBack(tool),
+                           QStringLiteral("UPDATE przypisane_narzedzia_pracownikom SET pnp_status = true, "
+                                          "pnp_fk_uzt_prz = 1, pnp_data_przyjecie = current_date, pnp_fk_stn_przyjecie = 1, "
+                                          "fk_uzt_zmodyfikowano = 1 WHERE pnp_id = :key")},
+                          sql.row(QStringLiteral(":key")), &key));
+    } else if (reg.kind == Kind::Repairs) {
+        const Tool tool = freeTool(c, QLatin1String(kWithHistory));
+        const QString trips = QStringLiteral("np_fk_nrz = ") + tool.id;
+        result("raw", QStringLiteral("tab_open"), rawBatch(c, sql.select(trips)));
+        result("raw", QStringLiteral("send"),
+               rawCommand(c,
+                          {locked(QStringLiteral("nrz_przyjete_na_stan"), QStringLiteral("narzedzia"),
+                                  QStringLiteral("nrz_id"), tool.id),
+                           toolAway(tool, QStringLiteral(", nrz_fk_stn = 2")),
+                           QStringLiteral("INSERT INTO naprawy_przeglady (np_typ, np_fk_nrz, np_fk_mgz, np_fk_uzt_wyd, "
+                                          "np_data_wyd, np_fk_stn_wyd, np_status, fk_uzt_stworzono, fk_uzt_zmodyfikowano) "
+                                          "VALUES (0, %1, (SELECT nrz_fk_mgz FROM narzedzia WHERE nrz_id = %1), 1, "
+                                          "current_date, 1, false, 1, 1) RETURNING np_id")
+                                   .arg(tool.id)},
+                          tools.row(tool.id) + QStringLiteral("; ") + sql.count(trips) + QStringLiteral("; ")
+                                  + sql.row(QStringLiteral(":key")),
+                          &key));
+        result("raw", QStringLiteral("take_back"),
+               rawCommand(c,
+                          {locked(QStringLiteral("nrz_przyjete_na_stan"), QStringLiteral("narzedzia"),
+                                  QStringLiteral("nrz_id"), tool.id),
+                           toolBack(tool),
+                           QStringLiteral("UPDATE naprawy_przeglady SET np_status = true, np_fk_uzt_prz = 1, "
+                                          "np_data_prz = current_date, np_fk_stn_prz = 1, fk_uzt_zmodyfikowano = 1 "
+                                          "WHERE np_id = :key")},
+                          tools.row(tool.id) + QStringLiteral("; ") + sql.row(QStringLiteral(":key")), &key));
+    }
+
     // The whole result, every value read.
     int rows = 0;
-    result("raw", "full", rawBatch(c, QStringLiteral("SELECT %1 FROM %2 ORDER BY %3").arg(sql.columns, sql.source, byKey), &rows));
+    result("raw", QStringLiteral("full"),
+           rawBatch(c, QStringLiteral("SELECT %1 FROM %2 ORDER BY %3").arg(sql.columns, sql.source, byKey), &rows));
     PGresult *all = PQexec(c, QStringLiteral("SELECT %1 FROM %2 ORDER BY %3").arg(sql.columns, sql.source, byKey).toUtf8().constData());
-    result("raw", "memory", bench::currentKiB() - base);
+    result("raw", QStringLiteral("memory"), bench::currentKiB() - base);
     PQclear(all);
     PQfinish(c);
     return 0;
+}
+
+// ---- The program, as a keeper uses it ----
+
+// What the user sees of a register: its table and its shown dependent tab, painted.
+void paint(TAVEwidencja *view)
+{
+    view->tableView()->viewport()->grab();
+    if (auto *tab = qobject_cast<TAVEwidencja *>(view->relativeTabs()->currentWidget()))
+        tab->tableView()->viewport()->grab();
+}
+
+TAVEwidencja *openModule(MainWindow &window, void (MainWindow::*module)())
+{
+    (window.*module)();
+    return qobject_cast<TAVEwidencja *>(window.tabs()->currentWidget());
+}
+
+// A dependent tab of a register, brought forward.
+TAVEwidencja *showTab(TAVEwidencja *view, int index)
+{
+    view->relativeTabs()->setCurrentIndex(index);
+    return view->relatives().value(index);
+}
+
+void pressOk(QDialog *dialog)
+{
+    auto *buttons = dialog->findChild<QDialogButtonBox *>();
+    QPushButton *ok = buttons ? buttons->button(QDialogButtonBox::Ok) : nullptr;
+    if (ok)
+        ok->click();
+    else
+        dialog->accept();
+}
+
+// In a pick list: the row of a code scanned into its "Skanuj" field, or the
+// row of a key clicked; then OK.
+bench::Answers::Handler pick(const QString &code, qint64 key = 0)
+{
+    return [code, key](QDialog *dialog) {
+        auto *tav = qobject_cast<TAVDialog *>(dialog);
+        TAVEwidencja *list = tav ? tav->ewidencja() : nullptr;
+        if (list && !code.isEmpty() && list->scanField()) {
+            list->scanField()->setText(code);
+            list->scan();
+        } else if (list) {
+            list->selectKey(key);
+        }
+        pressOk(dialog);
+    };
+}
+
+// A dialog filled in (picks included), then OK; `save` starts at the OK.
+bench::Answers::Handler confirm(QElapsedTimer &save, std::function<void(QDialog *)> fill = {})
+{
+    return [&save, fill](QDialog *dialog) {
+        if (fill)
+            fill(dialog);
+        save.start();
+        pressOk(dialog);
+    };
+}
+
+bench::Answers::Handler answer(QMessageBox::StandardButton button)
+{
+    return [button](QDialog *dialog) {
+        auto *box = qobject_cast<QMessageBox *>(dialog);
+        if (box && box->button(button))
+            box->button(button)->click();
+        else
+            dialog->reject();
+    };
+}
+
+// The state a tool comes back in.
+std::function<void(QDialog *)> returnState(const char *combo)
+{
+    return [combo](QDialog *dialog) {
+        auto *states = dialog->findChild<QComboBox *>(QLatin1String(combo));
+        states->setCurrentIndex(states->findText(QStringLiteral("Sprawne")));
+    };
+}
+
+struct Timed
+{
+    double whole = -1;
+    double fromOk = -1;
+    double cpu = -1;
+};
+
+// A register's command as the user's click starts it: it runs its dialogs
+// (answered by `answers`) and its writes, the registers are refreshed when
+// it returns, and `shown` is painted. The whole time, the time from the
+// last OK to the register shown, and the client's CPU time for the whole
+// (which a busy machine inflates less than the clock).
+Timed command(TAVEwidencja *view, const QString &text, bench::Answers &answers, TAVEwidencja *shown,
+              const QElapsedTimer &save)
+{
+    QAction *action = view->commandAction(text);
+    if (!action || !action->isEnabled()) {
+        std::fprintf(stderr, "command \"%s\" not available\n", qPrintable(text));
+        answers.clean();
+        return {};
+    }
+    QElapsedTimer t;
+    t.start();
+    const double cpu = bench::cpuMs();
+    action->trigger();
+    paint(shown);
+    Timed timed{msSince(t), msSince(save), bench::cpuMs() - cpu};
+    return answers.clean() ? timed : Timed{};
+}
+
+void report(const char *op, const Timed &timed, bool shown)
+{
+    if (!shown)
+        std::fprintf(stderr, "%s: the register does not show the written row\n", op);
+    result("model", QLatin1String(op), shown ? timed.whole : -1);
+    result("model", QLatin1String(op) + QStringLiteral("_save"), shown ? timed.fromOk : -1);
+    result("model", QLatin1String(op) + QStringLiteral("_cpu"), shown ? timed.cpu : -1);
+}
+
+bool holds(TAVEwidencja *view, const QString &key)
+{
+    return !key.isEmpty() && view->getModel()->rowOfKey(key.toLongLong()) >= 0;
+}
+
+void toolCommands(TAVEwidencja *view, PGconn *c, bench::Answers &answers)
+{
+    TAVTableModel *m = view->getModel();
+    // A scan: the bar code of a tool far beyond the rows read so far.
+    const QString where = QStringLiteral("nrz_kod LIKE 'RB-%' AND nrz_id >= (SELECT max(nrz_id) * 3 / 4 FROM narzedzia)");
+    const QByteArray key = one(c, QStringLiteral("SELECT min(nrz_id) FROM narzedzia WHERE ") + where);
+    view->scanField()->setText(QString::fromUtf8(one(c, QStringLiteral("SELECT nrz_kod_kreskowy FROM narzedzia WHERE nrz_id = ") + key)));
+    QElapsedTimer t;
+    t.start();
+    view->scan();
+    paint(view);
+    const double scan = msSince(t);
+    result("model", QStringLiteral("scan"), m->value(view->currentIndex().row(), QStringLiteral("nrz_id")).toLongLong() == key.toLongLong() ? scan : -1);
+
+    // Adding: the warehouse picked, code and name typed, OK.
+    QElapsedTimer save;
+    const QString code = QStringLiteral("BN-") + QString::number(QDateTime::currentMSecsSinceEpoch());
+    answers.then(pick(QString(), 1));
+    answers.then(confirm(save, [code](QDialog *dialog) {
+        dialog->findChild<QLineEdit *>(QStringLiteral("leKod"))->setText(code);
+        dialog->findChild<QLineEdit *>(QStringLiteral("leNazwa"))->setText(QStringLiteral("Narzędzie z testu wydajności"));
+    }));
+    const Timed add = command(view, QStringLiteral("Dodaj"), answers, view, save);
+    report("add", add, m->value(view->currentIndex().row(), QStringLiteral("nrz_kod")).toString() == code);
+}
+
+void transferCommands(MainWindow &window, TAVEwidencja *transfers, PGconn *c, bench::Answers &answers)
+{
+    const Tool tool = freeTool(c, QStringLiteral("%1 AND nrz_fk_mgz = 1").arg(QLatin1String(kMiddle)));
+    // Issued from the main warehouse, its issued transfers on view.
+    TAVEwidencja *warehouses = openModule(window, &MainWindow::ewidencjaMagazyny);
+    warehouses->selectKey(1);
+    TAVEwidencja *issued = showTab(warehouses, 1);
+    QElapsedTimer save;
+    answers.then(pick(tool.code));
+    answers.then(pick(QString(), 2));
+    answers.then(confirm(save));
+    const Timed issue = command(warehouses, QStringLiteral("MM-"), answers, warehouses, save);
+    const QString key = QString::fromUtf8(one(c, QStringLiteral("SELECT psnmm_id FROM przesuniecia_mm WHERE NOT "
+                                                                "psnmm_status AND psnmm_fk_nrz = ") + tool.id));
+    report("issue", issue, holds(issued, key) && holds(transfers, key));
+
+    // Received in the register of transfers.
+    window.tabs()->setCurrentWidget(transfers);
+    transfers->selectKey(key.toLongLong());
+    answers.then(confirm(save));
+    const Timed receive = command(transfers, QStringLiteral("Przyjmij na magazyn"), answers, transfers, save);
+    const int row = transfers->getModel()->rowOfKey(key.toLongLong());
+    report("receive", receive, row >= 0 && transfers->getModel()->value(row, QStringLiteral("psnmm_status")).toBool());
+}
+
+void issueCommands(MainWindow &window, PGconn *c, bench::Answers &answers)
+{
+    // An employee's tab: the tools the employee holds and held.
+    TAVEwidencja *employees = openModule(window, &MainWindow::ewidencjaPracownicy);
+    TAVEwidencja *held = employees->relatives().value(0);
+    QElapsedTimer t;
+    t.start();
+    employees->selectKey(2);
+    paint(employees);
+    result("model", QStringLiteral("tab_open"), msSince(t));
+
+    const Tool tool = freeTool(c, QLatin1String(kMiddle));
+    QElapsedTimer save;
+    answers.then(confirm(save, [](QDialog *dialog) {
+        dialog->findChild<TAVListaWyboru *>(QStringLiteral("lwFkNrz"))->showList();
+        dialog->findChild<TAVListaWyboru *>(QStringLiteral("lwFkMuz"))->showList();
+    }));
+    answers.then(pick(tool.code));
+    answers.then(pick(QString(), 1));
+    // The issue slip is not printed.
+    answers.then(answer(QMessageBox::No));
+    const Timed issue = command(employees, QStringLiteral("Wydaj pracownikowi"), answers, employees, save);
+    const QString key = QString::fromUtf8(one(c, QStringLiteral("SELECT pnp_id FROM przypisane_narzedzia_pracownikom "
+                                                                "WHERE NOT pnp_status AND pnp_fk_nrz = ") + tool.id));
+    report("issue", issue, holds(held, key));
+
+    held->selectKey(key.toLongLong());
+    answers.then(confirm(save, returnState("cbFkStnPrzyjecie")));
+    answers.then(answer(QMessageBox::No));
+    const Timed back = command(held, QStringLiteral("Przyjmij od pracownika"), answers, held, save);
+    const int row = held->getModel()->rowOfKey(key.toLongLong());
+    report("take_back", back, row >= 0 && held->getModel()->value(row, QStringLiteral("pnp_status")).toBool());
+}
+
+void repairCommands(MainWindow &window, PGconn *c, bench::Answers &answers)
+{
+    // A tool's tab of repairs and inspections.
+    const Tool tool = freeTool(c, QLatin1String(kWithHistory));
+    TAVEwidencja *tools = openModule(window, &MainWindow::orvaloa);
+    TAVEwidencja *trips = showTab(tools, 1);
+    QElapsedTimer t;
+    t.start();
+    tools->selectKey(tool.id.toLongLong());
+    paint(tools);
+    result("model", QStringLiteral("tab_open"), msSince(t));
+
+    QElapsedTimer save;
+    answers.then(confirm(save));
+    const Timed send = command(tools, QStringLiteral("Wydaj do naprawy"), answers, tools, save);
+    const QString key = QString::fromUtf8(one(c, QStringLiteral("SELECT np_id FROM naprawy_przeglady WHERE NOT "
+                                                                "np_status AND np_fk_nrz = ") + tool.id));
+    report("send", send, holds(trips, key));
+
+    trips->selectKey(key.toLongLong());
+    answers.then(confirm(save, returnState("cbFkStnPrz")));
+    const Timed back = command(trips, QStringLiteral("Przyjmij z naprawy"), answers, trips, save);
+    const int row = trips->getModel()->rowOfKey(key.toLongLong());
+    report("take_back", back, row >= 0 && trips->getModel()->value(row, QStringLiteral("np_status")).toBool());
+}
+
+// Runs the event loop, without spinning, until `done` or `ms` pass.
+bool waitFor(const std::function<bool()> &done, int ms)
+{
+    QTimer tick;
+    tick.start(20);
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+// Another workstation (a libpq connection) commits; the open register shows it.
+void liveUpdates(TAVEwidencja *view, PGconn *writer)
+{
+    TAVTableModel *m = view->getModel();
+    const int column = m->fieldIndex(QStringLiteral("nrz_uwagi"));
+    const qint64 pid = QCoreApplication::applicationPid();
+    QVector<double> latencies;
+    for (int i = 0; i < 200; ++i) {
+        const int row = i % 20;
+        const QString text = QStringLiteral("zmiana %1 %2").arg(pid).arg(i);
+        QElapsedTimer t;
+        t.start();
+        one(writer, QStringLiteral("UPDATE narzedzia SET nrz_uwagi = '%1' WHERE nrz_id = %2")
+                            .arg(text, m->value(row, QStringLiteral("nrz_id")).toString()));
+        const bool shown = waitFor([&] { return m->value(row, column).toString() == text; }, 5000);
+        QCoreApplication::processEvents();
+        latencies << (shown ? msSince(t) : -1);
+    }
+    result("model", QStringLiteral("latency_median"), bench::percentile(latencies, 0.5));
+    result("model", QStringLiteral("latency_p95"), bench::percentile(latencies, 0.95));
+
+    // A burst: one statement changes 10 000 rows; the CPU time the client spends on it.
+    const QString text = QStringLiteral("seria %1").arg(pid);
+    const double cpu = bench::cpuMs();
+    QElapsedTimer t;
+    t.start();
+    one(writer, QStringLiteral("UPDATE narzedzia SET nrz_uwagi = '%1' WHERE nrz_id IN "
+                               "(SELECT nrz_id FROM narzedzia ORDER BY nrz_id LIMIT 10000)").arg(text));
+    const bool shown = waitFor([&] { return m->value(0, column).toString() == text; }, 5000);
+    const double wall = msSince(t);
+    // Whatever the burst still sets going.
+    waitFor([] { return false; }, 1000);
+    result("model", QStringLiteral("burst_shown"), shown ? wall : -1);
+    result("model", QStringLiteral("burst_cpu"), bench::cpuMs() - cpu);
 }
 
 int runModel(int argc, char **argv, const Register &reg)
@@ -243,8 +773,20 @@ int runModel(int argc, char **argv, const Register &reg)
     app.setLogin(QStringLiteral("admin"));
     app.setUztId(1);
     app.isAdmin();
-    SFModels::instance()->registerModel(new BenchToolsModel);
-    // The catalogue is read once per process; a workstation has it by the time it opens a register.
+    PGconn *c = bench::connectRaw();
+    if (!c)
+        return 1;
+    if (reg.kind == Kind::Live && !TAVLiveUpdates::instance()->start())
+        return 1;
+    bench::Answers answers;
+    MainWindow window;
+    window.setWindowState(Qt::WindowNoState);
+    window.resize(1400, 900);
+    if (!bench::waitExposed(window))
+        return 1;
+    // A keeper's session has shown a register already: styles, fonts and the catalogue are at hand.
+    openModule(window, &MainWindow::ewidencjaKategorieNarzedzi)->grab();
+    window.closeTab(window.tabs()->currentIndex());
     { std::unique_ptr<TAVTableModel> warm(SFModels::instance()->create(QLatin1String(reg.model), QLatin1String(reg.context))); }
     // The model alone: first rows and the count.
     {
@@ -252,20 +794,21 @@ int runModel(int argc, char **argv, const Register &reg)
         QElapsedTimer t;
         t.start();
         m->select();
-        result("model", "first_page", msSince(t));
+        result("model", QStringLiteral("first_page"), msSince(t));
     }
 
-    // The register on screen, until its first rows are painted.
+    // The module opened from the palette, until its first rows are painted.
     QElapsedTimer t;
     t.start();
-    auto view = std::make_unique<TAVEwidencja>(QLatin1String(reg.model), QLatin1String(reg.context), QString());
-    view->resize(1400, 900);
-    view->show();
-    if (!waitExposed(*view))
-        return 1;
-    view->selectFirstRow();
-    view->tableView()->viewport()->grab();
-    result("model", "open_painted", msSince(t));
+    TAVEwidencja *view = openModule(window, reg.module);
+    paint(view);
+    result("model", QStringLiteral("open_painted"), msSince(t));
+    if (reg.kind == Kind::Live) {
+        liveUpdates(view, c);
+        TAVLiveUpdates::instance()->stop();
+        PQfinish(c);
+        return 0;
+    }
     TAVTableModel *m = view->getModel();
     QTableView *table = view->tableView();
 
@@ -273,65 +816,74 @@ int runModel(int argc, char **argv, const Register &reg)
     t.restart();
     table->scrollToBottom();
     table->viewport()->grab();
-    result("model", "last_page", msSince(t));
+    result("model", QStringLiteral("last_page"), msSince(t));
 
-    // Search and clear.
     // Search and clear: the register with its first rows and its selection
     // ready (painting is the same at any size and is measured with opening).
     t.restart();
     m->setFilter(QStringLiteral("%1 ILIKE '%2'").arg(QLatin1String(reg.searchColumn), QLatin1String(reg.searchText)));
-    result("model", "search", msSince(t));
+    result("model", QStringLiteral("search"), msSince(t));
     t.restart();
     m->setFilter(QString());
-    result("model", "clear", msSince(t));
+    result("model", QStringLiteral("clear"), msSince(t));
 
     // Sort by a column.
     t.restart();
     m->sort(m->fieldIndex(QLatin1String(reg.sortColumn)), Qt::AscendingOrder);
-    result("model", "sort", msSince(t));
+    result("model", QStringLiteral("sort"), msSince(t));
     m->sort(0, Qt::AscendingOrder);
 
-    // One row in the middle written, the register refreshed and the row kept selected.
-    const int mid = m->rowCount() / 2;
-    const QString column = m->tableName() == QLatin1String("narzedzia") ? QStringLiteral("nrz_uwagi")
-                                                                        : QStringLiteral("psnmm_uwagi_przyjecie");
-    view->selectKey(m->value(mid, 0));
-    QSqlRecord rec = m->emptyRecord();
-    rec.setValue(column, QStringLiteral("bench model"));
-    t.restart();
-    const bool written = m->update(rec, m->index(mid, 0));
-    view->selectKey(m->lastId());
-    result("model", "write", written ? msSince(t) : -1);
+    if (reg.kind == Kind::Tools) {
+        // One row in the middle written, the register refreshed and the row kept selected.
+        const int mid = m->rowCount() / 2;
+        view->selectKey(m->value(mid, 0));
+        QSqlRecord rec = m->emptyRecord();
+        rec.setValue(QStringLiteral("nrz_uwagi"), QStringLiteral("bench model"));
+        t.restart();
+        const bool written = m->update(rec, m->index(mid, 0));
+        view->selectKey(m->lastId());
+        result("model", QStringLiteral("write"), written ? msSince(t) : -1);
+    }
 
     // Back to the tab: what is shown is read again.
     t.restart();
     view->select();
-    result("model", "tab_switch", msSince(t));
+    result("model", QStringLiteral("tab_switch"), msSince(t));
+
+    if (reg.kind == Kind::Tools)
+        toolCommands(view, c, answers);
+    else if (reg.kind == Kind::Transfers)
+        transferCommands(window, view, c, answers);
+    else if (reg.kind == Kind::Issues)
+        issueCommands(window, c, answers);
+    else if (reg.kind == Kind::Repairs)
+        repairCommands(window, c, answers);
+    PQfinish(c);
 
     // Scrolling through everything, every shown cell read.
     const int columns = m->columnCount();
     QVector<int> shown;
-    for (int c = 0; c < columns; ++c) {
-        if (!table->isColumnHidden(c))
-            shown << c;
+    for (int col = 0; col < columns; ++col) {
+        if (!table->isColumnHidden(col))
+            shown << col;
     }
     auto scroll = [&] {
         QElapsedTimer s;
         s.start();
         qint64 chars = 0;
         for (int r = 0; r < m->rowCount(); ++r) {
-            for (int c : shown)
-                chars += m->data(m->index(r, c)).toString().size();
+            for (int col : shown)
+                chars += m->data(m->index(r, col)).toString().size();
         }
         return msSince(s) + (chars < 0 ? 1 : 0);
     };
     // What the rows cost beyond the window already shown.
     const long base = bench::currentKiB();
-    result("model", "full", scroll());
-    result("model", "memory", bench::currentKiB() - base);
+    result("model", QStringLiteral("full"), scroll());
+    result("model", QStringLiteral("memory"), bench::currentKiB() - base);
     view->select();
     scroll();
-    result("model", "memory_after_refresh", bench::currentKiB() - base);
+    result("model", QStringLiteral("memory_after_refresh"), bench::currentKiB() - base);
     return 0;
 }
 
@@ -339,32 +891,52 @@ int runModel(int argc, char **argv, const Register &reg)
 
 void quiet(QtMsgType, const QMessageLogContext &, const QString &) {}
 
+// BENCH_TRACE=1: the program's diagnostic lines with the time they came, to see where a command spends it.
+void trace(QtMsgType, const QMessageLogContext &, const QString &text)
+{
+    static QElapsedTimer clock;
+    if (!clock.isValid())
+        clock.start();
+    std::fprintf(stderr, "%9.3f %s\n", msSince(clock), qPrintable(text.left(300)));
+}
+
 int main(int argc, char **argv)
 {
+    // As the program starts; the window's and dialogs' remembered sizes go
+    // to a folder of this run.
+    OrvStartup::fixTimeZone();
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
     // The program's diagnostic lines would be timed too.
-    qInstallMessageHandler(quiet);
+    qInstallMessageHandler(qEnvironmentVariableIsSet("BENCH_TRACE") ? trace : quiet);
     QString mode;
     int tools = 0;
     int transfers = 0;
+    int issues = 0;
+    int repairs = 0;
     for (int i = 1; i < argc; ++i) {
         const QString a = QString::fromLocal8Bit(argv[i]);
+        const QString value = a.section(QLatin1Char('='), 1);
         if (a.startsWith(QLatin1String("--mode=")))
-            mode = a.mid(7);
+            mode = value;
         else if (a.startsWith(QLatin1String("--tools=")))
-            tools = a.mid(8).toInt();
+            tools = value.toInt();
         else if (a.startsWith(QLatin1String("--transfers=")))
-            transfers = a.mid(12).toInt();
+            transfers = value.toInt();
+        else if (a.startsWith(QLatin1String("--issues=")))
+            issues = value.toInt();
+        else if (a.startsWith(QLatin1String("--repairs=")))
+            repairs = value.toInt();
         else if (a.startsWith(QLatin1String("--register=")))
-            g_register = a.mid(11);
+            g_register = value;
         else if (a.startsWith(QLatin1String("--size=")))
-            g_size = a.mid(7).toInt();
+            g_size = value.toInt();
     }
     if (mode == QLatin1String("fill"))
-        return fill(tools, transfers);
+        return fill(tools, transfers, issues, repairs);
     const Register *reg = registerNamed(g_register);
     if (!reg)
         return 2;
     return mode == QLatin1String("raw") ? runRaw(argc, argv, *reg) : runModel(argc, argv, *reg);
 }
-
-#include "bench_registers.moc"

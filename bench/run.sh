@@ -27,10 +27,14 @@ rounds() {
         PGUSER=tav_orv_user PGPASSWORD=MOB_tae "$BIN/bench_registers" --mode=model --register="$reg" --size="$size" | tee -a "$OUT"
     done
 }
+# Tools and each movement register at both sizes; "live" is the tools register
+# while another workstation writes.
 for size in 1000 ${ROWS:-100000}; do
-    PGUSER=postgres "$BIN/bench_registers" --mode=fill --tools="$size" --transfers="$size"
-    rounds tools "$size"
-    if [ -n "${TRANSFERS:-}" ]; then rounds transfers "$size"; fi
+    PGUSER=postgres "$BIN/bench_registers" --mode=fill --tools="$size" --transfers="$size" --issues="$size" \
+        --repairs="$size"
+    for reg in tools transfers issues repairs live; do
+        rounds "$reg" "$size"
+    done
 done
 # The tools register printed to PDF, then the preview's first page.
 PGUSER=tav_orv_user PGPASSWORD=MOB_tae "$BIN/bench_reports" --mode=pdf

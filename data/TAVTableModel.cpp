@@ -1421,7 +1421,7 @@ void TAVTableModel::onRowsChanged(const QString &table, const QList<qint64> &key
         return;
     // Rows held that show something of the changed rows.
     QSet<qint64> changed(keys.cbegin(), keys.cend());
-    QList<qint64> affected;
+    QSet<qint64> affected;
     for (const QString &column : columns) {
         const int cell = m_fetchedOf.value(fieldIndex(column), -1);
         if (cell < 0)
@@ -1431,20 +1431,12 @@ void TAVTableModel::onRowsChanged(const QString &table, const QList<qint64> &key
                 bool isNull = false;
                 const QByteArray v = cellBytes(*m_cache.row(pos), cell, &isNull);
                 if (!isNull && changed.contains(v.toLongLong()))
-                    affected << m_cache.key(pos);
+                    affected.insert(m_cache.key(pos));
             }
         }
     }
-    if (affected.size() > kBurst) {
-        refresh();
-        return;
-    }
-    for (qint64 k : std::as_const(affected)) {
-        const int cached = m_cache.findKey(k);
-        bool found = false;
-        const QByteArray row = readOne(k, &found);
-        placeRow(k, cached, found ? &row : nullptr);
-    }
+    // Read together: a tool's history holds many rows that show it.
+    refreshRows(QList<qint64>(affected.cbegin(), affected.cend()));
 }
 
 void TAVTableModel::onTableChanged(const QString &table)

@@ -121,6 +121,11 @@ void fitColumnsToContents(QTableView *view)
     if (!model)
         return;
     QHeaderView *header = view->horizontalHeader();
+    // On screen only the rows shown count: measuring a few hundred more
+    // after every command lays out the text of each of their cells.
+    const int precision = header->resizeContentsPrecision();
+    if (view->isVisible())
+        header->setResizeContentsPrecision(0);
     for (int c = 0; c < model->columnCount(); ++c) {
         if (view->isColumnHidden(c) || header->logicalIndex(header->count() - 1) == c)
             continue;
@@ -128,6 +133,7 @@ void fitColumnsToContents(QTableView *view)
         if (wanted > view->columnWidth(c))
             view->setColumnWidth(c, wanted);
     }
+    header->setResizeContentsPrecision(precision);
 }
 
 void installMessageBoxTitleFit()

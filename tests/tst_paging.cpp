@@ -260,6 +260,30 @@ private Q_SLOTS:
         other.close();
     }
 
+    void rowsShowingAChangedRowFollowIt()
+    {
+        // Tools sorted by their warehouse's name; one warehouse renamed elsewhere.
+        QVERIFY(TestDb::exec(QStringLiteral("INSERT INTO narzedzia (nrz_kod, nrz_nazwa, nrz_fk_mgz) "
+                                            "SELECT 'PG-' || g, 'Narzędzie ' || g, 1 + g % 3 FROM generate_series(1, 150) g")));
+        ModelPtr m(SFModels::instance()->create(QStringLiteral("NarzedziaModel"), QString()));
+        m->setPageSizes(kFirst, kMax);
+        m->sort(QStringLiteral("mgz_nazwa"), Qt::AscendingOrder);
+        readAll(m.get());
+        QSqlDatabase other = TestDb::open(QStringLiteral("stanowisko2"));
+        QVERIFY(QSqlQuery(other).exec(QStringLiteral("UPDATE magazyny SET mgz_nazwa = 'Aaa' WHERE mgz_id = 3")));
+        TAVChangeBus::instance()->announce(QStringLiteral("magazyny"), {3});
+        const QString order = TestDb::scalar(QStringLiteral("SELECT string_agg(nrz_id::text, ',' ORDER BY mgz_nazwa "
+                                                            "NULLS LAST, nrz_id) FROM v_narzedzia")).toString();
+        QStringList held;
+        for (qint64 k : readAll(m.get()))
+            held << QString::number(k);
+        QCOMPARE(held.join(QLatin1Char(',')), order);
+        for (int row = 0; row < m->rowCount(); ++row)
+            QCOMPARE(m->value(row, QStringLiteral("mgz_nazwa")).toString() == QLatin1String("Aaa"),
+                     m->value(row, QStringLiteral("nrz_fk_mgz")).toInt() == 3);
+        other.close();
+    }
+
     void cacheStaysWithinItsLimit()
     {
         const Keys expected = serverOrder(QStringLiteral("mgz_adres"), true);
