@@ -88,6 +88,13 @@ void userHeaders(const std::function<void(const QString &, const QString &, cons
     }
 }
 
+void requirePicked(ValidationMessages &messages, std::initializer_list<QPair<TAVListaWyboru *, QString>> fields)
+{
+    for (const auto &field : fields)
+        if (field.first->data().toInt() == 0)
+            messages.add(QStringLiteral("Pozycja <b>%1</b> nie może być pusta.").arg(field.second), field.first);
+}
+
 void checkReturn(ValidationMessages &messages, const QDateEdit *issued, QDateEdit *returned, QComboBox *state)
 {
     if (returned->isEnabled() && returned->date() < issued->date())

@@ -5,6 +5,7 @@
 #include <QVariant>
 
 #include <functional>
+#include <initializer_list>
 
 class QComboBox;
 class QDateEdit;
@@ -34,6 +35,8 @@ bool pick(TAVListaWyboruCommand &command, TAVTableModel *caller, TAVListaWyboru 
 // logins ("uzt_<side>_imie"…), through the model's own header setter.
 void userHeaders(const std::function<void(const QString &, const QString &, const QString &)> &set,
                  const QString &issuing, const QString &receiving);
+// "Pozycja <b>caption</b> nie może być pusta." for each pick field without a row.
+void requirePicked(ValidationMessages &messages, std::initializer_list<QPair<TAVListaWyboru *, QString>> fields);
 // The closing step's checks: not returned before it was issued, and the
 // state it came back in given (each only while its field is editable).
 void checkReturn(ValidationMessages &messages, const QDateEdit *issued, QDateEdit *returned, QComboBox *state);

@@ -136,10 +136,7 @@ void TabelaNaprawyPrzegladyDialog::chooseMgz()
 
 void TabelaNaprawyPrzegladyDialog::addChecks(ValidationMessages &messages)
 {
-    if (ui->lwFkMgz->data().toInt() == 0)
-        messages.add(QStringLiteral("Pozycja <b>Magazyn</b> nie może być pusta."), ui->lwFkMgz);
-    if (ui->lwFkNrz->data().toInt() == 0)
-        messages.add(QStringLiteral("Pozycja <b>Narzędzie</b> nie może być pusta."), ui->lwFkNrz);
+    requirePicked(messages, {{ui->lwFkMgz, QStringLiteral("Magazyn")}, {ui->lwFkNrz, QStringLiteral("Narzędzie")}});
     checkReturn(messages, ui->dtDataWyd, ui->dtDataPrz, ui->cbFkStnPrz);
 }
 

@@ -129,12 +129,9 @@ void TabelaPrzesunieciaMMDialog::chooseMgzSrc()
 
 void TabelaPrzesunieciaMMDialog::addChecks(ValidationMessages &messages)
 {
-    if (key(ui->lwFkNrz) == 0)
-        messages.add(QStringLiteral("Pozycja <b>Narzędzie</b> nie może być pusta."), ui->lwFkNrz);
-    if (key(ui->lwFkMgzSrc) == 0)
-        messages.add(QStringLiteral("Pozycja <b>Magazyn wydający</b> nie może być pusta."), ui->lwFkMgzSrc);
-    if (key(ui->lwFkMgzDst) == 0)
-        messages.add(QStringLiteral("Pozycja <b>Magazyn przyjmujący</b> nie może być pusta."), ui->lwFkMgzDst);
+    requirePicked(messages, {{ui->lwFkNrz, QStringLiteral("Narzędzie")},
+                             {ui->lwFkMgzSrc, QStringLiteral("Magazyn wydający")},
+                             {ui->lwFkMgzDst, QStringLiteral("Magazyn przyjmujący")}});
     checkReturn(messages, ui->dtDataWydanie, ui->dtDataPrzyjecie, nullptr);
 }
 

@@ -123,12 +123,9 @@ void TabelaPrzypisaneNarzedziaPracownikomDialog::chooseMuz()
 
 void TabelaPrzypisaneNarzedziaPracownikomDialog::addChecks(ValidationMessages &messages)
 {
-    if (ui->lwFkNrz->data().toInt() == 0)
-        messages.add(QStringLiteral("Pozycja <b>Narzędzie</b> nie może być pusta."), ui->lwFkNrz);
-    if (ui->lwFkPrc->data().toInt() == 0)
-        messages.add(QStringLiteral("Pozycja <b>Pracownik</b> nie może być pusta."), ui->lwFkPrc);
-    if (ui->lwFkMuz->data().toInt() == 0)
-        messages.add(QStringLiteral("Pozycja <b>Miejsce użytkowania</b> nie może być pusta."), ui->lwFkMuz);
+    requirePicked(messages, {{ui->lwFkNrz, QStringLiteral("Narzędzie")},
+                             {ui->lwFkPrc, QStringLiteral("Pracownik")},
+                             {ui->lwFkMuz, QStringLiteral("Miejsce użytkowania")}});
     checkReturn(messages, ui->dtDataWydanie, ui->dtDataPrzyjecie, ui->cbFkStnPrzyjecie);
 }
 
