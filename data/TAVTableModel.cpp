@@ -129,7 +129,7 @@ QVariant TAVTableModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.column() >= m_columns.count())
         return QVariant();
-    const QMetaType type = m_columns.field(index.column()).metaType();
+    const QMetaType type = m_columnTypes.at(index.column());
     if (role == Qt::TextAlignmentRole) {
         if (type.id() == QMetaType::Double)
             return int(Qt::AlignRight | Qt::AlignVCenter);
@@ -138,10 +138,11 @@ QVariant TAVTableModel::data(const QModelIndex &index, int role) const
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return QVariant();
     const int cell = m_fetchedOf.value(index.column(), -1);
-    if (cell < 0 || !ensureRow(index.row()))
+    const QByteArray *row = cell < 0 ? nullptr : cachedRow(index.row());
+    if (!row)
         return QVariant();
     int length = 0;
-    const char *text = TAVPackedRow::cell(*m_cache.row(index.row()), cell, &length);
+    const char *text = TAVPackedRow::cell(*row, cell, &length);
     if (!text)
         return QVariant(type);
     if (role == Qt::DisplayRole && m_cellTypes.value(cell) == kNumericOid) {
@@ -156,11 +157,12 @@ QVariant TAVTableModel::data(const QModelIndex &index, int role) const
 QVariant TAVTableModel::value(int row, int column) const
 {
     const int cell = m_fetchedOf.value(column, -1);
-    if (cell < 0 || !ensureRow(row))
+    const QByteArray *cached = cell < 0 ? nullptr : cachedRow(row);
+    if (!cached)
         return QVariant();
     int length = 0;
-    const char *text = TAVPackedRow::cell(*m_cache.row(row), cell, &length);
-    const QMetaType type = m_columns.field(column).metaType();
+    const char *text = TAVPackedRow::cell(*cached, cell, &length);
+    const QMetaType type = m_columnTypes.value(column);
     return text ? TAVDb::fromText(text, length, type) : QVariant(type);
 }
 
@@ -260,11 +262,13 @@ void TAVTableModel::setUpColumns()
     m_nameIndex.clear();
     m_fetchedOf.clear();
     m_columnOf.clear();
+    m_columnTypes.clear();
     QStringList lazy = m_lazyNames;
     lazy << QStringLiteral("stworzono") << QStringLiteral("zmodyfikowano");
     for (int i = 0; i < m_columns.count(); ++i) {
         const QString name = m_columns.fieldName(i).toLower();
         m_nameIndex.insert(name, i);
+        m_columnTypes.append(m_columns.field(i).metaType());
         if (lazy.contains(name, Qt::CaseInsensitive)) {
             m_fetchedOf.append(-1);
         } else {
@@ -514,6 +518,16 @@ bool TAVTableModel::ensureRow(int row) const
         return true;
     fetchPage(row);
     return m_cache.contains(row);
+}
+
+const QByteArray *TAVTableModel::cachedRow(int row) const
+{
+    if (row < 0 || row >= m_count)
+        return nullptr;
+    if (const QByteArray *held = m_cache.row(row))
+        return held;
+    fetchPage(row);
+    return m_cache.row(row);
 }
 
 bool TAVTableModel::fetchPage(int row) const

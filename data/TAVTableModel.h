@@ -272,6 +272,8 @@ private:
     // reading in the given direction.
     QStringList afterConditions(bool valueNull, bool ascending) const;
     bool ensureRow(int row) const;
+    // The cached row at a position, its page read first when missing.
+    const QByteArray *cachedRow(int row) const;
     bool fetchPage(int row) const;
     bool readRows(const QString &sql, const QVector<QVariant> &params, const QVector<Oid> &types, Page *page,
                   int limit) const;
@@ -298,6 +300,7 @@ private:
     QSqlRecord m_emptyRecord;
     QSqlRecord m_columns;             // the source's fields as the driver types them
     QVector<int> m_fetchedOf;         // model column -> cell in a cached row, -1 for heavy columns
+    QVector<QMetaType> m_columnTypes; // model column -> its type (data() runs per cell)
     QVector<int> m_columnOf;          // cell -> model column
     QVector<QHash<int, QVariant>> m_headers;
     QHash<int, QSqlRelation> m_relations;
