@@ -2,6 +2,7 @@
 
 #include "TAVDialog.h"
 #include "TAVEwidencja.h"
+#include "TAVListaWyboru.h"
 
 #include <QDebug>
 #include <QSqlRecord>
@@ -18,18 +19,29 @@ bool refuseSystemRowEdit(TAVTableModel *model, const QModelIndex &index)
                              QStringLiteral("Wpis systemowy - nie można go edytować."));
     return true;
 }
+
+bool confirmDelete()
+{
+    return QMessageBox::question(nullptr, QStringLiteral("Czy chcesz usunąć wpis?"),
+                                 QStringLiteral("Czy chcesz usunąć wpis?"), QMessageBox::Yes | QMessageBox::No)
+            == QMessageBox::Yes;
+}
 } // namespace OrvCommands
 
 bool BasicDeleteCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *)
 {
-    if (!_model || !_modelIndex.isValid())
-        return false;
-    const auto answer = QMessageBox::question(nullptr, QStringLiteral("Czy chcesz usunąć wpis?"),
-                                              QStringLiteral("Czy chcesz usunąć wpis?"),
-                                              QMessageBox::Yes | QMessageBox::No);
-    if (answer != QMessageBox::Yes)
+    if (!_model || !_modelIndex.isValid() || !OrvCommands::confirmDelete())
         return false;
     return _model->remove(_model->record(_modelIndex.row()), _modelIndex);
+}
+
+bool TAVListaWyboruCommand::pickInto(TAVTableModel *caller, TAVListaWyboru *field, QPair<QString, int> pair)
+{
+    if (!operacja(caller, QModelIndex(), &pair) || pair.second == field->data().toInt())
+        return false;
+    field->setText(pair.first);
+    field->setData(pair.second);
+    return true;
 }
 
 bool TAVListaWyboruCommand::run(const Setup &setup, TAVTableModel *model, const QModelIndex &index,

@@ -14,10 +14,13 @@
 
 class TAVDialog;
 class TAVEwidencja;
+class TAVListaWyboru;
 
 namespace OrvCommands {
 // The refusal shown for editing a system row.
 bool refuseSystemRowEdit(TAVTableModel *model, const QModelIndex &index);
+// "Czy chcesz usunąć wpis?"; true on Yes.
+bool confirmDelete();
 }
 
 // Adds a record through the register's dialog, or edits the selected one.
@@ -113,6 +116,10 @@ class TAVListaWyboruCommand : public TAVCommand
     Q_OBJECT
 public:
     explicit TAVListaWyboruCommand(QObject *parent = nullptr) : TAVCommand(parent) {}
+
+    // Runs the list for a pick field (pair: the reference it starts from);
+    // true when a different row was chosen, which the field then shows.
+    bool pickInto(TAVTableModel *caller, TAVListaWyboru *field, QPair<QString, int> pair = QPair<QString, int>());
 
     // The register and dialog of the run in progress (tests, callers).
     TAVEwidencja *ewidencja() const { return m_ewidencja; }

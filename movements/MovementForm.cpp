@@ -65,15 +65,6 @@ QVariant stateOf(const QComboBox *combo)
     return data.isValid() ? QVariant(data.toInt()) : QVariant(QMetaType::fromType<int>());
 }
 
-bool pick(TAVListaWyboruCommand &command, TAVTableModel *caller, TAVListaWyboru *field, QPair<QString, int> pair)
-{
-    if (!command.operacja(caller, QModelIndex(), &pair) || pair.second == field->data().toInt())
-        return false;
-    field->setText(pair.first);
-    field->setData(pair.second);
-    return true;
-}
-
 void userHeaders(const std::function<void(const QString &, const QString &, const QString &)> &set,
                  const QString &issuing, const QString &receiving)
 {

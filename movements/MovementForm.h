@@ -11,8 +11,6 @@ class QComboBox;
 class QDateEdit;
 class ValidationMessages;
 class TAVListaWyboru;
-class TAVListaWyboruCommand;
-class TAVTableModel;
 
 // Pieces the movement dialogs share.
 namespace MovementForm {
@@ -27,10 +25,6 @@ void fillStates(QComboBox *combo);
 void selectState(QComboBox *combo, const QVariant &key);
 // The chosen state's key, or a NULL.
 QVariant stateOf(const QComboBox *combo);
-// Runs a pick list for the field; true when a different row was chosen
-// (the field then shows it).
-bool pick(TAVListaWyboruCommand &command, TAVTableModel *caller, TAVListaWyboru *field,
-          QPair<QString, int> pair = QPair<QString, int>());
 // The headers of a movement's issuing and receiving users' names and
 // logins ("uzt_<side>_imie"…), through the model's own header setter.
 void userHeaders(const std::function<void(const QString &, const QString &, const QString &)> &set,

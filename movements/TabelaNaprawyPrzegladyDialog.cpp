@@ -44,11 +44,6 @@ TabelaNaprawyPrzegladyDialog::TabelaNaprawyPrzegladyDialog(TAVTableModel *model,
         dataWidget()->loadRecord(record);
     if (QAbstractButton *type = m_type->button(source.value(QStringLiteral("np_typ")).toInt()))
         type->setChecked(true);
-    for (const char *column : {"np_data_wyd", "np_data_prz"}) {
-        const QDate date = source.value(QLatin1String(column)).toDate();
-        if (date.isValid())
-            (qstrcmp(column, "np_data_wyd") == 0 ? ui->dtDataWyd : ui->dtDataPrz)->setDate(date);
-    }
     ui->lwFkNrz->setKey(source.value(QStringLiteral("np_fk_nrz")));
     ui->lwFkMgz->setKey(source.value(QStringLiteral("np_fk_mgz")));
     selectState(ui->cbFkStnWyd, source.value(QStringLiteral("np_fk_stn_wyd")));
@@ -124,14 +119,14 @@ void TabelaNaprawyPrzegladyDialog::chooseNrz()
     command.setParameter(QStringLiteral("windowTitle"),
                          QStringLiteral("Wybierz narzędzie do %1")
                                  .arg(ui->rb0_Npr->isChecked() ? QStringLiteral("naprawy") : QStringLiteral("przeglądu")));
-    if (pick(command, model(), ui->lwFkNrz))
+    if (command.pickInto(model(), ui->lwFkNrz))
         toolChosen();
 }
 
 void TabelaNaprawyPrzegladyDialog::chooseMgz()
 {
     MagazynyListaWyboruCommand command;
-    pick(command, model(), ui->lwFkMgz);
+    command.pickInto(model(), ui->lwFkMgz);
 }
 
 void TabelaNaprawyPrzegladyDialog::addChecks(ValidationMessages &messages)

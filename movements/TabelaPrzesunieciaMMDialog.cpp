@@ -35,11 +35,6 @@ TabelaPrzesunieciaMMDialog::TabelaPrzesunieciaMMDialog(TAVTableModel *model, con
         loadRow();
     else
         dataWidget()->loadRecord(record);
-    // The dates of a new transfer stay today's where the record has none.
-    if (source.value(QStringLiteral("psnmm_data_wydanie")).toDate().isValid())
-        ui->dtDataWydanie->setDate(source.value(QStringLiteral("psnmm_data_wydanie")).toDate());
-    if (source.value(QStringLiteral("psnmm_data_przyjecie")).toDate().isValid())
-        ui->dtDataPrzyjecie->setDate(source.value(QStringLiteral("psnmm_data_przyjecie")).toDate());
     ui->lwFkNrz->setKey(source.value(QStringLiteral("psnmm_fk_nrz")));
     ui->lwFkMgzSrc->setKey(source.value(QStringLiteral("psnmm_fk_mgz_src")));
     ui->lwFkMgzDst->setKey(source.value(QStringLiteral("psnmm_fk_mgz_dst")));
@@ -86,7 +81,7 @@ void TabelaPrzesunieciaMMDialog::chooseNrz()
 {
     NarzedziaListaWyboruCommand command;
     command.setParameter(QStringLiteral("windowTitle"), QStringLiteral("Wybierz narzędzie do przeniesienia"));
-    pick(command, model(), ui->lwFkNrz, QPair<QString, int>(QString(), key(ui->lwFkMgzSrc)));
+    command.pickInto(model(), ui->lwFkNrz, QPair<QString, int>(QString(), key(ui->lwFkMgzSrc)));
 }
 
 void TabelaPrzesunieciaMMDialog::chooseWarehouse(TAVListaWyboru *field, TAVListaWyboru *other, const QString &title,

@@ -42,11 +42,6 @@ TabelaPrzypisaneNarzedziaPracownikomDialog::TabelaPrzypisaneNarzedziaPracownikom
         loadRow();
     else
         dataWidget()->loadRecord(record);
-    for (const char *column : {"pnp_data_wydanie", "pnp_data_przyjecie"}) {
-        const QDate date = source.value(QLatin1String(column)).toDate();
-        if (date.isValid())
-            (qstrcmp(column, "pnp_data_wydanie") == 0 ? ui->dtDataWydanie : ui->dtDataPrzyjecie)->setDate(date);
-    }
     ui->lwFkNrz->setKey(source.value(QStringLiteral("pnp_fk_nrz")));
     ui->lwFkMgz->setKey(source.value(QStringLiteral("pnp_fk_mgz")));
     ui->lwFkPrc->setKey(source.value(QStringLiteral("pnp_fk_prc")));
@@ -98,27 +93,27 @@ void TabelaPrzypisaneNarzedziaPracownikomDialog::chooseNrz()
 {
     NarzedziaListaWyboruCommand command;
     command.setParameter(QStringLiteral("windowTitle"), QStringLiteral("Wybierz narzędzie dla pracownika"));
-    if (pick(command, model(), ui->lwFkNrz))
+    if (command.pickInto(model(), ui->lwFkNrz))
         toolChosen();
 }
 
 void TabelaPrzypisaneNarzedziaPracownikomDialog::chooseMgz()
 {
     MagazynyListaWyboruCommand command;
-    pick(command, model(), ui->lwFkMgz);
+    command.pickInto(model(), ui->lwFkMgz);
 }
 
 void TabelaPrzypisaneNarzedziaPracownikomDialog::choosePrc()
 {
     PracownicyListaWyboruCommand command;
-    pick(command, model(), ui->lwFkPrc);
+    command.pickInto(model(), ui->lwFkPrc);
 }
 
 void TabelaPrzypisaneNarzedziaPracownikomDialog::chooseMuz()
 {
     MiejscaUzytkowaniaListaWyboruCommand command;
     command.setParameter(QStringLiteral("windowTitle"), QStringLiteral("Wybierz miejsce użytkowania narzędzia"));
-    pick(command, model(), ui->lwFkMuz);
+    command.pickInto(model(), ui->lwFkMuz);
 }
 
 void TabelaPrzypisaneNarzedziaPracownikomDialog::addChecks(ValidationMessages &messages)

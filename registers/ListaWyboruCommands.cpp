@@ -5,6 +5,16 @@
 
 #include <QDebug>
 
+namespace {
+// The rows of the warehouses the signed-in manager runs: none for a
+// manager of no warehouse, rather than an invalid "IN ( )".
+QString managedOnly(TAVSession *session, const QString &column)
+{
+    const QString ids = session->uprMgzAsString(session->uztId());
+    return QStringLiteral("%1 IN ( %2 )").arg(column, ids.isEmpty() ? QStringLiteral("NULL") : ids);
+}
+} // namespace
+
 bool MagazynyListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex,
                                              QPair<QString, int> *_refField)
 {
@@ -15,9 +25,7 @@ bool MagazynyListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QModel
                   "QPair<QString, int> * _refField )";
     TAVSession *app = TAVSession::current();
     if (parameter(QStringLiteral("checkPermissionMgz")).toBool() && !app->isAdmin()) {
-        // A manager of no warehouse gets an empty list, not every warehouse.
-        const QString ids = app->uprMgzAsString(app->uztId());
-        s.filter = QStringLiteral("mgz_id IN ( %1 )").arg(ids.isEmpty() ? QStringLiteral("NULL") : ids);
+        s.filter = managedOnly(app, QStringLiteral("mgz_id"));
         s.fixFilter = true;
     }
     // Where tools are to go, a closed warehouse is no choice.
@@ -110,10 +118,8 @@ bool NarzedziaListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QMode
     }
     // The manager's warehouses narrow the caller's choice, they do not replace it.
     TAVSession *session = TAVSession::current();
-    if (session && !session->isAdmin()) {
-        const QString ids = session->uprMgzAsString(session->uztId());
-        conditions << QStringLiteral("nrz_fk_mgz IN ( %1 )").arg(ids.isEmpty() ? QStringLiteral("NULL") : ids);
-    }
+    if (session && !session->isAdmin())
+        conditions << managedOnly(session, QStringLiteral("nrz_fk_mgz"));
     if (conditions.size() > 1) {
         for (QString &c : conditions)
             c = QLatin1Char('(') + c + QLatin1Char(')');

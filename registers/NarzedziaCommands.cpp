@@ -246,12 +246,7 @@ bool NarzedziaSkladaneCmdDodaj::tmpOperacja(TAVTableModel *_model, const QModelI
 bool NarzedziaSkladaneCmdUsun::tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex,
                                            QPair<QString, int> *)
 {
-    if (!_model || !_modelIndex.isValid())
-        return false;
-    const auto answer = QMessageBox::question(nullptr, QStringLiteral("Czy chcesz usunąć wpis?"),
-                                              QStringLiteral("Czy chcesz usunąć wpis?"),
-                                              QMessageBox::Yes | QMessageBox::No);
-    if (answer != QMessageBox::Yes)
+    if (!_model || !_modelIndex.isValid() || !OrvCommands::confirmDelete())
         return false;
     QSqlRecord rec = _model->emptyRecord();
     rec.setValue(QStringLiteral("nrz_fk_nrz"), QVariant(QMetaType::fromType<int>()));

@@ -9,6 +9,14 @@ const QColor PrzegladPainterStrategy::kSoon(0xff, 0xe9, 0xa8);
 
 namespace {
 const QColor kDarkGray(0x80, 0x80, 0x80);
+
+// A tool of a warehouse the signed-in manager does not run. Rights as the
+// session cached them: painting never asks the database.
+bool outsideRights(const QVariant &warehouse)
+{
+    TAVSession *session = TAVSession::current();
+    return session && !session->isAdmin() && !session->managedWarehouses().contains(warehouse.toInt());
+}
 } // namespace
 
 void NarzedziaPainterStrategy::paint(QPainter *painter, const QStyleOptionViewItem &option,
@@ -18,9 +26,7 @@ void NarzedziaPainterStrategy::paint(QPainter *painter, const QStyleOptionViewIt
     const QVariant warehouse = rowValue(index, QStringLiteral("nrz_fk_mgz"), &found);
     if (!found)
         return;
-    // Rights as the session cached them: painting never asks the database.
-    TAVSession *session = TAVSession::current();
-    if (session && !session->isAdmin() && !session->managedWarehouses().contains(warehouse.toInt())) {
+    if (outsideRights(warehouse)) {
         painter->fillRect(option.rect, kDarkGray);
         return;
     }
@@ -42,9 +48,7 @@ void NarzedziaPainterStrategy::styleText(QStyleOptionViewItem *option, const QMo
     if (!rowValue(index, QStringLiteral("nrz_zlikwidowano")).toBool())
         return;
     // Grey text, not a grey cell: "not on stock" already is one.
-    TAVSession *session = TAVSession::current();
-    const bool darkCell = session && !session->isAdmin()
-            && !session->managedWarehouses().contains(rowValue(index, QStringLiteral("nrz_fk_mgz")).toInt());
+    const bool darkCell = outsideRights(rowValue(index, QStringLiteral("nrz_fk_mgz")));
     option->palette.setColor(QPalette::Text, darkCell ? QColor(0xe0, 0xe0, 0xe0) : QColor(0x6e, 0x6e, 0x6e));
     option->font.setItalic(true);
 }

@@ -250,11 +250,7 @@ void TabelaNarzedziaDialog::chooseLkl()
     }
     LokalizacjeListaWyboruCommand pick;
     pick.setParameter(QStringLiteral("windowTitle"), QStringLiteral("Wybierz lokalizację"));
-    QPair<QString, int> chosen(QStringLiteral("lkl_fk_mgz"), warehouse.toInt());
-    if (!pick.operacja(model(), index(), &chosen))
-        return;
-    ui->lwFkLkl->setText(chosen.first);
-    ui->lwFkLkl->setData(chosen.second);
+    pick.pickInto(model(), ui->lwFkLkl, QPair<QString, int>(QStringLiteral("lkl_fk_mgz"), warehouse.toInt()));
 }
 
 void TabelaNarzedziaDialog::clearLkl()
@@ -266,11 +262,7 @@ void TabelaNarzedziaDialog::chooseKtrNrz()
 {
     KategorieNarzedziListaWyboruCommand pick;
     pick.setParameter(QStringLiteral("windowTitle"), QStringLiteral("Wybierz kategorię narzędzia"));
-    QPair<QString, int> chosen;
-    if (!pick.operacja(model(), index(), &chosen))
-        return;
-    ui->lwFkKtrNrz->setText(chosen.first);
-    ui->lwFkKtrNrz->setData(chosen.second);
+    pick.pickInto(model(), ui->lwFkKtrNrz);
 }
 
 void TabelaNarzedziaDialog::clearKtrNrz()

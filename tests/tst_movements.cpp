@@ -466,6 +466,8 @@ private Q_SLOTS:
         QVERIFY(trips.selectKey(trip));
         QDate proposed;
         driver.onNext([&](QWidget *d) {
+            // The stored sending day, not today's.
+            QCOMPARE(d->findChild<QDateEdit *>(QStringLiteral("dtDataWyd"))->date(), QDate::currentDate().addDays(-7));
             auto *next = d->findChild<QDateEdit *>(QStringLiteral("dtNastepnyPrzeglad"));
             QVERIFY(next->isVisibleTo(d));
             QCOMPARE(next->date(), QDate::currentDate().addMonths(3));
