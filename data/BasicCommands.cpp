@@ -3,6 +3,7 @@
 #include "TAVDialog.h"
 #include "TAVEwidencja.h"
 #include "TAVListaWyboru.h"
+#include "TAVMessages.h"
 
 #include <QDebug>
 #include <QSqlRecord>
@@ -11,20 +12,17 @@ namespace OrvCommands {
 bool refuseSystemRowEdit(TAVTableModel *model, const QModelIndex &index)
 {
     const int mode = model->systemRowMode();
-    if (mode != 1 && mode != 3)
+    if (mode != TAVTableModel::SystemRowsNoEdit && mode != TAVTableModel::SystemRowsLocked)
         return false;
-    if (!model->record(index.row()).value(QStringLiteral("systemowy")).toBool())
+    if (!model->value(index.row(), QStringLiteral("systemowy")).toBool())
         return false;
-    QMessageBox::information(nullptr, QStringLiteral("Edycja wpisu"),
-                             QStringLiteral("Wpis systemowy - nie można go edytować."));
+    TAVMessages::information(QStringLiteral("Edycja wpisu"), QStringLiteral("Wpis systemowy - nie można go edytować."));
     return true;
 }
 
 bool confirmDelete()
 {
-    return QMessageBox::question(nullptr, QStringLiteral("Czy chcesz usunąć wpis?"),
-                                 QStringLiteral("Czy chcesz usunąć wpis?"), QMessageBox::Yes | QMessageBox::No)
-            == QMessageBox::Yes;
+    return TAVMessages::question(QStringLiteral("Czy chcesz usunąć wpis?"), QStringLiteral("Czy chcesz usunąć wpis?"));
 }
 } // namespace OrvCommands
 

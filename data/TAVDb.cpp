@@ -1,12 +1,12 @@
 #include "TAVDb.h"
 
+#include "TAVMessages.h"
+
 #include <QApplication>
 #include <QDate>
 #include <QDateTime>
 #include <QDebug>
 #include <QElapsedTimer>
-#include <QMessageBox>
-#include <QPointer>
 #include <QSqlDriver>
 #include <QSqlIndex>
 #include <QTime>
@@ -454,14 +454,12 @@ void reportReadFailure(const TAVDbError &error)
     const bool lost = error.connectionLost();
     // Never from inside a paint or a model signal: the box waits for the loop.
     QTimer::singleShot(0, qApp, [lost] {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Brak danych z bazy"),
-                        lost ? QStringLiteral("Nie można odczytać danych: połączenie z serwerem bazy danych "
-                                              "zostało przerwane. Gdy serwer będzie znów dostępny, odśwież widok "
-                                              "klawiszem F5.")
-                             : QStringLiteral("Nie można odczytać danych z bazy danych. Szczegóły zapisano w "
-                                              "dzienniku programu."),
-                        QMessageBox::Ok);
-        box.exec();
+        TAVMessages::warning(QStringLiteral("Brak danych z bazy"),
+                             lost ? QStringLiteral("Nie można odczytać danych: połączenie z serwerem bazy danych "
+                                                   "zostało przerwane. Gdy serwer będzie znów dostępny, odśwież "
+                                                   "widok klawiszem F5.")
+                                  : QStringLiteral("Nie można odczytać danych z bazy danych. Szczegóły zapisano w "
+                                                   "dzienniku programu."));
     });
 }
 

@@ -122,8 +122,11 @@ bool TAVDialog::validateModel()
             }
         }
         // Rules over several columns (a location's name within its warehouse).
-        const QSqlRecord current = m_index.isValid() && m_model ? m_model->record(m_index.row()) : QSqlRecord();
-        for (const QStringList &columns : m_validator->uniqueSets()) {
+        // The stored row only where such a rule exists (the row may carry a photo).
+        const auto sets = m_validator->uniqueSets();
+        const QSqlRecord current =
+                !sets.isEmpty() && m_index.isValid() && m_model ? m_model->record(m_index.row()) : QSqlRecord();
+        for (const QStringList &columns : sets) {
             bool touched = false;
             QVariantMap values;
             for (const QString &column : columns) {
@@ -139,8 +142,9 @@ bool TAVDialog::validateModel()
                 continue;
             QStringList captions;
             for (const QString &column : columns) {
-                if (!captionOf(column).isEmpty())
-                    captions << captionOf(column);
+                const QString caption = captionOf(column);
+                if (!caption.isEmpty())
+                    captions << caption;
             }
             const QVariant key = current.isEmpty() ? QVariant() : current.value(m_model->primaryKeyName());
             if (!m_validator->validateUnique(columns, values, key, captions))

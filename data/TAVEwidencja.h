@@ -61,7 +61,6 @@ public:
     // scan columns.
     QLineEdit *scanField() const { return m_scanField; }
     QLabel *scanStatus() const { return m_scanStatus; }
-    QSplitter *splitter() const { return m_splitter; }
     QModelIndex currentIndex() const;
     // The toolbar action of a command by its text ("Dodaj", "Edytuj").
     QAction *commandAction(const QString &text) const;

@@ -26,8 +26,6 @@ public:
     bool start();
     void stop();
     bool isLive() const { return m_conn != nullptr; }
-    // How long notices are gathered before the registers read.
-    void setDelay(int ms) { m_flush.setInterval(ms); }
     // Handles what arrived without waiting for the event loop (tests).
     void poll();
 

@@ -1,6 +1,7 @@
 #include "TAVTableModel.h"
 
 #include "TAVItemDelegate.h"
+#include "TAVMessages.h"
 #include "TAVSession.h"
 #include "TAVTransaction.h"
 
@@ -8,7 +9,6 @@
 #include <QAction>
 #include <QDebug>
 #include <QLocale>
-#include <QMessageBox>
 #include <QSqlDriver>
 #include <QSqlField>
 #include <QSqlRelationalTableModel>
@@ -83,14 +83,6 @@ QHash<QString, QStringList> foreignColumns(const QString &table)
         map[QString::fromUtf8(PQgetvalue(r.get(), i, 1))] << QString::fromUtf8(PQgetvalue(r.get(), i, 0));
     cache.insert(table, map);
     return map;
-}
-
-void showBox(QMessageBox::Icon icon, const QString &title, const QString &text, const QString &cause = QString())
-{
-    QMessageBox box(icon, title, text, QMessageBox::Ok);
-    if (!cause.isEmpty())
-        box.setInformativeText(cause);
-    box.exec();
 }
 
 QByteArray cellBytes(const QByteArray &row, int cell, bool *isNull)
@@ -417,7 +409,7 @@ int TAVTableModel::sortCell() const
 
 QString TAVTableModel::orderClause(bool ascending) const
 {
-    const QString key = m_columns.fieldName(m_columnOf.value(m_keyCell));
+    const QString key = keyColumnName();
     const QString column = sortColumnName();
     if (column.isEmpty() || column == key)
         return key + (ascending ? QStringLiteral(" ASC") : QStringLiteral(" DESC"));
@@ -427,7 +419,7 @@ QString TAVTableModel::orderClause(bool ascending) const
 
 QStringList TAVTableModel::afterConditions(bool valueNull, bool ascending) const
 {
-    const QString key = m_columns.fieldName(m_columnOf.value(m_keyCell));
+    const QString key = keyColumnName();
     const QString c = sortColumnName();
     if (sortCell() == m_keyCell)
         return {QStringLiteral("%1 %2 $2").arg(key, ascending ? QStringLiteral(">") : QStringLiteral("<"))};
@@ -512,12 +504,7 @@ void TAVTableModel::readFailedNow(const TAVDbError &error) const
 
 bool TAVTableModel::ensureRow(int row) const
 {
-    if (row < 0 || row >= m_count)
-        return false;
-    if (m_cache.contains(row))
-        return true;
-    fetchPage(row);
-    return m_cache.contains(row);
+    return cachedRow(row) != nullptr;
 }
 
 const QByteArray *TAVTableModel::cachedRow(int row) const
@@ -702,9 +689,10 @@ void TAVTableModel::setPageSizes(int first, int max)
 QSqlRecord TAVTableModel::record(int row) const
 {
     QSqlRecord rec = m_columns;
-    if (!ensureRow(row))
+    const QByteArray *held = cachedRow(row);
+    if (!held)
         return rec;
-    const QByteArray &packed = *m_cache.row(row);
+    const QByteArray &packed = *held;
     QStringList heavy;
     for (int i = 0; i < rec.count(); ++i) {
         const int cell = m_fetchedOf.at(i);
@@ -718,7 +706,7 @@ QSqlRecord TAVTableModel::record(int row) const
         rec.setValue(i, text ? TAVDb::fromText(text, length, type) : QVariant(type));
     }
     if (!heavy.isEmpty()) {
-        const QString key = m_columns.fieldName(m_columnOf.value(m_keyCell));
+        const QString key = keyColumnName();
         TAVDbError error;
         TAVDb::ResultPtr r = TAVDb::exec(QStringLiteral("SELECT ") + heavy.join(QStringLiteral(", "))
                                                  + QStringLiteral(" FROM ") + sourceName() + QStringLiteral(" WHERE ")
@@ -744,7 +732,7 @@ int TAVTableModel::fieldIndex(const QString &name) const
 QByteArray TAVTableModel::readOne(qint64 key, bool *found) const
 {
     *found = false;
-    const QString keyName = m_columns.fieldName(m_columnOf.value(m_keyCell));
+    const QString keyName = keyColumnName();
     Page page;
     if (!readRows(QStringLiteral("SELECT ") + fetchedColumnList() + QStringLiteral(" FROM ") + sourceName()
                           + whereClause(keyName + QStringLiteral(" = $1")),
@@ -968,7 +956,7 @@ QVariant TAVTableModel::scanKey(const QString &text, const QString &filter) cons
         rank += QStringLiteral(" WHEN %1 = $1 THEN %2").arg(m_scanColumns.at(i)).arg(i);
     }
     rank += QStringLiteral(" END");
-    const QString key = m_columns.fieldName(m_columnOf.value(m_keyCell));
+    const QString key = keyColumnName();
     QString where = QLatin1Char('(') + any.join(QStringLiteral(" OR ")) + QLatin1Char(')');
     if (!filter.trimmed().isEmpty())
         where = QLatin1Char('(') + filter + QStringLiteral(") AND ") + where;
@@ -1037,13 +1025,13 @@ bool TAVTableModel::write(WriteOp op, const QSqlRecord &_rec, const QModelIndex 
 {
     if (op == WriteOp::Update && (m_systemRowMode == SystemRowsNoEdit || m_systemRowMode == SystemRowsLocked)
         && isSystemRow(index)) {
-        showBox(QMessageBox::Information, QStringLiteral("Edycja wpisu"),
+        TAVMessages::information(QStringLiteral("Edycja wpisu"),
                 QStringLiteral("Wpis systemowy - nie można go edytować."));
         return false;
     }
     if (op == WriteOp::Delete && (m_systemRowMode == SystemRowsNoDelete || m_systemRowMode == SystemRowsLocked)
         && isSystemRow(index)) {
-        showBox(QMessageBox::Information, QStringLiteral("Usuwanie wpisu"),
+        TAVMessages::information(QStringLiteral("Usuwanie wpisu"),
                 QStringLiteral("Wpis systemowy - nie można go usunąć."));
         return false;
     }
@@ -1161,7 +1149,7 @@ bool TAVTableModel::write(WriteOp op, const QSqlRecord &_rec, const QModelIndex 
         m_lastId = QVariant();
         applyOwnWrite(WriteOp::Update, key.toLongLong(), knownRow);
         if (m_showErrors)
-            showBox(QMessageBox::Warning, QStringLiteral("Edycja wpisu"),
+            TAVMessages::warning(QStringLiteral("Edycja wpisu"),
                     exists ? QStringLiteral("Wpis został w międzyczasie zmieniony na innym stanowisku. Zamknij okno, "
                                             "aby zobaczyć zmiany, i wprowadź swoje ponownie.")
                            : QStringLiteral("Wpis nie istnieje już w bazie danych. Mógł zostać usunięty na innym "
@@ -1201,16 +1189,16 @@ void TAVTableModel::reportWriteError(WriteOp op, const QString &statement)
         return;
     const QString cause = lastErrorCause();
     if (op != WriteOp::Delete) {
-        showBox(QMessageBox::Warning, QStringLiteral("insert"), QStringLiteral("nieudane insert"), cause);
+        TAVMessages::warning(QStringLiteral("insert"), QStringLiteral("nieudane insert"), cause);
         return;
     }
     qDebug() << kRemoveSig;
     qDebug() << "   PGresult error code:" << e.sqlState;
     if (e.sqlState == QLatin1String("23503"))
-        showBox(QMessageBox::Warning, QStringLiteral("Usuwanie wpisu"),
+        TAVMessages::warning(QStringLiteral("Usuwanie wpisu"),
                 QStringLiteral("Nie można usunąć wpisu, ponieważ jest powiązany z innymi danymi."));
     else
-        showBox(QMessageBox::Warning, QStringLiteral("Usuwanie wpisu"),
+        TAVMessages::warning(QStringLiteral("Usuwanie wpisu"),
                 QStringLiteral("Wystąpił błąd o numerze %1.").arg(e.sqlState), cause);
 }
 
@@ -1306,7 +1294,7 @@ void TAVTableModel::refreshRows(const QList<qint64> &keys)
     QStringList list;
     for (qint64 k : keys)
         list << QString::number(k);
-    const QString keyName = m_columns.fieldName(m_columnOf.value(m_keyCell));
+    const QString keyName = keyColumnName();
     Page page;
     if (!readRows(QStringLiteral("SELECT ") + fetchedColumnList() + QStringLiteral(" FROM ") + sourceName()
                           + whereClause(keyName + QStringLiteral(" = ANY($1::bigint[])")),
@@ -1316,9 +1304,10 @@ void TAVTableModel::refreshRows(const QList<qint64> &keys)
     QHash<qint64, int> fresh;
     for (int i = 0; i < page.keys.size(); ++i)
         fresh.insert(page.keys.at(i), i);
-    if (keys.size() == 1 && m_cache.findKey(keys.first()) >= 0) {
+    const int single = keys.size() == 1 ? m_cache.findKey(keys.first()) : -1;
+    if (single >= 0) {
         const auto it = fresh.constFind(keys.first());
-        placeRow(keys.first(), m_cache.findKey(keys.first()), it == fresh.constEnd() ? nullptr : &page.rows.at(it.value()));
+        placeRow(keys.first(), single, it == fresh.constEnd() ? nullptr : &page.rows.at(it.value()));
         return;
     }
     QList<qint64> gone, placed, unheldFound;

@@ -236,11 +236,6 @@ protected:
     {
         m_flags.append({column, paint, [] { return static_cast<TAVItemDelegateDisplayTextStrategy *>(new Words); }});
     }
-    void addWordsColumn(const QString &column, FlagPaint paint,
-                        std::function<TAVItemDelegateDisplayTextStrategy *()> words)
-    {
-        m_flags.append({column, paint, std::move(words)});
-    }
 
 private:
     enum class WriteOp { Insert, Update, Delete };
@@ -272,6 +267,8 @@ private:
     // reading in the given direction.
     QStringList afterConditions(bool valueNull, bool ascending) const;
     bool ensureRow(int row) const;
+    // The name of the key among the fetched cells.
+    QString keyColumnName() const { return m_columns.fieldName(m_columnOf.value(m_keyCell)); }
     // The cached row at a position, its page read first when missing.
     const QByteArray *cachedRow(int row) const;
     bool fetchPage(int row) const;

@@ -1,5 +1,7 @@
 #include "TAVUiState.h"
 
+#include "TAVTableModel.h"
+
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QDir>
@@ -92,7 +94,7 @@ bool restoreColumnWidths(QTableView *view, const QString &key)
     if (widths.isEmpty() || !model)
         return false;
     for (int c = 0; c < model->columnCount(); ++c) {
-        const QString name = model->headerData(c, Qt::Horizontal, Qt::UserRole + 1).toString();
+        const QString name = model->headerData(c, Qt::Horizontal, TAVTableModel::FieldNameRole).toString();
         const QVariant w = widths.value(name.isEmpty() ? QString::number(c) : name);
         if (w.isValid() && w.toInt() > 0)
             view->setColumnWidth(c, w.toInt());
@@ -109,7 +111,7 @@ void saveColumnWidths(const QTableView *view, const QString &key)
     for (int c = 0; c < model->columnCount(); ++c) {
         if (view->isColumnHidden(c))
             continue;
-        const QString name = model->headerData(c, Qt::Horizontal, Qt::UserRole + 1).toString();
+        const QString name = model->headerData(c, Qt::Horizontal, TAVTableModel::FieldNameRole).toString();
         widths.insert(name.isEmpty() ? QString::number(c) : name, view->columnWidth(c));
     }
     settings().setValue(path(key, "kolumny"), widths);

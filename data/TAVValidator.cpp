@@ -1,10 +1,11 @@
 #include "TAVValidator.h"
 
+#include "TAVDb.h"
+
 #include <QDebug>
 #include <QMessageBox>
 #include <QSqlDatabase>
 #include <QSqlError>
-#include <QSqlIndex>
 #include <QSqlQuery>
 #include <QWidget>
 
@@ -185,7 +186,7 @@ bool TAVDBValidator::validateUnique(const QStringList &columns, const QVariantMa
             return true;
         conditions << QStringLiteral("%1 = :%1").arg(c);
     }
-    const QString pk = QSqlDatabase::database().primaryIndex(m_tableName).fieldName(0);
+    const QString pk = TAVDb::primaryKeyOf(m_tableName);
     if (key.isValid() && !key.isNull() && !pk.isEmpty())
         conditions << QStringLiteral("%1 <> :own_key").arg(pk);
     QSqlQuery query(QSqlDatabase::database());
