@@ -60,7 +60,6 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     frameLayout->addWidget(m_palette);
     frameLayout->addItem(new QSpacerItem(20, 40, QSizePolicy::Minimum, QSizePolicy::Expanding));
 
-    // Registers whose commands have not landed yet keep their button, disabled.
     struct Module
     {
         const char *label;
@@ -86,10 +85,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
         QToolButton *b = moduleButton(QString::fromUtf8(m.label), QString::fromLatin1(m.icon));
         if (m.adminOnly)
             b->setStyleSheet(QString::fromLatin1(kAdminButtonStyle));
-        if (m.slot)
-            connect(b, &QToolButton::clicked, this, m.slot);
-        else
-            b->setEnabled(false);
+        connect(b, &QToolButton::clicked, this, m.slot);
         m_palette->addButton(b);
     }
     frame->setMaximumWidth(m_palette->sizeHint().width() + frameLayout->contentsMargins().left()
@@ -274,7 +270,6 @@ void MainWindow::ewidencjaKategorieNarzedzi()
     openModule({QStringLiteral("Kategorie Narzędzi"), QStringLiteral("KategorieNarzedziModel"), QString(), QString()}, {});
 }
 
-// The tabs of a tool's movements come with the movement registers.
 void MainWindow::orvaloa()
 {
     openModule({QStringLiteral("Narzędzia"), QStringLiteral("NarzedziaModel"), QString(), QString()},

@@ -72,10 +72,7 @@ protected:
         dialog->setSaveHandler([d, _model, edited, version, &written] {
             const QSqlRecord rec = d->getRecord();
             // Nothing changed: OK closes the dialog and writes nothing.
-            bool changed = false;
-            for (int i = 0; i < rec.count() && !changed; ++i)
-                changed = rec.value(i).isValid();
-            if (!changed)
+            if (TAVTableModel::givenFields(rec).isEmpty())
                 return true;
             // The row may have moved while the dialog was open.
             _model->expectVersion(version);

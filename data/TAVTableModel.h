@@ -94,6 +94,14 @@ public:
 
     QSqlRecord record(int row) const;
     QSqlRecord record() const { return m_columns; }
+    // The fields of a record that carry a value (a write touches only those).
+    static QSqlRecord givenFields(const QSqlRecord &rec);
+    // Whether the model is a register of the given class (commands and
+    // policies act differently in different registers).
+    static bool isA(const TAVTableModel *model, const char *className)
+    {
+        return model && qstrcmp(model->metaObject()->className(), className) == 0;
+    }
     QSqlRecord emptyRecord() const { return m_emptyRecord; }
     int fieldIndex(const QString &name) const;
     QSqlRelation relation(int column) const { return m_relations.value(column); }
@@ -283,7 +291,6 @@ private:
     void readFailedNow(const TAVDbError &error) const;
     bool isSystemRow(const QModelIndex &index) const;
     void syncCompat() const;
-    static QSqlRecord givenFields(const QSqlRecord &rec);
 
     // What the model shows.
     QString m_tableName;

@@ -112,15 +112,28 @@ bool finish(TAVTransaction &transaction, bool ok, QString cause, const QString &
     return false;
 }
 
-bool updateQuietly(TAVTableModel *model, const QSqlRecord &record, const QModelIndex &row, QString *cause)
+namespace {
+template <typename Write>
+bool quietly(TAVTableModel *model, QString *cause, Write write)
 {
     const bool shows = model->showErrors();
     model->setShowErrors(false);
-    const bool ok = row.isValid() && model->update(record, row);
+    const bool ok = write();
     model->setShowErrors(shows);
     if (!ok && cause)
         *cause = model->lastErrorCause();
     return ok;
+}
+} // namespace
+
+bool updateQuietly(TAVTableModel *model, const QSqlRecord &record, const QModelIndex &row, QString *cause)
+{
+    return quietly(model, cause, [&] { return row.isValid() && model->update(record, row); });
+}
+
+bool removeQuietly(TAVTableModel *model, const QModelIndex &row, QString *cause)
+{
+    return quietly(model, cause, [&] { return row.isValid() && model->remove(model->record(row.row()), row); });
 }
 
 } // namespace Movement

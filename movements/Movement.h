@@ -52,5 +52,7 @@ bool finish(TAVTransaction &transaction, bool ok, QString cause, const QString &
 // Updates one row without the model's own message; the cause of a refusal
 // goes to `cause`.
 bool updateQuietly(TAVTableModel *model, const QSqlRecord &record, const QModelIndex &row, QString *cause);
+// Deletes one row the same way.
+bool removeQuietly(TAVTableModel *model, const QModelIndex &row, QString *cause);
 
 } // namespace Movement

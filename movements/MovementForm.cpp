@@ -2,7 +2,6 @@
 
 #include "TAVValidator.h"
 
-#include "BasicCommands.h"
 #include "TAVListaWyboru.h"
 
 #include <QComboBox>
@@ -94,17 +93,21 @@ void checkReturn(ValidationMessages &messages, const QDateEdit *issued, QDateEdi
         messages.add(QStringLiteral("Pozycja <b>Stan narzędzia</b> nie może być pusta."), state);
 }
 
-int toolWarehouse(int tool)
+ToolFacts toolFacts(int tool)
 {
-    return one(QStringLiteral("SELECT nrz_fk_mgz FROM narzedzia WHERE nrz_id = :nrz_id"), QStringLiteral(":nrz_id"),
-               tool)
-            .toInt();
-}
-
-QVariant toolState(int tool)
-{
-    return one(QStringLiteral("SELECT nrz_fk_stn FROM narzedzia WHERE nrz_id = :nrz_id"), QStringLiteral(":nrz_id"),
-               tool);
+    ToolFacts facts;
+    QSqlQuery q;
+    q.prepare(QStringLiteral("SELECT n.nrz_fk_mgz, n.nrz_fk_stn, "
+                             "coalesce(n.nrz_przeglad_miesiace, k.ktr_nrz_przeglad_miesiace, 12) "
+                             "FROM narzedzia n LEFT JOIN kategorie_narzedzi k ON k.ktr_nrz_id = n.nrz_fk_ktr_nrz "
+                             "WHERE n.nrz_id = :nrz_id"));
+    q.bindValue(QStringLiteral(":nrz_id"), tool);
+    if (q.exec() && q.next()) {
+        facts.warehouse = q.value(0).toInt();
+        facts.state = q.value(1);
+        facts.inspectionMonths = q.value(2).toInt();
+    }
+    return facts;
 }
 
 } // namespace MovementForm

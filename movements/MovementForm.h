@@ -34,8 +34,15 @@ void requirePicked(ValidationMessages &messages, std::initializer_list<QPair<TAV
 // The closing step's checks: not returned before it was issued, and the
 // state it came back in given (each only while its field is editable).
 void checkReturn(ValidationMessages &messages, const QDateEdit *issued, QDateEdit *returned, QComboBox *state);
-// A tool's warehouse and current state, from the database.
-int toolWarehouse(int tool);
-QVariant toolState(int tool);
+// What a movement dialog takes from its tool, read in one statement: the
+// warehouse, the current state, and the inspection interval in months (the
+// tool's own, else its category's, else a year).
+struct ToolFacts
+{
+    int warehouse = 0;
+    QVariant state;
+    int inspectionMonths = 12;
+};
+ToolFacts toolFacts(int tool);
 
 } // namespace MovementForm

@@ -11,13 +11,6 @@
 
 #include <memory>
 
-namespace {
-bool isModel(TAVTableModel *model, const char *name)
-{
-    return model && qstrcmp(model->metaObject()->className(), name) == 0;
-}
-} // namespace
-
 NaprawyPrzegladyCommand::NaprawyPrzegladyCommand(int type, bool sending, TAVPermissionPolicy *policy, QObject *parent)
     : TAVCommand(policy, parent), m_type(type), m_sending(sending)
 {
@@ -56,7 +49,7 @@ bool NaprawyPrzegladyCommand::tmpOperacja(TAVTableModel *_model, const QModelInd
 bool NaprawyPrzegladyCommand::send(TAVTableModel *model, const QModelIndex &index, QPair<QString, int> *refField)
 {
     // From the main register of trips there is no tool to send.
-    const bool trips = isModel(model, "NaprawyPrzegladyModel");
+    const bool trips = TAVTableModel::isA(model, "NaprawyPrzegladyModel");
     if (trips && (!refField || refField->second <= 0))
         return false;
     std::unique_ptr<TAVTableModel> rows = Movement::fresh(QStringLiteral("NaprawyPrzegladyModel"),
@@ -64,7 +57,7 @@ bool NaprawyPrzegladyCommand::send(TAVTableModel *model, const QModelIndex &inde
     QSqlRecord rec = rows->emptyRecord();
     rec.setValue(QStringLiteral("np_fk_uzt_wyd"), Movement::currentUser());
     rec.setValue(QStringLiteral("np_typ"), m_type);
-    if (isModel(model, "NarzedziaModel") && index.isValid() && index.row() < model->rowCount())
+    if (TAVTableModel::isA(model, "NarzedziaModel") && index.isValid() && index.row() < model->rowCount())
         rec.setValue(QStringLiteral("np_fk_nrz"), model->value(index.row(), QStringLiteral("nrz_id")));
     else if (trips)
         rec.setValue(refField->first, refField->second);
@@ -103,11 +96,11 @@ bool NaprawyPrzegladyCommand::takeBack(TAVTableModel *model, const QModelIndex &
     TAVTableModel *rows = model;
     QPersistentModelIndex row = index;
     std::unique_ptr<TAVTableModel> picked;
-    if (isModel(model, "NaprawyPrzegladyModel")) {
+    if (TAVTableModel::isA(model, "NaprawyPrzegladyModel")) {
         if (!index.isValid() || index.row() >= model->rowCount()
             || model->value(index.row(), QStringLiteral("np_status")).toBool())
             return false;
-    } else if (isModel(model, "NarzedziaModel") && index.isValid()) {
+    } else if (TAVTableModel::isA(model, "NarzedziaModel") && index.isValid()) {
         NaprawyPrzegladyListaWyboruCommand pickTrip;
         QPair<QString, int> pair(QString(), model->value(index.row(), QStringLiteral("nrz_id")).toInt());
         if (!pickTrip.operacja(model, index, &pair) || pair.second <= 0)

@@ -19,11 +19,6 @@ const QString kReceiveTitle = QStringLiteral("Przesunięcie między magazynami")
 const QString kCancelTitle = QStringLiteral("Anulowanie wydania");
 const QString kCancelInfo = QStringLiteral("Anulowanie wydania - informacja");
 
-bool isModel(TAVTableModel *model, const char *name)
-{
-    return model && qstrcmp(model->metaObject()->className(), name) == 0;
-}
-
 bool validRow(TAVTableModel *model, const QModelIndex &index)
 {
     return model && index.isValid() && index.row() >= 0 && index.column() >= 0 && index.row() < model->rowCount();
@@ -51,8 +46,8 @@ bool PrzesunieciaMMCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex
 {
     if (!validRow(_model, _modelIndex))
         return false;
-    const bool warehouse = isModel(_model, "MagazynyModel");
-    const bool transfer = isModel(_model, "PrzesunieciaMMModel");
+    const bool warehouse = TAVTableModel::isA(_model, "MagazynyModel");
+    const bool transfer = TAVTableModel::isA(_model, "PrzesunieciaMMModel");
     if (name() == QLatin1String("PrzesunieciaMMWydaj"))
         return warehouse && issue(_model, _modelIndex);
     if (name() == QLatin1String("PrzesunieciaMMPrzyjmij"))
@@ -80,11 +75,8 @@ bool PrzesunieciaMMCommand::issue(TAVTableModel *model, const QModelIndex &index
         return false;
     QString cause;
     if (!Movement::writeTool(rec.value(QStringLiteral("psnmm_fk_nrz")).toLongLong(),
-                             {{QStringLiteral("nrz_przyjete_na_stan"), false}}, &cause)) {
-        transaction.rollback();
-        TAVMessages::warning(kIssueTitle, kIssueFailed, cause);
-        return false;
-    }
+                             {{QStringLiteral("nrz_przyjete_na_stan"), false}}, &cause))
+        return Movement::finish(transaction, false, cause, kIssueTitle, kIssueFailed);
     const QVariant issuer = rec.value(QStringLiteral("psnmm_fk_uzt_src"));
     rec.setValue(QStringLiteral("fk_uzt_stworzono"), issuer);
     rec.setValue(QStringLiteral("fk_uzt_zmodyfikowano"), issuer);
@@ -98,7 +90,7 @@ bool PrzesunieciaMMCommand::receive(TAVTableModel *model, const QModelIndex &ind
     // The register may move its rows while the dialog is open.
     QPersistentModelIndex row = index;
     std::unique_ptr<TAVTableModel> picked;
-    if (isModel(model, "PrzesunieciaMMModel")) {
+    if (TAVTableModel::isA(model, "PrzesunieciaMMModel")) {
         if (model->value(index.row(), QStringLiteral("psnmm_status")).toBool())
             return false;
     } else {
@@ -137,8 +129,7 @@ bool PrzesunieciaMMCommand::receive(TAVTableModel *model, const QModelIndex &ind
                              QStringLiteral("Wystąpił problem z przesunięciem narzędzia. Nie można dokonać "
                                             "przesunięcia międzymagazynowego."),
                              cause);
-        TAVMessages::warning(kReceiveTitle, failed, cause);
-        return false;
+        return Movement::finish(transaction, false, cause, kReceiveTitle, failed);
     }
     rec.setValue(QStringLiteral("psnmm_status"), true);
     rec.setValue(QStringLiteral("fk_uzt_zmodyfikowano"), Movement::currentUser());
@@ -148,27 +139,26 @@ bool PrzesunieciaMMCommand::receive(TAVTableModel *model, const QModelIndex &ind
 
 bool PrzesunieciaMMCommand::cancel(TAVTableModel *model, const QModelIndex &index)
 {
-    TAVTableModel *owner = model;
-    QPersistentModelIndex row = index;
-    std::unique_ptr<TAVTableModel> fresh;
+    const bool inRegister = TAVTableModel::isA(model, "PrzesunieciaMMModel");
     int key = 0;
-    if (isModel(model, "PrzesunieciaMMModel")) {
+    if (inRegister) {
         if (model->value(index.row(), QStringLiteral("psnmm_status")).toBool())
             return false;
         if (!TAVMessages::question(QStringLiteral("Czy chcesz anulować wydanie?"),
                                    QStringLiteral("Czy chcesz anulować wydanie?")))
             return false;
         key = model->value(index.row(), QStringLiteral("psnmm_id")).toInt();
-        fresh = Movement::fresh(QStringLiteral("PrzesunieciaMMModel"), QStringLiteral("psnmm_id = %1").arg(key));
     } else {
         key = pickTransfer(model, index, QStringLiteral("psnmm_fk_mgz_src"),
                            QStringLiteral("Wybierz przesunięcie do anulowania"));
         if (key <= 0)
             return false;
-        fresh = Movement::fresh(QStringLiteral("PrzesunieciaMMModel"), QStringLiteral("psnmm_id = %1").arg(key));
-        owner = fresh.get();
-        row = fresh->index(0, 0);
     }
+    std::unique_ptr<TAVTableModel> fresh =
+            Movement::fresh(QStringLiteral("PrzesunieciaMMModel"), QStringLiteral("psnmm_id = %1").arg(key));
+    // The transfers register removes its own row; from a warehouse, the fresh copy does.
+    TAVTableModel *owner = inRegister ? model : fresh.get();
+    const QPersistentModelIndex row = inRegister ? QPersistentModelIndex(index) : QPersistentModelIndex(fresh->index(0, 0));
     // Another workstation may have got there first: read it again.
     if (fresh->rowCount() < 1 || fresh->value(0, QStringLiteral("psnmm_status")).toBool()) {
         TAVMessages::information(kCancelInfo, QStringLiteral("Operacja przerwana. Wydanie zostało już anulowane."));
@@ -187,13 +177,7 @@ bool PrzesunieciaMMCommand::cancel(TAVTableModel *model, const QModelIndex &inde
         return false;
     QString cause;
     bool ok = Movement::writeTool(tool, {{QStringLiteral("nrz_przyjete_na_stan"), true}}, &cause);
-    if (ok) {
-        const bool quiet = owner->showErrors();
-        owner->setShowErrors(false);
-        ok = row.isValid() && owner->remove(owner->record(row.row()), QModelIndex(row));
-        owner->setShowErrors(quiet);
-        if (!ok)
-            cause = owner->lastErrorCause();
-    }
+    if (ok)
+        ok = Movement::removeQuietly(owner, row, &cause);
     return Movement::finish(transaction, ok, cause, kCancelTitle, failed);
 }

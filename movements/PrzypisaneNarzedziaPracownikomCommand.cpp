@@ -15,10 +15,6 @@
 namespace {
 const QString kTitle = QStringLiteral("Przypisanie narzędzia");
 
-bool isModel(TAVTableModel *model, const char *name)
-{
-    return model && qstrcmp(model->metaObject()->className(), name) == 0;
-}
 } // namespace
 
 PrzypisaneNarzedziaPracownikomCommand::PrzypisaneNarzedziaPracownikomCommand(const QString &name,
@@ -35,9 +31,9 @@ bool PrzypisaneNarzedziaPracownikomCommand::tmpOperacja(TAVTableModel *_model, c
     if (!_model || !_modelIndex.isValid() || _modelIndex.row() < 0 || _modelIndex.row() >= _model->rowCount())
         return false;
     if (name() == QLatin1String("PrzypisaneNarzedziaPracownikomWydaj"))
-        return isModel(_model, "PracownicyModel") && issue(_model, _modelIndex);
+        return TAVTableModel::isA(_model, "PracownicyModel") && issue(_model, _modelIndex);
     if (name() == QLatin1String("PrzypisaneNarzedziaPracownikomPrzyjmij"))
-        return isModel(_model, "PrzypisaneNarzedziaPracownikomModel") && takeBack(_model, _modelIndex);
+        return TAVTableModel::isA(_model, "PrzypisaneNarzedziaPracownikomModel") && takeBack(_model, _modelIndex);
     return false;
 }
 

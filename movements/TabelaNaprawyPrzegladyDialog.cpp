@@ -10,7 +10,6 @@
 
 #include <QButtonGroup>
 #include <QEvent>
-#include <QSqlQuery>
 
 using namespace MovementForm;
 
@@ -68,24 +67,18 @@ TabelaNaprawyPrzegladyDialog::~TabelaNaprawyPrzegladyDialog() = default;
 
 void TabelaNaprawyPrzegladyDialog::toolChosen()
 {
-    const int tool = ui->lwFkNrz->data().toInt();
-    const int warehouse = toolWarehouse(tool);
-    if (warehouse > 0)
-        ui->lwFkMgz->setKey(warehouse);
+    const ToolFacts tool = toolFacts(ui->lwFkNrz->data().toInt());
+    if (tool.warehouse > 0)
+        ui->lwFkMgz->setKey(tool.warehouse);
     if (ui->gbWydanie->isEnabled())
-        selectState(ui->cbFkStnWyd, toolState(tool));
+        selectState(ui->cbFkStnWyd, tool.state);
+    m_inspectionMonths = tool.inspectionMonths;
+    proposeNextInspection();
 }
 
 void TabelaNaprawyPrzegladyDialog::proposeNextInspection()
 {
-    // The tool's own interval, else its category's, else a year.
-    QSqlQuery q;
-    q.prepare(QStringLiteral("SELECT coalesce(n.nrz_przeglad_miesiace, k.ktr_nrz_przeglad_miesiace, 12) "
-                             "FROM narzedzia n LEFT JOIN kategorie_narzedzi k ON k.ktr_nrz_id = n.nrz_fk_ktr_nrz "
-                             "WHERE n.nrz_id = :nrz_id"));
-    q.bindValue(QStringLiteral(":nrz_id"), ui->lwFkNrz->data().toInt());
-    const int months = q.exec() && q.next() ? q.value(0).toInt() : 12;
-    ui->dtNastepnyPrzeglad->setDate(ui->dtDataPrz->date().addMonths(months));
+    ui->dtNastepnyPrzeglad->setDate(ui->dtDataPrz->date().addMonths(m_inspectionMonths));
 }
 
 void TabelaNaprawyPrzegladyDialog::setWydanieMode()
@@ -138,8 +131,8 @@ void TabelaNaprawyPrzegladyDialog::addChecks(ValidationMessages &messages)
 QSqlRecord TabelaNaprawyPrzegladyDialog::getRecord()
 {
     QSqlRecord rec = TAVDialog::getRecord();
-    rec.setValue(QStringLiteral("np_fk_nrz"), keyOrNull(ui->lwFkNrz->data().toInt()));
-    rec.setValue(QStringLiteral("np_fk_mgz"), keyOrNull(ui->lwFkMgz->data().toInt()));
+    rec.setValue(QStringLiteral("np_fk_nrz"), ui->lwFkNrz->key());
+    rec.setValue(QStringLiteral("np_fk_mgz"), ui->lwFkMgz->key());
     rec.setValue(QStringLiteral("np_fk_uzt_wyd"), keyOrNull(m_uztWyd));
     rec.setValue(QStringLiteral("np_fk_uzt_prz"), keyOrNull(m_uztPrz));
     if (ui->gbWydanie->isEnabled())

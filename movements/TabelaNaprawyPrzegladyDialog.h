@@ -45,4 +45,5 @@ private:
     QButtonGroup *m_type = nullptr;
     int m_uztWyd = 0;
     int m_uztPrz = 0;
+    int m_inspectionMonths = 12; // the tool's, read once with its other facts
 };

@@ -133,9 +133,9 @@ void TabelaPrzesunieciaMMDialog::addChecks(ValidationMessages &messages)
 QSqlRecord TabelaPrzesunieciaMMDialog::getRecord()
 {
     QSqlRecord rec = TAVDialog::getRecord();
-    rec.setValue(QStringLiteral("psnmm_fk_nrz"), keyOrNull(key(ui->lwFkNrz)));
-    rec.setValue(QStringLiteral("psnmm_fk_mgz_src"), keyOrNull(key(ui->lwFkMgzSrc)));
-    rec.setValue(QStringLiteral("psnmm_fk_mgz_dst"), keyOrNull(key(ui->lwFkMgzDst)));
+    rec.setValue(QStringLiteral("psnmm_fk_nrz"), ui->lwFkNrz->key());
+    rec.setValue(QStringLiteral("psnmm_fk_mgz_src"), ui->lwFkMgzSrc->key());
+    rec.setValue(QStringLiteral("psnmm_fk_mgz_dst"), ui->lwFkMgzDst->key());
     rec.setValue(QStringLiteral("psnmm_fk_uzt_src"), keyOrNull(m_uztSrc));
     rec.setValue(QStringLiteral("psnmm_fk_uzt_dst"), keyOrNull(m_uztDst));
     if (!ui->dtDataPrzyjecie->isEnabled())

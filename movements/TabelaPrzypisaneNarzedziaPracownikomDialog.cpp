@@ -82,11 +82,10 @@ void TabelaPrzypisaneNarzedziaPracownikomDialog::setPrzyjecieMode()
 void TabelaPrzypisaneNarzedziaPracownikomDialog::toolChosen()
 {
     // The warehouse and the state at issue follow the tool.
-    const int tool = ui->lwFkNrz->data().toInt();
-    const int warehouse = toolWarehouse(tool);
-    if (warehouse > 0)
-        ui->lwFkMgz->setKey(warehouse);
-    selectState(ui->cbFkStnWydanie, toolState(tool));
+    const ToolFacts tool = toolFacts(ui->lwFkNrz->data().toInt());
+    if (tool.warehouse > 0)
+        ui->lwFkMgz->setKey(tool.warehouse);
+    selectState(ui->cbFkStnWydanie, tool.state);
 }
 
 void TabelaPrzypisaneNarzedziaPracownikomDialog::chooseNrz()
@@ -127,10 +126,10 @@ void TabelaPrzypisaneNarzedziaPracownikomDialog::addChecks(ValidationMessages &m
 QSqlRecord TabelaPrzypisaneNarzedziaPracownikomDialog::getRecord()
 {
     QSqlRecord rec = TAVDialog::getRecord();
-    rec.setValue(QStringLiteral("pnp_fk_nrz"), keyOrNull(ui->lwFkNrz->data().toInt()));
-    rec.setValue(QStringLiteral("pnp_fk_prc"), keyOrNull(ui->lwFkPrc->data().toInt()));
-    rec.setValue(QStringLiteral("pnp_fk_mgz"), keyOrNull(ui->lwFkMgz->data().toInt()));
-    rec.setValue(QStringLiteral("pnp_fk_muz"), keyOrNull(ui->lwFkMuz->data().toInt()));
+    rec.setValue(QStringLiteral("pnp_fk_nrz"), ui->lwFkNrz->key());
+    rec.setValue(QStringLiteral("pnp_fk_prc"), ui->lwFkPrc->key());
+    rec.setValue(QStringLiteral("pnp_fk_mgz"), ui->lwFkMgz->key());
+    rec.setValue(QStringLiteral("pnp_fk_muz"), ui->lwFkMuz->key());
     rec.setValue(QStringLiteral("pnp_fk_uzt_wyd"), keyOrNull(m_uztWyd));
     rec.setValue(QStringLiteral("pnp_fk_uzt_prz"), keyOrNull(m_uztPrz));
     rec.setValue(QStringLiteral("pnp_fk_stn_wydanie"), stateOf(ui->cbFkStnWydanie));

@@ -14,12 +14,12 @@
 #include "Factories.h"
 #include "ListaWyboruCommands.h"
 #include "TAVDb.h"
+#include "TAVMessages.h"
 #include "TAVTableModel.h"
 #include "TAVTransaction.h"
 #include "TabelaNarzedziaDialog.h"
 
 #include <QDebug>
-#include <QMessageBox>
 #include <QPersistentModelIndex>
 #include <QRegularExpression>
 #include <QSqlRecord>
@@ -41,20 +41,8 @@ bool failBeforeDialog(TAVTransaction &transaction)
 
 void warnTransaction(const QString &title, const TAVDbError &error)
 {
-    QMessageBox box(QMessageBox::Warning, title,
-                    QStringLiteral("Nie udało się zapisać zmian w bazie danych. Nic nie zostało zapisane."),
-                    QMessageBox::Ok);
-    box.setInformativeText(TAVDb::causeSentence(error));
-    box.exec();
-}
-
-bool hasGivenFields(const QSqlRecord &rec)
-{
-    for (int i = 0; i < rec.count(); ++i) {
-        if (rec.value(i).isValid())
-            return true;
-    }
-    return false;
+    TAVMessages::warning(title, QStringLiteral("Nie udało się zapisać zmian w bazie danych. Nic nie zostało zapisane."),
+                         TAVDb::causeSentence(error));
 }
 } // namespace
 
@@ -167,7 +155,7 @@ bool NarzedziaDodajEdytujCommand::edit(TAVTableModel *model, const QModelIndex &
     }
     QSqlRecord rec = dialog.getRecord();
     // Nothing of the row changed: what the dialog did to the assembly stays.
-    if (!hasGivenFields(rec)) {
+    if (TAVTableModel::givenFields(rec).isEmpty()) {
         if (transaction.commit())
             return true;
         warnTransaction(QStringLiteral("Edycja wpisu"), transaction.error());
@@ -230,10 +218,9 @@ bool NarzedziaSkladaneCmdDodaj::tmpOperacja(TAVTableModel *_model, const QModelI
     qDebug() << "   main:" << main << "chosen:" << chosen.second << "ok:" << ok;
     if (!ok) {
         qDebug() << "   error:" << error.sqlState << error.message;
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Narzędzia składane"),
-                        QStringLiteral("Nie udało się dodać narzędzia do zestawu."), QMessageBox::Ok);
-        box.setInformativeText(TAVDb::causeSentence(error, _model->fieldLabels()));
-        box.exec();
+        TAVMessages::warning(QStringLiteral("Narzędzia składane"),
+                             QStringLiteral("Nie udało się dodać narzędzia do zestawu."),
+                             TAVDb::causeSentence(error, _model->fieldLabels()));
         return false;
     }
     if (TAVTransaction *t = TAVTransaction::active())

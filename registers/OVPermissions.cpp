@@ -6,11 +6,6 @@
 #include <QSqlRecord>
 
 namespace {
-bool isModel(TAVTableModel *model, const char *className)
-{
-    return model && qstrcmp(model->metaObject()->className(), className) == 0;
-}
-
 QVariant rowValue(TAVTableModel *model, const QModelIndex &index, const char *column)
 {
     if (!model || !index.isValid())
@@ -41,14 +36,14 @@ QString OVPermissionUprMgz::message() { return QStringLiteral("Operacja wymaga p
 
 bool OvPermisionPrzesunieciaMm::checkRecord(TAVTableModel *model, const QModelIndex &index)
 {
-    if (!isModel(model, "PrzesunieciaMMModel"))
+    if (!TAVTableModel::isA(model, "PrzesunieciaMMModel"))
         return true;
     return !rowValue(model, index, "psnmm_status").toBool();
 }
 
 bool OVPermissionPrzypisaneNarzedziaPracownikom::checkRecord(TAVTableModel *model, const QModelIndex &index)
 {
-    if (!isModel(model, "PrzypisaneNarzedziaPracownikomModel"))
+    if (!TAVTableModel::isA(model, "PrzypisaneNarzedziaPracownikomModel"))
         return true;
     return !rowValue(model, index, "pnp_status").toBool();
 }
@@ -61,21 +56,21 @@ OVPermissionNaprawyPrzeglady::OVPermissionNaprawyPrzeglady(const QVariantList &f
 
 bool OVPermissionNaprawyPrzeglady::checkRecord(TAVTableModel *model, const QModelIndex &index)
 {
-    if (isModel(model, "NaprawyPrzegladyModel")) {
+    if (TAVTableModel::isA(model, "NaprawyPrzegladyModel")) {
         if (m_issue)
             return true;
         bool ok = false;
         const int type = rowValue(model, index, "np_typ").toInt(&ok);
         return !rowValue(model, index, "np_status").toBool() && ok && type == m_type;
     }
-    if (isModel(model, "NarzedziaModel"))
+    if (TAVTableModel::isA(model, "NarzedziaModel"))
         return rowValue(model, index, "nrz_przyjete_na_stan").toBool();
     return true;
 }
 
 bool OVPermissionNarzedziaDodaj::checkRecord(TAVTableModel *model, const QModelIndex &)
 {
-    return isModel(model, "NarzedziaModel");
+    return TAVTableModel::isA(model, "NarzedziaModel");
 }
 
 bool OVPermissionNarzedziaDodaj::allows(TAVTableModel *model, const QModelIndex &index, const QVariant &value,
