@@ -295,8 +295,9 @@ bool exportQuery(ExportFormat format, const QString &sql, const QList<ExportColu
     while (text.endsWith(QLatin1Char(';')))
         text.chop(1);
 
+    // The count only feeds the progress: without one it would read every row twice.
     qint64 total = 0;
-    {
+    if (progress) {
         QSqlQuery count(db);
         if (count.exec(QStringLiteral("SELECT count(*) FROM (%1\n) AS orv_rows").arg(text)) && count.next())
             total = count.value(0).toLongLong();

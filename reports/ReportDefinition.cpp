@@ -96,22 +96,6 @@ bool TextTemplate::bind(const QSqlRecord &record, QString *unknown)
     return true;
 }
 
-bool TextTemplate::usesColumns() const
-{
-    for (const Token &t : m_tokens)
-        if (t.kind == Column)
-            return true;
-    return false;
-}
-
-bool TextTemplate::usesPageNumbers() const
-{
-    for (const Token &t : m_tokens)
-        if (t.kind == Page || t.kind == Pages)
-            return true;
-    return false;
-}
-
 void TextTemplate::addColumnIndexes(QList<int> *indexes) const
 {
     for (const Token &t : m_tokens)
@@ -451,7 +435,6 @@ struct Parser
                                                QStringLiteral("bool")};
                 if (name.isEmpty() || !types.contains(type))
                     return fail(QStringLiteral("Niepoprawna deklaracja parametru %1.").arg(where(e)));
-                def->parameterNames.append(name);
                 def->parameterTypes.insert(name, type);
             } else if (tag == QLatin1String("query")) {
                 const QString name = e.attribute(QStringLiteral("name"));

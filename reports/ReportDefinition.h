@@ -53,8 +53,6 @@ public:
     bool parse(const QString &source, QString *error);
     // Resolves column names against a query's result; false names the first unknown one.
     bool bind(const QSqlRecord &record, QString *unknown);
-    bool usesColumns() const;
-    bool usesPageNumbers() const;
     bool isEmpty() const { return m_tokens.isEmpty(); }
     const QList<Token> &tokens() const { return m_tokens; }
     void addColumnIndexes(QList<int> *indexes) const;
@@ -157,7 +155,6 @@ struct ReportDefinition
     QMarginsF margins{79, 79, 79, 79};     // 1/100 inch
     QList<TextStyle> styles;                // [0] is the default style
     QHash<QString, int> styleNames;
-    QStringList parameterNames;
     QHash<QString, QString> parameterTypes;
     QMap<QString, QString> queries;
     QMap<QString, QString> placeholderDefaults;   // "%NAME%" -> text

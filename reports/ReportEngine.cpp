@@ -141,7 +141,6 @@ QList<PageItem> PageSpool::page(int index) const
 
 struct ReportEngine::SectionState
 {
-    Section::Kind kind = Section::Spacer;
     TableSection *table = nullptr;
     RecordSection *record = nullptr;
     QList<double> colX;
@@ -357,7 +356,7 @@ bool ReportEngine::runQuery(const QString &name, QSqlQuery *query, bool countOnl
     return true;
 }
 
-bool ReportEngine::loadSingleRow(const QString &name, TextTemplate *)
+bool ReportEngine::loadSingleRow(const QString &name)
 {
     if (name.isEmpty() || m_singleRecords.contains(name))
         return true;
@@ -492,7 +491,6 @@ bool ReportEngine::startSection()
     }
 
     auto state = std::make_unique<SectionState>();
-    state->kind = s.kind;
     QString queryName;
     QList<TextTemplate *> templates;
     if (s.kind == Section::TableKind) {

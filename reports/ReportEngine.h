@@ -80,17 +80,12 @@ public:
     void paintPage(QPainter *painter, int index, int total) const;
 
 private:
-    struct Measured
-    {
-        QStringList lines;
-        double height = 0;
-    };
     struct SectionState;
 
     bool fail(const QString &message);
     bool runQuery(const QString &name, QSqlQuery *query, bool countOnly);
     QString queryText(const QString &name) const;
-    bool loadSingleRow(const QString &name, TextTemplate *a = nullptr);
+    bool loadSingleRow(const QString &name);
     bool bindBand(Band *band);
 
     QString evaluate(const TextTemplate &t, const QVector<QVariant> &row, qint64 count = 0) const;

@@ -64,8 +64,10 @@ void preparePageLayout(QPagedPaintDevice *device, const ReportDefinition &def)
 
 bool paintReport(ReportEngine &engine, QPagedPaintDevice *device, RenderProgress &progress, QString *errorText)
 {
+    // The rows are counted while the engine starts; the bar then knows its end.
+    const bool started = engine.start();
     progress.phase(QStringLiteral("Przygotowywanie wydruku…"), engine.rowsTotal());
-    if (!engine.start() || !engine.runToEnd([&] { return progress.update(engine.rowsDone()); })) {
+    if (!started || !engine.runToEnd([&] { return progress.update(engine.rowsDone()); })) {
         *errorText = engine.errorText();
         return false;
     }

@@ -5,7 +5,6 @@
 #include "ReportOutput.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>

@@ -94,23 +94,23 @@ void LabelOptions::save() const
 QList<ToolLabel> loadToolLabels(const QList<int> &toolIds, QString *error, const QSqlDatabase &db)
 {
     QList<ToolLabel> labels;
+    QStringList ids;
+    for (int id : toolIds)
+        ids << QString::number(id);
+    // One statement for all of them, in the order asked for.
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.prepare(QStringLiteral("SELECT nrz_kod, nrz_nazwa, nrz_nr_ewidencyjny FROM narzedzia WHERE nrz_id = ?"))) {
+    q.prepare(QStringLiteral("SELECT n.nrz_kod, n.nrz_nazwa, n.nrz_nr_ewidencyjny "
+                             "FROM unnest(?::integer[]) WITH ORDINALITY AS u(id, ord) "
+                             "JOIN narzedzia n ON n.nrz_id = u.id ORDER BY u.ord"));
+    q.addBindValue(QLatin1Char('{') + ids.join(QLatin1Char(',')) + QLatin1Char('}'));
+    if (!q.exec()) {
         if (error)
             *error = q.lastError().text();
-        return labels;
+        return {};
     }
-    for (int id : toolIds) {
-        q.addBindValue(id);
-        if (!q.exec()) {
-            if (error)
-                *error = q.lastError().text();
-            return {};
-        }
-        if (q.next())
-            labels.append({q.value(0).toString(), q.value(1).toString(), q.value(2).toString()});
-    }
+    while (q.next())
+        labels.append({q.value(0).toString(), q.value(1).toString(), q.value(2).toString()});
     return labels;
 }
 

@@ -6,6 +6,7 @@
 #include "IniDbSettingsManipulator.h"
 #include "OVApplication.h"
 #include "OrvReports.h"
+#include "Startup.h"
 #include "orReport.h"
 
 #include <QCommandLineParser>
@@ -13,7 +14,6 @@
 #include <QFileInfo>
 #include <QDomDocument>
 #include <QFile>
-#include <QStandardPaths>
 
 #include <cstdio>
 
@@ -86,7 +86,7 @@ int main(int argc, char **argv)
         return Usage;
     }
 
-    const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    const QString dataDir = OrvStartup::dataDirectory();
     IniDbSettingsManipulator profiles(QStringLiteral("dbsettings.ini"), dataDir);
     const QString name = parser.value(profile);
     if (!profiles.contains(name)) {

@@ -212,7 +212,7 @@ CREATE TABLE narzedzia (
     CONSTRAINT pk_narzedzia PRIMARY KEY (nrz_id),
     CONSTRAINT uq_narzedzia_kod UNIQUE (nrz_kod),
     CONSTRAINT uq_narzedzia_nr_ewidencyjny UNIQUE (nrz_nr_ewidencyjny),
-    CONSTRAINT ck_narzedzia_wartosc CHECK (nrz_wartosc >= 0),
+    CONSTRAINT ck_narzedzia_wartosc CHECK (nrz_wartosc >= 0 AND nrz_wartosc < 10000000000),
     CONSTRAINT ck_narzedzia_nie_w_sobie CHECK (nrz_fk_nrz <> nrz_id),
     CONSTRAINT ck_narzedzia_przeglad_miesiace CHECK (nrz_przeglad_miesiace BETWEEN 1 AND 240),
     CONSTRAINT fk_narzedzia_mgz FOREIGN KEY (nrz_fk_mgz) REFERENCES magazyny (mgz_id),

@@ -99,9 +99,13 @@ DECLARE
     v_nrz integer;
     v_zlikwidowano boolean;
     v_mgz integer;
+    v_stn integer;
+    v_new jsonb;
+    v_old jsonb;
 BEGIN
     IF TG_OP <> 'INSERT' THEN
-        v_status_stary := (to_jsonb(OLD) ->> TG_ARGV[1])::boolean;
+        v_old := to_jsonb(OLD);
+        v_status_stary := (v_old ->> TG_ARGV[1])::boolean;
         IF v_status_stary THEN
             RAISE EXCEPTION 'Zakończony ruch narzędzia jest historią: nie można go zmienić ani usunąć.'
                 USING ERRCODE = 'OV013';
@@ -115,28 +119,29 @@ BEGIN
             RETURN OLD;
         END IF;
     END IF;
-    v_status_nowy := (to_jsonb(NEW) ->> TG_ARGV[1])::boolean;
+    v_new := to_jsonb(NEW);
+    v_status_nowy := (v_new ->> TG_ARGV[1])::boolean;
     IF TG_OP = 'INSERT' AND NOT v_status_nowy THEN
-        v_nrz := (to_jsonb(NEW) ->> TG_ARGV[0])::integer;
-        SELECT nrz_zlikwidowano, nrz_fk_mgz INTO v_zlikwidowano, v_mgz FROM narzedzia WHERE nrz_id = v_nrz;
+        v_nrz := (v_new ->> TG_ARGV[0])::integer;
+        SELECT nrz_zlikwidowano, nrz_fk_mgz, nrz_fk_stn INTO v_zlikwidowano, v_mgz, v_stn
+            FROM narzedzia WHERE nrz_id = v_nrz;
         IF v_zlikwidowano THEN
             RAISE EXCEPTION 'Narzędzie zostało zlikwidowane; nie można go wydać ani przesunąć.'
                 USING ERRCODE = 'OV015';
         END IF;
         -- A damaged tool must not reach a worker; it may still go to repair
         -- or to another warehouse.
-        IF TG_TABLE_NAME = 'przypisane_narzedzia_pracownikom'
-           AND (SELECT nrz_fk_stn FROM narzedzia WHERE nrz_id = v_nrz) = 2 THEN
+        IF TG_TABLE_NAME = 'przypisane_narzedzia_pracownikom' AND v_stn = 2 THEN
             RAISE EXCEPTION 'Narzędzie jest uszkodzone; nie można go wydać pracownikowi. Najpierw wyślij je do naprawy.'
                 USING ERRCODE = 'OV016';
         END IF;
         IF TG_TABLE_NAME = 'przesuniecia_mm'
-           AND (to_jsonb(NEW) ->> 'psnmm_fk_mgz_src')::integer IS DISTINCT FROM v_mgz THEN
+           AND (v_new ->> 'psnmm_fk_mgz_src')::integer IS DISTINCT FROM v_mgz THEN
             RAISE EXCEPTION 'Przesunięcie musi wychodzić z magazynu, w którym narzędzie się znajduje.'
                 USING ERRCODE = 'OV012';
         END IF;
     END IF;
-    IF TG_OP = 'UPDATE' AND (to_jsonb(NEW) ->> TG_ARGV[0]) IS DISTINCT FROM (to_jsonb(OLD) ->> TG_ARGV[0]) THEN
+    IF TG_OP = 'UPDATE' AND (v_new ->> TG_ARGV[0]) IS DISTINCT FROM (v_old ->> TG_ARGV[0]) THEN
         RAISE EXCEPTION 'Nie można zmienić narzędzia w zapisanym ruchu.' USING ERRCODE = 'OV013';
     END IF;
     RETURN NEW;

@@ -62,9 +62,6 @@ END;
 $$;
 
 -- A value is a number of złoty: not negative, not NaN, not infinite.
-ALTER TABLE narzedzia DROP CONSTRAINT ck_narzedzia_wartosc;
-ALTER TABLE narzedzia ADD CONSTRAINT ck_narzedzia_wartosc
-    CHECK (nrz_wartosc >= 0 AND nrz_wartosc < 10000000000);
 COMMENT ON CONSTRAINT ck_narzedzia_wartosc ON narzedzia IS
     'Wartość narzędzia musi być liczbą nieujemną (najwyżej dwa miejsca po przecinku).';
 
