@@ -12,7 +12,6 @@
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
-#include <QSettings>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -118,9 +117,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     buildMenus(admin);
     buildStatusBar(admin);
     // The size and place the user left the window in, maximised the first time.
-    if (TAVUiState::settings().contains(QStringLiteral("okno_glowne/okno")))
-        TAVUiState::restoreGeometry(this, QStringLiteral("okno_glowne"));
-    else
+    if (!TAVUiState::restoreGeometry(this, QStringLiteral("okno_glowne")))
         setWindowState(windowState() | Qt::WindowMaximized);
     show();
 }

@@ -174,13 +174,9 @@ void TAVEwidencja::setRefField(const QString &field)
             if (a->property("printAction").toBool())
                 m_toolBar->removeAction(a);
         }
-        for (const auto &detail : m_model->detailReports()) {
-            if (detail.second == m_refField) {
-                addPrintAction(QStringLiteral(":/actions/table_print.png"), QStringLiteral("Drukuj zestawienie"),
-                               &TAVEwidencja::printReportDetails);
-                break;
-            }
-        }
+        if (!detailReportName().isEmpty())
+            addPrintAction(QStringLiteral(":/actions/table_print.png"), QStringLiteral("Drukuj zestawienie"),
+                           &TAVEwidencja::printReportDetails);
         if (!m_model->recordReportName().isEmpty())
             addPrintAction(QStringLiteral(":/actions/table_select_row_print.png"), QStringLiteral("Drukuj pozycję"),
                            &TAVEwidencja::printReportPosition);
@@ -262,15 +258,9 @@ void TAVEwidencja::fillToolBar()
     if (!m_model->recordReportName().isEmpty())
         addPrintAction(QStringLiteral(":/actions/table_select_row_print.png"), QStringLiteral("Drukuj pozycję"),
                        &TAVEwidencja::printReportPosition);
-    if (!m_refField.isEmpty()) {
-        for (const auto &detail : m_model->detailReports()) {
-            if (detail.second == m_refField) {
-                addPrintAction(QStringLiteral(":/actions/table_print.png"), QStringLiteral("Drukuj zestawienie"),
-                               &TAVEwidencja::printReportDetails);
-                break;
-            }
-        }
-    }
+    if (!m_refField.isEmpty() && !detailReportName().isEmpty())
+        addPrintAction(QStringLiteral(":/actions/table_print.png"), QStringLiteral("Drukuj zestawienie"),
+                       &TAVEwidencja::printReportDetails);
     if (!m_model->tableReportName().isEmpty() && m_refField.isEmpty())
         addPrintAction(QStringLiteral(":/actions/table_print.png"), QStringLiteral("Drukuj tabelę"),
                        &TAVEwidencja::printReportTable);

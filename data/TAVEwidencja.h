@@ -112,6 +112,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    // The detail report printed under the parent this register follows (empty: none).
+    QString detailReportName() const;
     void fillToolBar();
     void addPrintAction(const QString &icon, const QString &toolTip, void (TAVEwidencja::*slot)());
     void addExportAction();

@@ -95,17 +95,20 @@ void TAVEwidencja::printReportPosition()
     printReport(m_model->recordReportName(), params);
 }
 
+QString TAVEwidencja::detailReportName() const
+{
+    for (const auto &detail : m_model->detailReports()) {
+        if (detail.second == m_refField)
+            return detail.first;
+    }
+    return QString();
+}
+
 void TAVEwidencja::printReportDetails()
 {
     if (m_parentKey == -1)
         return;
-    QString name;
-    for (const auto &detail : m_model->detailReports()) {
-        if (detail.second == m_refField) {
-            name = detail.first;
-            break;
-        }
-    }
+    const QString name = detailReportName();
     ParameterList params;
     params.append(QStringLiteral("TAV_ID"), m_parentKey);
     // Exactly the rows the tab shows: its filter and its order.

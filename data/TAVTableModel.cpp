@@ -229,16 +229,21 @@ void TAVTableModel::initialize()
     setNames();
     generateSelectStatement();
     setUpColumns();
-    m_emptyRecord = cachedRecord(m_tableName);
-    // A field without a value is "not given"; the driver hands out typed nulls.
-    for (int i = 0; i < m_emptyRecord.count(); ++i)
-        m_emptyRecord.setValue(i, QVariant());
+    readEmptyRecord();
     setHeaders();
     createActions();
     m_sortColumn = -1;
     m_sortOrder = Qt::AscendingOrder;
     m_orderColumn = 0;
     TAVDb::loadCatalogue();
+}
+
+void TAVTableModel::readEmptyRecord()
+{
+    m_emptyRecord = cachedRecord(m_tableName);
+    // A field without a value is "not given"; the driver hands out typed nulls.
+    for (int i = 0; i < m_emptyRecord.count(); ++i)
+        m_emptyRecord.setValue(i, QVariant());
 }
 
 QString TAVTableModel::sourceName() const
@@ -603,9 +608,7 @@ bool TAVTableModel::select()
     const QString src = sourceName();
     if (m_columns.isEmpty()) {
         // The catalogue could not be read when the model was made.
-        m_emptyRecord = cachedRecord(m_tableName);
-        for (int i = 0; i < m_emptyRecord.count(); ++i)
-            m_emptyRecord.setValue(i, QVariant());
+        readEmptyRecord();
         m_primaryIndex = cachedPrimaryIndex(m_tableName);
         setUpColumns();
         if (!m_columns.isEmpty())

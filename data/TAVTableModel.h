@@ -275,6 +275,7 @@ private:
     // reading in the given direction.
     QStringList afterConditions(bool valueNull, bool ascending) const;
     bool ensureRow(int row) const;
+    void readEmptyRecord();
     // The name of the key among the fetched cells.
     QString keyColumnName() const { return m_columns.fieldName(m_columnOf.value(m_keyCell)); }
     // The cached row at a position, its page read first when missing.

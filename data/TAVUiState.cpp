@@ -63,11 +63,10 @@ QSettings &settings()
     return *s;
 }
 
-void restoreGeometry(QWidget *window, const QString &key)
+bool restoreGeometry(QWidget *window, const QString &key)
 {
     const QByteArray g = settings().value(path(key, "okno")).toByteArray();
-    if (!g.isEmpty())
-        window->restoreGeometry(g);
+    return !g.isEmpty() && window->restoreGeometry(g);
 }
 
 void saveGeometry(const QWidget *window, const QString &key)

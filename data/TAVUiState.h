@@ -15,7 +15,8 @@ namespace TAVUiState {
 
 QSettings &settings();
 
-void restoreGeometry(QWidget *window, const QString &key);
+// False when nothing was kept for the key (the window keeps its own size).
+bool restoreGeometry(QWidget *window, const QString &key);
 void saveGeometry(const QWidget *window, const QString &key);
 void restoreSplitter(QSplitter *splitter, const QString &key);
 void saveSplitter(const QSplitter *splitter, const QString &key);
