@@ -1,11 +1,11 @@
 // Printing the whole tools register to PDF, and the time until the preview
 // shows its first page, against reading the same rows with libpq.
 //
-//   bench_reports --mode=pdf|preview|raw|fill  [--rows=N]
+//   bench_reports --mode=pdf|preview|raw
 //
-// The server comes from PGHOST/PGPORT/PGUSER/PGPASSWORD (database TAV_ORV);
-// "fill" tops the tools table up to N rows first. Each mode runs in its own
-// process so that the peak memory it reports is its own.
+// The server comes from PGHOST/PGPORT/PGUSER/PGPASSWORD (database TAV_ORV),
+// its tools filled by bench_registers. Each mode runs in its own process so
+// that the peak memory it reports is its own.
 #include "BenchSupport.h"
 #include "OVApplication.h"
 #include "OrvReports.h"
@@ -24,27 +24,6 @@ namespace {
 
 const char *kQuery = "select *, CASE nrz_przyjete_na_stan WHEN true THEN 'Tak' WHEN false THEN 'Nie' END "
                      "AS nrz_przyjete_na_stan_text from v_narzedzia order by nrz_id";
-
-int fill(int rows)
-{
-    // Codes continue past the largest bench tool, so a second fill adds only the shortfall.
-    return bench::runCommand(QStringLiteral(
-            "INSERT INTO narzedzia (nrz_kod, nrz_nazwa, nrz_nr_ewidencyjny, nrz_nr_seryjny, nrz_kod_kreskowy, "
-            "nrz_fk_mgz, nrz_fk_lkl, nrz_fk_ktr_nrz, nrz_fk_stn, nrz_wartosc, nrz_uwagi, nrz_przeglad) "
-            "SELECT 'RB-' || lpad(g::text, 7, '0'), "
-            "(ARRAY['Wiertarka udarowa', 'Szlifierka kątowa 125 mm', 'Klucz dynamometryczny 40-200 Nm', "
-            "'Niwelator laserowy z statywem i łatą', 'Drabina aluminiowa'])[g % 5 + 1] || ' nr ' || g, "
-            "'INW/RB/' || g, 'SN-' || left(md5(g::text), 10), lpad((5900000000000 + g)::text, 13, '0'), "
-            "(g % 3) + 1, NULL, (g % 7) + 1, 1, (g % 5000) + 0.99, "
-            "CASE WHEN g % 10 = 0 THEN 'Uwagi do narzędzia ' || g || ': sprawdzić stan przed wydaniem.' END, "
-            "current_date + (g % 400)::int "
-            "FROM generate_series("
-            "  (SELECT COALESCE(max(substr(nrz_kod, 4)::int), 0) + 1 FROM narzedzia WHERE nrz_kod ~ '^RB-[0-9]{7}$'),"
-            "  (SELECT COALESCE(max(substr(nrz_kod, 4)::int), 0) FROM narzedzia WHERE nrz_kod ~ '^RB-[0-9]{7}$')"
-            "  + GREATEST(0, %1 - (SELECT count(*) FROM narzedzia))) g").arg(rows))
-                   ? 0
-                   : 1;
-}
 
 int raw()
 {
@@ -123,16 +102,11 @@ int preview(OVApplication &)
 int main(int argc, char **argv)
 {
     QString mode = QStringLiteral("pdf");
-    int rows = 100000;
     for (int i = 1; i < argc; ++i) {
         const QString a = QString::fromLocal8Bit(argv[i]);
         if (a.startsWith(QLatin1String("--mode=")))
             mode = a.mid(7);
-        else if (a.startsWith(QLatin1String("--rows=")))
-            rows = a.mid(7).toInt();
     }
-    if (mode == QLatin1String("fill"))
-        return fill(rows);
     if (mode == QLatin1String("raw"))
         return raw();
     OVApplication app(argc, argv);

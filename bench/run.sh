@@ -36,7 +36,8 @@ for size in 1000 ${ROWS:-100000}; do
         rounds "$reg" "$size"
     done
 done
-# The tools register printed to PDF, then the preview's first page.
+# The tools register read with libpq, printed to PDF, then the preview's first page.
+PGUSER=tav_orv_user PGPASSWORD=MOB_tae "$BIN/bench_reports" --mode=raw
 PGUSER=tav_orv_user PGPASSWORD=MOB_tae "$BIN/bench_reports" --mode=pdf
 PGUSER=tav_orv_user PGPASSWORD=MOB_tae "$BIN/bench_reports" --mode=preview
 python3 "$ROOT/bench/summary.py" < "$OUT"

@@ -3,6 +3,7 @@
 #include "ReportEngine.h"
 
 #include <QCoreApplication>
+#include <QPdfWriter>
 #include <QPainter>
 #include <QPagedPaintDevice>
 #include <QPrinter>
@@ -57,9 +58,21 @@ bool RenderProgress::update(qint64 done)
 
 void preparePageLayout(QPagedPaintDevice *device, const ReportDefinition &def)
 {
+    preparePageLayout(device, QPageLayout(QPageSize(def.pageSize), def.orientation, QMarginsF(0, 0, 0, 0)));
+}
+
+void preparePageLayout(QPagedPaintDevice *device, const QPageLayout &layout)
+{
     if (auto *printer = dynamic_cast<QPrinter *>(device))
         printer->setFullPage(true);
-    device->setPageLayout(QPageLayout(QPageSize(def.pageSize), def.orientation, QMarginsF(0, 0, 0, 0)));
+    device->setPageLayout(layout);
+}
+
+void preparePdfWriter(QPdfWriter *writer, const QString &title)
+{
+    writer->setTitle(title);
+    writer->setCreator(QStringLiteral("Orvalo"));
+    writer->setResolution(600);
 }
 
 bool paintReport(ReportEngine &engine, QPagedPaintDevice *device, RenderProgress &progress, QString *errorText)

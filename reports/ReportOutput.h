@@ -9,7 +9,9 @@
 #include <functional>
 #include <memory>
 
+class QPageLayout;
 class QPagedPaintDevice;
+class QPdfWriter;
 class QProgressDialog;
 class QWidget;
 
@@ -37,6 +39,10 @@ private:
 // Gives the device the definition's page format (a printer keeps the paper
 // its dialog chose; the page is then scaled to fit it).
 void preparePageLayout(QPagedPaintDevice *device, const ReportDefinition &def);
+// The same for a layout of its own (labels): the page draws its own margins.
+void preparePageLayout(QPagedPaintDevice *device, const QPageLayout &layout);
+// A PDF of the program: its title, "Orvalo" as creator, print resolution.
+void preparePdfWriter(QPdfWriter *writer, const QString &title);
 
 // Lays the rest of the report out and paints every page. False with
 // errorText set on a failure, with it empty on a cancel.

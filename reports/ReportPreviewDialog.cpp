@@ -278,9 +278,7 @@ void ReportPreviewDialog::savePdf()
     QString error;
     {
         QPdfWriter writer(fileName);
-        writer.setTitle(m_engine->title());
-        writer.setCreator(QStringLiteral("Orvalo"));
-        writer.setResolution(600);
+        preparePdfWriter(&writer, m_engine->title());
         preparePageLayout(&writer, *m_engine->definition());
         RenderProgress progress(this, {});
         ok = paintReport(*m_engine, &writer, progress, &error);

@@ -1,6 +1,7 @@
 #include "ToolLabels.h"
 
 #include "Barcode.h"
+#include "ReportOutput.h"
 
 #include <QDir>
 #include <QFontMetricsF>
@@ -179,9 +180,7 @@ bool renderLabels(QPagedPaintDevice *device, const QList<ToolLabel> &labels, con
 {
     if (labels.isEmpty())
         return false;
-    if (auto *printer = dynamic_cast<QPrinter *>(device))
-        printer->setFullPage(true);
-    device->setPageLayout(labelPageLayout(options));
+    preparePageLayout(device, labelPageLayout(options));
     QPainter painter;
     if (!painter.begin(device))
         return false;
@@ -213,9 +212,7 @@ bool renderLabels(QPagedPaintDevice *device, const QList<ToolLabel> &labels, con
 bool exportLabelsToPdf(const QString &fileName, const QList<ToolLabel> &labels, const LabelOptions &options)
 {
     QPdfWriter writer(fileName);
-    writer.setResolution(600);
-    writer.setCreator(QStringLiteral("Orvalo"));
-    writer.setTitle(QStringLiteral("Etykiety narzędzi"));
+    preparePdfWriter(&writer, QStringLiteral("Etykiety narzędzi"));
     return renderLabels(&writer, labels, options);
 }
 
@@ -224,8 +221,7 @@ bool printLabels(QWidget *parent, const QList<ToolLabel> &labels, const LabelOpt
     if (labels.isEmpty())
         return false;
     QPrinter printer(QPrinter::HighResolution);
-    printer.setFullPage(true);
-    printer.setPageLayout(labelPageLayout(options));
+    preparePageLayout(&printer, labelPageLayout(options));
     QPrintDialog dialog(&printer, parent);
     dialog.setWindowTitle(QStringLiteral("Drukuj etykiety"));
     if (dialog.exec() != QDialog::Accepted)

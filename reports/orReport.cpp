@@ -141,9 +141,7 @@ bool orReport::exportToPdf(const QString &fileName, QWidget *parent)
     bool ok;
     {
         QPdfWriter writer(fileName);
-        writer.setTitle(d->def.title);
-        writer.setCreator(QStringLiteral("Orvalo"));
-        writer.setResolution(600);
+        preparePdfWriter(&writer, d->def.title);
         if (d->valid)
             preparePageLayout(&writer, d->def);
         ok = d->run(&writer, parent);
