@@ -31,17 +31,35 @@ if [ "$CL_PORT" != 5432 ]; then
     echo "Note: the local PostgreSQL listens on port $CL_PORT; the default profile uses 5432." >&2
 fi
 
+# The postgres account may not see into our checkout: hand it a copy.
+SCHEMA_COPY=$(mktemp -d)
+trap 'rm -rf "$SCHEMA_COPY"' EXIT
+cp -r "$ROOT/schema/." "$SCHEMA_COPY/"
+chmod -R a+rX "$SCHEMA_COPY"
+schema_tool() { (cd /tmp && pg_as_admin env PGPORT="$CL_PORT" PGUSER=postgres "$SCHEMA_COPY/$@"); }
+
 if (cd /tmp && pg_as_admin psql -X -p "$CL_PORT" -d postgres -tAc "SELECT 1 FROM pg_database WHERE datname = 'TAV_ORV'") | grep -q 1; then
-    orv_say "Database TAV_ORV is in place"
+    state=0
+    schema_tool upgrade.sh --check || state=$?
+    case "$state" in
+        0) orv_say "Database TAV_ORV is in place" ;;
+        3)
+            # Older than this program: upgraded in place, after a backup the
+            # postgres account keeps in its own home.
+            BACKUP_DIR=$(getent passwd postgres | cut -d: -f6)/orvalo-kopie
+            BACKUP=$BACKUP_DIR/TAV_ORV-$(date +%Y%m%d-%H%M%S).dump
+            pg_as_admin mkdir -p "$BACKUP_DIR"
+            orv_say "Upgrading database TAV_ORV to the program's schema (backup first: $BACKUP)"
+            schema_tool upgrade.sh --backup "$BACKUP" >/dev/null
+            ;;
+        *) schema_tool upgrade.sh --dry-run; exit 1 ;;
+    esac
 else
     orv_say "Creating database TAV_ORV with demo data"
-    # The postgres account may not see into our checkout: hand it a copy.
-    SCHEMA_COPY=$(mktemp -d)
-    cp -r "$ROOT/schema/." "$SCHEMA_COPY/"
-    chmod -R a+rX "$SCHEMA_COPY"
-    (cd /tmp && pg_as_admin env PGPORT="$CL_PORT" PGUSER=postgres "$SCHEMA_COPY/create.sh" --demo)
-    rm -rf "$SCHEMA_COPY"
+    schema_tool create.sh --demo
 fi
 
 orv_say "Starting Orvalo (demo accounts: admin/admin, kierownik/kierownik)"
+rm -rf "$SCHEMA_COPY"
+trap - EXIT
 exec "$ROOT/build/bin/orvalo" "$@"

@@ -65,16 +65,24 @@ bool OVApplication::checkDatabaseVersion(QString &message)
 
     const int major = query.value(majorField).toInt();
     const int minor = query.value(minorField).toInt();
+    const int point = query.value(pointField).toInt();
+    // A newer point of the same release only adds to the schema, so older
+    // programs keep working with it; an older point lacks what this program
+    // reads and writes.
+    bool pointOk = false;
+    const int expectedPoint = expected.value(2).toInt(&pointOk, 10);
     qDebug() << kVersionSignature;
-    qDebug() << "   database schema:" << QStringLiteral("%1.%2.%3").arg(major).arg(minor).arg(query.value(pointField).toInt());
+    qDebug() << "   database schema:" << QStringLiteral("%1.%2.%3").arg(major).arg(minor).arg(point);
+    const QString upgrade = QStringLiteral(" Administrator musi uruchomić na serwerze bazy danych skrypt upgrade.sh.");
+    const QString end = QStringLiteral(" Nastąpi zamknięcie programu.");
     if (major > expectedMajor)
-        message = QStringLiteral("Baza danych w nowszej wersji. Należy zaktualizować program. Nastąpi zamknięcie programu.");
+        message = QStringLiteral("Baza danych w nowszej wersji. Należy zaktualizować program.") + end;
     else if (major < expectedMajor)
-        message = QStringLiteral("Baza danych w starej wersji. Należy zaktualizować program. Nastąpi zamknięcie programu.");
+        message = QStringLiteral("Baza danych w starej wersji. Należy zaktualizować program.") + upgrade + end;
     else if (minor > expectedMinor)
-        message = QStringLiteral("Nowsza baza danych. Należy zaktualizować program. Nastąpi zamknięcie programu.");
-    else if (minor < expectedMinor)
-        message = QStringLiteral("Baza danych wymaga aktualizacji. Nastąpi zamknięcie programu.");
+        message = QStringLiteral("Nowsza baza danych. Należy zaktualizować program.") + end;
+    else if (minor < expectedMinor || (pointOk && point < expectedPoint))
+        message = QStringLiteral("Baza danych wymaga aktualizacji.") + upgrade + end;
     else
         return true;
     return false;

@@ -11,27 +11,36 @@ HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 usage() {
     cat <<EOF
-Usage: $(basename "$0") [--demo] [--help]
+Usage: $(basename "$0") [--demo] [--dbname NAME] [--version X.Y.Z] [--help]
 
 Creates the database "$DB" with the Orvalo schema on the PostgreSQL server
 named by PGHOST, PGPORT and PGUSER (libpq defaults when unset), and the
 role $ROLE (password $ROLE_PASSWORD) when it does not exist yet. The role
-gets exactly the rights the client needs.
+gets exactly the rights the client needs. The schema is made by the same
+steps that upgrade.sh applies to an older database.
 
-  --demo    also load the demo data (accounts admin/admin, kierownik/kierownik)
-  --help    show this text
+  --demo           also load the demo data (accounts admin/admin, kierownik/kierownik)
+  --dbname NAME    create NAME instead of "$DB"
+  --version X.Y.Z  stop at that schema version, as an older release made it
+                   (to try an upgrade); the demo data needs the newest one
+  --help           show this text
 
-An existing "$DB" database is never touched: the script stops instead.
+An existing database of that name is never touched: the script stops instead;
+upgrade.sh brings an existing database to the newest version.
 EOF
 }
 
 demo=0
-for arg in "$@"; do
-    case "$arg" in
+upto=
+while [ $# -gt 0 ]; do
+    case "$1" in
         --demo) demo=1 ;;
+        --dbname) [ $# -ge 2 ] || { usage >&2; exit 2; }; DB=$2; shift ;;
+        --version) [ $# -ge 2 ] || { usage >&2; exit 2; }; upto=$2; shift ;;
         -h|--help) usage; exit 0 ;;
-        *) echo "$(basename "$0"): unknown option: $arg" >&2; usage >&2; exit 2 ;;
+        *) echo "$(basename "$0"): unknown option: $1" >&2; usage >&2; exit 2 ;;
     esac
+    shift
 done
 
 command -v psql >/dev/null 2>&1 || {
@@ -39,10 +48,18 @@ command -v psql >/dev/null 2>&1 || {
     exit 1
 }
 
-scripts=("$HERE"/[0-9][0-9]_*.sql)
-if [ ! -f "${scripts[0]}" ]; then
-    echo "$(basename "$0"): no schema scripts next to $0" >&2
+. "$HERE/steps.sh"
+if [ -z "$(orv_steps)" ]; then
+    echo "$(basename "$0"): no schema steps in $HERE/steps" >&2
     exit 1
+fi
+if [ -n "$upto" ] && [ -z "$(orv_steps | grep -F "/$upto.sql")" ]; then
+    echo "$(basename "$0"): there is no schema version $upto; known: $(orv_steps | xargs -n1 basename | sed 's/\.sql$//' | tr '\n' ' ')" >&2
+    exit 2
+fi
+if [ "$demo" -eq 1 ] && [ -n "$upto" ] && [ "$upto" != "$(orv_latest_version)" ]; then
+    echo "$(basename "$0"): the demo data needs the newest schema ($(orv_latest_version))." >&2
+    exit 2
 fi
 if [ "$demo" -eq 1 ] && [ ! -f "$HERE/demo.sql" ]; then
     echo "$(basename "$0"): $HERE/demo.sql is missing" >&2
@@ -96,13 +113,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-files=()
-for f in "${scripts[@]}"; do
-    files+=(-f "$f")
+version=
+for step in $(orv_pending_steps "" "$upto"); do
+    orv_apply_step "$DB" "$version" "$step"
+    version=$(orv_step_version "$step")
 done
-[ "$demo" -eq 1 ] && files+=(-f "$HERE/demo.sql")
-
-"${psql_cmd[@]}" -d "$DB" --single-transaction "${files[@]}"
+[ "$demo" -eq 1 ] && "${psql_cmd[@]}" -d "$DB" --single-transaction -f "$HERE/demo.sql"
 created=0
 
 summary=$("${psql_cmd[@]}" -tA -F ' ' -d "$DB" -c "

@@ -55,7 +55,9 @@ private Q_SLOTS:
         const QByteArray entry = desktop.readAll();
         QVERIFY(entry.contains("\nExec=orvalo\n") && entry.contains("\nIcon=orvalo\n"));
         QVERIFY(!QImage(root + QStringLiteral("/usr/share/icons/hicolor/128x128/apps/orvalo.png")).isNull());
-        QVERIFY(QFileInfo(root + QStringLiteral("/usr/share/orvalo/schema/create.sh")).isExecutable());
+        for (const char *script : {"create.sh", "upgrade.sh"})
+            QVERIFY2(QFileInfo(root + QStringLiteral("/usr/share/orvalo/schema/") + QLatin1String(script)).isExecutable(), script);
+        QVERIFY(QFileInfo::exists(root + QStringLiteral("/usr/share/orvalo/schema/steps/1.11.0.sql")));
 
         // Started through /usr/bin, the program finds its icon file and its
         // manual beside the real executable; its log says so. The profiles

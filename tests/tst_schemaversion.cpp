@@ -18,16 +18,22 @@ private Q_SLOTS:
         const QString add = QStringLiteral("INSERT INTO zmiany_schematu_bazy (zsb_major_release_number, "
                                            "zsb_minor_release_number, zsb_point_release_number) VALUES (%1)");
         const QString end = QStringLiteral(" Nastąpi zamknięcie programu.");
-        QTest::newRow("1.11.0") << QString() << QString();
+        const QString upgrade = QStringLiteral(" Administrator musi uruchomić na serwerze bazy danych skrypt upgrade.sh.");
+        QTest::newRow("as created") << QString() << QString();
+        // A later point only adds to the schema: an older program goes on.
         QTest::newRow("1.11.7") << add.arg(QLatin1String("1, 11, 7")) << QString();
+        // An earlier point lacks what this program needs.
+        QTest::newRow("1.11.2") << add.arg(QLatin1String("1, 11, 2"))
+                                << QStringLiteral("Baza danych wymaga aktualizacji.") + upgrade + end;
         QTest::newRow("1.10.9") << add.arg(QLatin1String("1, 10, 9"))
-                                << QStringLiteral("Baza danych wymaga aktualizacji.") + end;
+                                << QStringLiteral("Baza danych wymaga aktualizacji.") + upgrade + end;
         QTest::newRow("1.12.0") << add.arg(QLatin1String("1, 12, 0"))
                                 << QStringLiteral("Nowsza baza danych. Należy zaktualizować program.") + end;
         QTest::newRow("2.0.0") << add.arg(QLatin1String("2, 0, 0"))
                                << QStringLiteral("Baza danych w nowszej wersji. Należy zaktualizować program.") + end;
         QTest::newRow("0.11.0") << add.arg(QLatin1String("0, 11, 0"))
-                                << QStringLiteral("Baza danych w starej wersji. Należy zaktualizować program.") + end;
+                                << QStringLiteral("Baza danych w starej wersji. Należy zaktualizować program.") + upgrade
+                                           + end;
         // The newest change counts, even when it lowers the number.
         QTest::newRow("2.0.0 then 1.11.3") << add.arg(QLatin1String("2, 0, 0"))
                                                    + QStringLiteral("; ") + add.arg(QLatin1String("1, 11, 3"))
@@ -36,7 +42,7 @@ private Q_SLOTS:
                                << QStringLiteral("Nie można odczytać wersji bazy danych.") + end;
         QTest::newRow("no table") << QStringLiteral("DROP TABLE zmiany_schematu_bazy")
                                   << QStringLiteral("Nie można odczytać wersji bazy danych.") + end;
-        // The point number is never compared, yet its column must be there.
+        // The point number's column must be there.
         QTest::newRow("no point column")
                 << QStringLiteral("ALTER TABLE zmiany_schematu_bazy DROP COLUMN zsb_point_release_number")
                 << QStringLiteral("Formaty wersji bazy danych nie zgadzają się.") + end;

@@ -116,6 +116,11 @@ QSqlDatabase open(const QString &connectionName, const QString &user, const QStr
                      user.isEmpty() ? clientPassword() : password);
 }
 
+QSqlDatabase openOther(const QString &connectionName, const QString &database)
+{
+    return connectTo(connectionName, database, superUser(), superPassword());
+}
+
 QVariant scalar(const QString &sql, const QVariantList &binds)
 {
     QSqlQuery q(side());

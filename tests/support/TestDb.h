@@ -30,6 +30,9 @@ QSqlDatabase open(const QString &connectionName,
                   const QString &user = QString(),
                   const QString &password = QString());
 
+// A named connection as the superuser to another database of the cluster.
+QSqlDatabase openOther(const QString &connectionName, const QString &database);
+
 // One value read through a side connection of the test's own
 // ("testdb_side", opened on first use as the superuser), with positional
 // '?' binds. Invalid QVariant on failure (and a qWarning()).

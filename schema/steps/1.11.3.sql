@@ -1,10 +1,14 @@
+-- opis: Powiadomienia o zmianach dla otwartych rejestrów
+-- Some databases of release 1.11.1 already hold this; it applies over
+-- itself.
+
 -- Live registers: after every committed change of a register table each
 -- listening workstation hears which rows changed, on one channel, and reads
 -- only those rows again. One notice per statement: a statement that touches
 -- many rows names them together, or the whole table when they are too many
 -- for one notice. The sending backend is named so a workstation can skip
 -- the echo of its own writes.
-CREATE FUNCTION f_powiadom_zmiany() RETURNS trigger
+CREATE OR REPLACE FUNCTION f_powiadom_zmiany() RETURNS trigger
 LANGUAGE plpgsql AS $$
 DECLARE
     v_klucz text := TG_ARGV[0];
@@ -39,6 +43,9 @@ BEGIN
             ('przesuniecia_mm', 'psnmm_id'), ('przypisane_narzedzia_pracownikom', 'pnp_id'),
             ('naprawy_przeglady', 'np_id')) AS v(tab, klucz)
     LOOP
+        EXECUTE format('DROP TRIGGER IF EXISTS %I ON %I', 't_' || r.tab || '_powiadom_ins', r.tab);
+        EXECUTE format('DROP TRIGGER IF EXISTS %I ON %I', 't_' || r.tab || '_powiadom_upd', r.tab);
+        EXECUTE format('DROP TRIGGER IF EXISTS %I ON %I', 't_' || r.tab || '_powiadom_del', r.tab);
         EXECUTE format('CREATE TRIGGER %I AFTER INSERT ON %I REFERENCING NEW TABLE AS nowe '
                        'FOR EACH STATEMENT EXECUTE FUNCTION f_powiadom_zmiany(%L)',
                        't_' || r.tab || '_powiadom_ins', r.tab, r.klucz);
@@ -51,3 +58,5 @@ BEGIN
     END LOOP;
 END;
 $$;
+
+REVOKE EXECUTE ON FUNCTION f_powiadom_zmiany() FROM PUBLIC;
