@@ -79,7 +79,14 @@ private Q_SLOTS:
         row("date 3000", tool.arg("nrz_przeglad"), QDate(3000, 1, 1), "23514");
         // The open transfer and repair: closed ones are history.
         row("transfer date 1066", QStringLiteral("UPDATE przesuniecia_mm SET psnmm_data_wydanie = ? WHERE NOT psnmm_status"), QDate(1066, 10, 14), "23514");
-        row("repair date 2999", QStringLiteral("UPDATE naprawy_przeglady SET np_data_prz = ? WHERE np_id = 4"), QDate(2999, 12, 31), "");
+        // No movement is dated after today, whatever client writes.
+        const QDate today = QDate::currentDate();
+        row("repair back tomorrow", QStringLiteral("UPDATE naprawy_przeglady SET np_data_prz = ? WHERE np_id = 4"), today.addDays(1), "OV017");
+        row("repair back today", QStringLiteral("UPDATE naprawy_przeglady SET np_data_prz = ? WHERE np_id = 4"), today, "");
+        row("issue in ten days", QStringLiteral("UPDATE przypisane_narzedzia_pracownikom SET pnp_data_wydanie = ? WHERE NOT pnp_status"),
+            today.addDays(10), "OV017");
+        row("transfer received tomorrow", QStringLiteral("UPDATE przesuniecia_mm SET psnmm_data_przyjecie = ? WHERE NOT psnmm_status"),
+            today.addDays(1), "OV017");
         row("photo JPEG", tool.arg("nrz_zdjecie"), base64Image("JPG"), "");
         row("photo PNG", tool.arg("nrz_zdjecie"), base64Image("PNG"), "23514");
         row("photo not Base64", tool.arg("nrz_zdjecie"), QStringLiteral("/9j/ to nie jest zdjęcie"), "23514");

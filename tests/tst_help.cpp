@@ -84,7 +84,7 @@ private Q_SLOTS:
         {
             OProgramie about;
             QCOMPARE(about.findChild<QLabel *>(QStringLiteral("laWersjaProgramu"))->text(), QStringLiteral("<b>1.0.0.0</b>"));
-            QCOMPARE(about.findChild<QLabel *>(QStringLiteral("laWersjaBazy"))->text(), QStringLiteral("<b>01.11.0003</b>"));
+            QCOMPARE(about.findChild<QLabel *>(QStringLiteral("laWersjaBazy"))->text(), QStringLiteral("<b>01.11.0004</b>"));
             QVERIFY(text(about, "txtBrowserLicencja").contains(QStringLiteral("Warunki licencji programu Orvalo")));
             QVERIFY(text(about, "textBrowser").contains(QStringLiteral("Składniki osób trzecich")));
         }

@@ -471,14 +471,14 @@ private Q_SLOTS:
             auto *next = d->findChild<QDateEdit *>(QStringLiteral("dtNastepnyPrzeglad"));
             QVERIFY(next->isVisibleTo(d));
             QCOMPARE(next->date(), QDate::currentDate().addMonths(3));
-            // A later return day moves the proposal with it.
-            d->findChild<QDateEdit *>(QStringLiteral("dtDataPrz"))->setDate(QDate::currentDate().addDays(1));
+            // An earlier return day moves the proposal with it.
+            d->findChild<QDateEdit *>(QStringLiteral("dtDataPrz"))->setDate(QDate::currentDate().addDays(-1));
             proposed = next->date();
             setState(d, "cbFkStnPrz", QStringLiteral("Sprawne"));
             TestUi::pressOk(d);
         });
         TRIGGER(trips, "Przyjmij z przeglądu");
-        QCOMPARE(proposed, QDate::currentDate().addDays(1).addMonths(3));
+        QCOMPARE(proposed, QDate::currentDate().addDays(-1).addMonths(3));
         QCOMPARE(toolState(laser), QStringLiteral("true 2 1"));
         QCOMPARE(db(QStringLiteral("SELECT nrz_przeglad FROM narzedzia WHERE nrz_id = ?"), {laser}).toDate(), proposed);
 

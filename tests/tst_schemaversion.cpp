@@ -35,8 +35,8 @@ private Q_SLOTS:
                                 << QStringLiteral("Baza danych w starej wersji. Należy zaktualizować program.") + upgrade
                                            + end;
         // The newest change counts, even when it lowers the number.
-        QTest::newRow("2.0.0 then 1.11.3") << add.arg(QLatin1String("2, 0, 0"))
-                                                   + QStringLiteral("; ") + add.arg(QLatin1String("1, 11, 3"))
+        QTest::newRow("2.0.0 then 1.11.9") << add.arg(QLatin1String("2, 0, 0"))
+                                                   + QStringLiteral("; ") + add.arg(QLatin1String("1, 11, 9"))
                                            << QString();
         QTest::newRow("empty") << QStringLiteral("DELETE FROM zmiany_schematu_bazy")
                                << QStringLiteral("Nie można odczytać wersji bazy danych.") + end;
