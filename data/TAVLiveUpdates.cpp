@@ -164,4 +164,6 @@ void TAVLiveUpdates::flush()
         std::sort(keys.begin(), keys.end());
         bus->announce(it.key(), keys, nullptr);
     }
+    if (!whole.isEmpty() || !pending.isEmpty())
+        Q_EMIT delivered();
 }

@@ -28,10 +28,14 @@ public:
     bool isLive() const { return m_conn != nullptr; }
     // Handles what arrived without waiting for the event loop (tests).
     void poll();
+    // Notices are waiting for the end of their short gathering moment.
+    bool isGathering() const { return m_flush.isActive() || !m_pending.isEmpty() || !m_whole.isEmpty(); }
 
 Q_SIGNALS:
     // Live updates started or stopped (for the status bar).
     void liveChanged(bool live);
+    // Gathered notices were handed to the change bus.
+    void delivered();
 
 private:
     TAVLiveUpdates();

@@ -1,5 +1,6 @@
 #include "LogHandler.h"
 #include "Startup.h"
+#include "LogReader.h"
 #include "TestDb.h"
 #include "TestMain.h"
 
@@ -78,15 +79,7 @@ private:
         const QStringList logs = QDir(dlog).entryList({QStringLiteral("*.log")}, QDir::Files);
         if (logs.size() != 1)
             return {QStringLiteral("log files: %1").arg(logs.join(QLatin1Char(',')))};
-        QStringList out;
-        QFile f(dlog + QLatin1Char('/') + logs.first());
-        if (f.open(QIODevice::ReadOnly)) {
-            while (!f.atEnd()) {
-                QString r;
-                if (OrvLog::decodeLine(f.readLine(), &r))
-                    out << r;
-            }
-        }
+        QStringList out = LogReader::recordsOf(dlog + QLatin1Char('/') + logs.first());
         QRegularExpression name(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4}-\\d\\d\\.\\d\\d\\.\\d\\d\\.log$"));
         if (!name.match(logs.first()).hasMatch())
             out.prepend(QStringLiteral("bad name ") + logs.first());

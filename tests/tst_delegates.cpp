@@ -3,39 +3,14 @@
 
 #include "Factories.h"
 #include "LogReader.h"
-#include "NarzedziaPainterStrategy.h"
 #include "Session.h"
-#include "TAVItemDelegate.h"
 #include "TAVTableModel.h"
 #include "TestMain.h"
 
 #include <QPainter>
+#include <QStyledItemDelegate>
 
 #include <memory>
-
-// The tools and transfers as their registers will show them.
-class NarzedziaWidokModel : public TAVModel<NarzedziaWidokModel>
-{
-    Q_OBJECT
-public:
-    void setNames() override
-    {
-        setTableName(QStringLiteral("narzedzia"));
-        setViewName(QStringLiteral("v_narzedzia"));
-    }
-    void setHeaders() override {}
-};
-class PrzesunieciaWidokModel : public TAVModel<PrzesunieciaWidokModel>
-{
-    Q_OBJECT
-public:
-    PrzesunieciaWidokModel()
-    {
-        addFlagColumn<StatusRealizacjiDisplayTextStrategy>(QStringLiteral("psnmm_status"), FlagPaint::OpenGreenDoneGrey);
-    }
-    void setNames() override { setTableName(QStringLiteral("przesuniecia_mm")); }
-    void setHeaders() override {}
-};
 
 namespace {
 struct Cell
@@ -87,8 +62,6 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(Session::start());
-        SFModels::instance()->registerModel(new NarzedziaWidokModel);
-        SFModels::instance()->registerModel(new PrzesunieciaWidokModel);
     }
 
     // An inactive place, a former employee: grey across the row, and the
@@ -131,7 +104,7 @@ private Q_SLOTS:
 
     void openMovementsAreGreen()
     {
-        auto m = open(QStringLiteral("PrzesunieciaWidokModel"));
+        auto m = open(QStringLiteral("PrzesunieciaMMModel"));
         QAbstractItemDelegate *status = columnDelegate(m.get(), QStringLiteral("psnmm_status"));
         const int column = m->fieldIndex(QStringLiteral("psnmm_status"));
         const Cell open = paint(status, m->index(m->rowOfKey(5), column));
@@ -162,9 +135,8 @@ private Q_SLOTS:
         QFETCH(int, tool);
         QFETCH(QColor, colour);
         OVApplication::instance()->setUztId(Session::userId(login));
-        auto m = open(QStringLiteral("NarzedziaWidokModel"));
-        TAVItemDelegate delegate(nullptr, new NarzedziaPainterStrategy);
-        QCOMPARE(paint(&delegate, m->index(m->rowOfKey(tool), 1)).background, colour);
+        auto m = open(QStringLiteral("NarzedziaModel"));
+        QCOMPARE(paint(m->rowDelegate(), m->index(m->rowOfKey(tool), 1)).background, colour);
     }
 
     // A user managing no warehouse: the rights are read once, and painting
@@ -173,12 +145,11 @@ private Q_SLOTS:
     {
         LogReader log(QStringLiteral("tst_delegates.log"));
         OVApplication::instance()->setUztId(Session::userId(QStringLiteral("magazynier")));
-        auto m = open(QStringLiteral("NarzedziaWidokModel"));
-        TAVItemDelegate delegate(nullptr, new NarzedziaPainterStrategy);
-        paint(&delegate, m->index(0, 1));
+        auto m = open(QStringLiteral("NarzedziaModel"));
+        paint(m->rowDelegate(), m->index(0, 1));
         log.mark();
         for (int r = 0; r < m->rowCount(); ++r)
-            QCOMPARE(paint(&delegate, m->index(r, 1)).background, QColor(0x80, 0x80, 0x80));
+            QCOMPARE(paint(m->rowDelegate(), m->index(r, 1)).background, QColor(0x80, 0x80, 0x80));
         QCOMPARE(log.sinceMark(), QStringList());
     }
 };

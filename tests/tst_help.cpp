@@ -6,6 +6,7 @@
 #include "OProgramie.h"
 #include "Session.h"
 #include "TestMain.h"
+#include "UrlCatcher.h"
 
 #include <QAction>
 #include <QDesktopServices>
@@ -13,16 +14,6 @@
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QToolButton>
-
-// Stands in for the desktop's browser.
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public Q_SLOTS:
-    void open(const QUrl &url) { urls << url; }
-};
 
 class TstHelp : public QObject
 {

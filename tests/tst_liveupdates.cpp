@@ -142,10 +142,12 @@ private Q_SLOTS:
     // A thousand commits elsewhere are read in a few round trips.
     void burstIsGathered()
     {
+        TAVLiveUpdates *live = TAVLiveUpdates::instance();
+        QSignalSpy delivered(live, &TAVLiveUpdates::delivered);
         QVERIFY(TestDb::exec(QStringLiteral("INSERT INTO narzedzia (nrz_kod, nrz_nazwa, nrz_fk_mgz, nrz_fk_stn) "
                                             "SELECT 'BURST-' || g, 'Narzędzie ' || g, 1, 1 FROM generate_series(1, 1000) g")));
         TAVEwidencja tools(QStringLiteral("NarzedziaModel"), QString(), QString());
-        QTest::qWait(600);  // the insert's own notice
+        QVERIFY(delivered.wait());  // the insert's own notice
         const int last = db(QStringLiteral("SELECT max(nrz_id) FROM narzedzia")).toInt();
         QVERIFY(tools.selectKey(last));
         Workstation other;
@@ -154,7 +156,7 @@ private Q_SLOTS:
             QVERIFY(ran(other, QStringLiteral("UPDATE narzedzia SET nrz_uwagi = 'po przeglądzie' WHERE nrz_id = %1")
                                       .arg(last - 999 + i)));
         QTRY_COMPARE(shown(tools, last, QStringLiteral("nrz_uwagi")), QStringLiteral("po przeglądzie"));
-        QTest::qWait(600);
+        QTRY_VERIFY(!live->isGathering());
         const qint64 reads = TAVDb::roundTrips() - before;
         QVERIFY2(reads <= 8, qPrintable(QString::number(reads)));
         QCOMPARE(TestUi::currentKey(tools), last);

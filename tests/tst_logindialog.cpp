@@ -7,6 +7,7 @@
 #include "ModalDriver.h"
 #include "TestMain.h"
 #include "TestUi.h"
+#include "UrlCatcher.h"
 
 #include <QBuffer>
 #include <QComboBox>
@@ -22,15 +23,6 @@
 #include <QToolButton>
 
 #include <memory>
-
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public Q_SLOTS:
-    void open(const QUrl &url) { urls << url; }
-};
 
 class TstLogInDialog : public QObject
 {

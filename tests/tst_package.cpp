@@ -1,4 +1,5 @@
 #include "LogHandler.h"
+#include "LogReader.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -79,12 +80,7 @@ private Q_SLOTS:
         p.waitForFinished();
         const QFileInfoList logs = QDir(data + QStringLiteral("/TAV/Orvalo/dlog")).entryInfoList(QDir::Files);
         QCOMPARE(logs.size(), 1);
-        QFile log(logs.first().filePath());
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        QStringList records;
-        for (QString r; !log.atEnd();)
-            if (OrvLog::decodeLine(log.readLine(), &r))
-                records << r;
+        const QStringList records = LogReader::recordsOf(logs.first().filePath());
         QVERIFY2(records.contains(QStringLiteral("===DEBUG===\t   icon resources: orv_icons.rcc registered"))
                          && records.contains(QStringLiteral("===DEBUG===\t   help: pomoc/orv_pomoc.html found")),
                  qPrintable(records.join(QLatin1Char('\n'))));

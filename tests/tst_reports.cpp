@@ -386,7 +386,12 @@ private slots:
         QCOMPARE(lines.value(1), QStringLiteral("EL-004;Młot udarowo-obrotowy Hilti TE 30-A36;5890,00;Nie;;Z walizką i dwoma akumulatorami."));
         QCOMPARE(lines.value(2), QStringLiteral("RE-001;Klucz dynamometryczny 40-200 Nm Yato;329,00;Tak;%1;").arg(due.toString(QStringLiteral("dd.MM.yyyy"))));
         QCOMPARE(lines.value(3), QStringLiteral("RE-003;\"Zestaw kluczy nasadowych 1/2\"\" 94 el. Stanley\";459,00;Tak;;"));
-        QCOMPARE(csvField(QStringLiteral("=SUMA(A1)")), QStringLiteral("'=SUMA(A1)"));
+        // Whatever a spreadsheet would run as a formula stays text.
+        for (const char *formula : {"=SUMA(A1)", "+48 600", "-2+3", "@SUMA(A1)", "\tTAB", "\r=1"}) {
+            const QString field = csvField(QString::fromUtf8(formula));
+            QVERIFY2(field.startsWith(QLatin1String("'")) || field.startsWith(QLatin1String("\"'")), formula);
+        }
+        QCOMPARE(csvField(QStringLiteral("a=b")), QStringLiteral("a=b"));
 
         const QString xlsx = m_dir.filePath(QStringLiteral("narzedzia.xlsx"));
         QVERIFY2(exportQuery(ExportFormat::Xlsx, sql, columns, xlsx, {}, &error), qPrintable(error));

@@ -315,6 +315,23 @@ private Q_SLOTS:
         }
         QCOMPARE(count("magazyny"), stored);
         QCOMPARE(warehouses->rowCount(), shown);
+        // Left without a commit (a command returning early): rolled back.
+        {
+            TAVTransaction t;
+            QVERIFY(warehouses->insert(newWarehouse(warehouses, QStringLiteral("MG_PORZUCONY")), QModelIndex()));
+        }
+        // A part left uncommitted spoils the whole.
+        {
+            TAVTransaction outer;
+            QVERIFY(warehouses->insert(newWarehouse(warehouses, QStringLiteral("MG_ZEWN")), QModelIndex()));
+            {
+                TAVTransaction inner;
+                QVERIFY(warehouses->insert(newWarehouse(warehouses, QStringLiteral("MG_WEWN")), QModelIndex()));
+            }
+            QVERIFY(!outer.commit());
+        }
+        QCOMPARE(count("magazyny"), stored);
+        QCOMPARE(warehouses->rowCount(), shown);
         QVERIFY(warehouses->insert(newWarehouse(warehouses, QStringLiteral("MG_CZWARTY")), QModelIndex()));
         QCOMPARE(count("magazyny"), stored + 1);
     }

@@ -19,10 +19,11 @@ public:
     }
     ~LogReader() { qInstallMessageHandler(nullptr); }
 
-    QStringList records() const
+    // The decoded records of any log file (another program's run, too).
+    static QStringList recordsOf(const QString &path)
     {
         QStringList out;
-        QFile f(OrvLog::filePath());
+        QFile f(path);
         if (!f.open(QIODevice::ReadOnly))
             return out;
         while (!f.atEnd()) {
@@ -32,6 +33,7 @@ public:
         }
         return out;
     }
+    QStringList records() const { return recordsOf(OrvLog::filePath()); }
     void mark() { m_mark = records().size(); }
     QStringList sinceMark() const { return records().mid(m_mark); }
     QString joinedSinceMark() const { return sinceMark().join(QLatin1Char('\n')); }
