@@ -96,11 +96,12 @@ public:
     QSqlRecord record() const { return m_columns; }
     // The fields of a record that carry a value (a write touches only those).
     static QSqlRecord givenFields(const QSqlRecord &rec);
-    // Whether the model is a register of the given class (commands and
-    // policies act differently in different registers).
-    static bool isA(const TAVTableModel *model, const char *className)
+    // Whether the model is a register of exactly class T, not of one derived
+    // from it (commands and policies act differently in different registers).
+    template <class T>
+    static bool is(const TAVTableModel *model)
     {
-        return model && qstrcmp(model->metaObject()->className(), className) == 0;
+        return model && model->metaObject() == &T::staticMetaObject;
     }
     QSqlRecord emptyRecord() const { return m_emptyRecord; }
     int fieldIndex(const QString &name) const;

@@ -1,5 +1,7 @@
 #include "MovementPickLists.h"
 
+#include "MagazynyModel.h"
+#include "NarzedziaModel.h"
 #include "TAVTableModel.h"
 
 #include <QDebug>
@@ -11,7 +13,7 @@ bool PrzesunieciaMMListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const 
     s.modelName = QStringLiteral("PrzesunieciaMMModel");
     s.signature = "PrzesunieciaMMListaWyboruCommand::tmpOperacja( TAVTableModel* _model, const QModelIndex& "
                   "_modelIndex, QPair<QString, int> * _refField )";
-    if (TAVTableModel::isA(_model, "MagazynyModel") && _refField)
+    if (TAVTableModel::is<MagazynyModel>(_model) && _refField)
         s.filter = QStringLiteral("psnmm_status = false and %1 = %2").arg(_refField->first).arg(_refField->second);
     // A search in the list keeps to the warehouse's open transfers.
     s.fixFilter = true;
@@ -26,7 +28,7 @@ bool NaprawyPrzegladyListaWyboruCommand::tmpOperacja(TAVTableModel *_model, cons
     s.signature = "NaprawyPrzegladyListaWyboruCommand::tmpOperacja( TAVTableModel* _model, const QModelIndex& "
                   "_modelIndex, QPair<QString, int> * _refField )";
     s.useWindowTitle = false;
-    if (TAVTableModel::isA(_model, "NarzedziaModel") && _refField
+    if (TAVTableModel::is<NarzedziaModel>(_model) && _refField
         && _refField->second > 0) {
         qDebug() << s.signature;
         qDebug() << "   refField:" << *_refField;

@@ -1,7 +1,7 @@
 #include "MovementRegistration.h"
 
 #include "Factories.h"
-#include "OVPermissions.h"
+#include "MovementPermissions.h"
 #include "NaprawyPrzegladyCommands.h"
 #include "NaprawyPrzegladyModel.h"
 #include "PrzesunieciaMMCommand.h"

@@ -2,6 +2,8 @@
 
 #include "Movement.h"
 #include "MovementPickLists.h"
+#include "NaprawyPrzegladyModel.h"
+#include "NarzedziaModel.h"
 #include "TAVMessages.h"
 #include "TAVTableModel.h"
 #include "TAVTransaction.h"
@@ -49,7 +51,7 @@ bool NaprawyPrzegladyCommand::tmpOperacja(TAVTableModel *_model, const QModelInd
 bool NaprawyPrzegladyCommand::send(TAVTableModel *model, const QModelIndex &index, QPair<QString, int> *refField)
 {
     // From the main register of trips there is no tool to send.
-    const bool trips = TAVTableModel::isA(model, "NaprawyPrzegladyModel");
+    const bool trips = TAVTableModel::is<NaprawyPrzegladyModel>(model);
     if (trips && (!refField || refField->second <= 0))
         return false;
     std::unique_ptr<TAVTableModel> rows = Movement::fresh(QStringLiteral("NaprawyPrzegladyModel"),
@@ -57,7 +59,7 @@ bool NaprawyPrzegladyCommand::send(TAVTableModel *model, const QModelIndex &inde
     QSqlRecord rec = rows->emptyRecord();
     rec.setValue(QStringLiteral("np_fk_uzt_wyd"), Movement::currentUser());
     rec.setValue(QStringLiteral("np_typ"), m_type);
-    if (TAVTableModel::isA(model, "NarzedziaModel") && index.isValid() && index.row() < model->rowCount())
+    if (TAVTableModel::is<NarzedziaModel>(model) && index.isValid() && index.row() < model->rowCount())
         rec.setValue(QStringLiteral("np_fk_nrz"), model->value(index.row(), QStringLiteral("nrz_id")));
     else if (trips)
         rec.setValue(refField->first, refField->second);
@@ -96,11 +98,11 @@ bool NaprawyPrzegladyCommand::takeBack(TAVTableModel *model, const QModelIndex &
     TAVTableModel *rows = model;
     QPersistentModelIndex row = index;
     std::unique_ptr<TAVTableModel> picked;
-    if (TAVTableModel::isA(model, "NaprawyPrzegladyModel")) {
+    if (TAVTableModel::is<NaprawyPrzegladyModel>(model)) {
         if (!index.isValid() || index.row() >= model->rowCount()
             || model->value(index.row(), QStringLiteral("np_status")).toBool())
             return false;
-    } else if (TAVTableModel::isA(model, "NarzedziaModel") && index.isValid()) {
+    } else if (TAVTableModel::is<NarzedziaModel>(model) && index.isValid()) {
         NaprawyPrzegladyListaWyboruCommand pickTrip;
         QPair<QString, int> pair(QString(), model->value(index.row(), QStringLiteral("nrz_id")).toInt());
         if (!pickTrip.operacja(model, index, &pair) || pair.second <= 0)

@@ -1,7 +1,9 @@
 #include "PrzesunieciaMMCommand.h"
 
-#include "MovementPickLists.h"
+#include "MagazynyModel.h"
 #include "Movement.h"
+#include "MovementPickLists.h"
+#include "PrzesunieciaMMModel.h"
 #include "TAVMessages.h"
 #include "TAVTableModel.h"
 #include "TAVTransaction.h"
@@ -46,8 +48,8 @@ bool PrzesunieciaMMCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex
 {
     if (!validRow(_model, _modelIndex))
         return false;
-    const bool warehouse = TAVTableModel::isA(_model, "MagazynyModel");
-    const bool transfer = TAVTableModel::isA(_model, "PrzesunieciaMMModel");
+    const bool warehouse = TAVTableModel::is<MagazynyModel>(_model);
+    const bool transfer = TAVTableModel::is<PrzesunieciaMMModel>(_model);
     if (name() == QLatin1String("PrzesunieciaMMWydaj"))
         return warehouse && issue(_model, _modelIndex);
     if (name() == QLatin1String("PrzesunieciaMMPrzyjmij"))
@@ -90,7 +92,7 @@ bool PrzesunieciaMMCommand::receive(TAVTableModel *model, const QModelIndex &ind
     // The register may move its rows while the dialog is open.
     QPersistentModelIndex row = index;
     std::unique_ptr<TAVTableModel> picked;
-    if (TAVTableModel::isA(model, "PrzesunieciaMMModel")) {
+    if (TAVTableModel::is<PrzesunieciaMMModel>(model)) {
         if (model->value(index.row(), QStringLiteral("psnmm_status")).toBool())
             return false;
     } else {
@@ -139,7 +141,7 @@ bool PrzesunieciaMMCommand::receive(TAVTableModel *model, const QModelIndex &ind
 
 bool PrzesunieciaMMCommand::cancel(TAVTableModel *model, const QModelIndex &index)
 {
-    const bool inRegister = TAVTableModel::isA(model, "PrzesunieciaMMModel");
+    const bool inRegister = TAVTableModel::is<PrzesunieciaMMModel>(model);
     int key = 0;
     if (inRegister) {
         if (model->value(index.row(), QStringLiteral("psnmm_status")).toBool())

@@ -2,6 +2,8 @@
 
 #include "Movement.h"
 #include "MovementSlip.h"
+#include "PracownicyModel.h"
+#include "PrzypisaneNarzedziaPracownikomModel.h"
 #include "TAVMessages.h"
 #include "TAVTableModel.h"
 #include "TAVTransaction.h"
@@ -31,9 +33,9 @@ bool PrzypisaneNarzedziaPracownikomCommand::tmpOperacja(TAVTableModel *_model, c
     if (!_model || !_modelIndex.isValid() || _modelIndex.row() < 0 || _modelIndex.row() >= _model->rowCount())
         return false;
     if (name() == QLatin1String("PrzypisaneNarzedziaPracownikomWydaj"))
-        return TAVTableModel::isA(_model, "PracownicyModel") && issue(_model, _modelIndex);
+        return TAVTableModel::is<PracownicyModel>(_model) && issue(_model, _modelIndex);
     if (name() == QLatin1String("PrzypisaneNarzedziaPracownikomPrzyjmij"))
-        return TAVTableModel::isA(_model, "PrzypisaneNarzedziaPracownikomModel") && takeBack(_model, _modelIndex);
+        return TAVTableModel::is<PrzypisaneNarzedziaPracownikomModel>(_model) && takeBack(_model, _modelIndex);
     return false;
 }
 

@@ -112,6 +112,7 @@ void TabelaNaprawyPrzegladyDialog::chooseNrz()
     command.setParameter(QStringLiteral("windowTitle"),
                          QStringLiteral("Wybierz narzędzie do %1")
                                  .arg(ui->rb0_Npr->isChecked() ? QStringLiteral("naprawy") : QStringLiteral("przeglądu")));
+    command.setParameter(QStringLiteral("filter"), QStringLiteral("nrz_przyjete_na_stan = true AND nrz_zlikwidowano = false"));
     if (command.pickInto(model(), ui->lwFkNrz))
         toolChosen();
 }

@@ -81,6 +81,10 @@ void TabelaPrzesunieciaMMDialog::chooseNrz()
 {
     NarzedziaListaWyboruCommand command;
     command.setParameter(QStringLiteral("windowTitle"), QStringLiteral("Wybierz narzędzie do przeniesienia"));
+    // A written-off tool goes nowhere.
+    command.setParameter(QStringLiteral("filter"),
+                         QStringLiteral("nrz_fk_mgz = %1 AND nrz_przyjete_na_stan = true AND nrz_zlikwidowano = false")
+                                 .arg(key(ui->lwFkMgzSrc)));
     command.pickInto(model(), ui->lwFkNrz, QPair<QString, int>(QString(), key(ui->lwFkMgzSrc)));
 }
 

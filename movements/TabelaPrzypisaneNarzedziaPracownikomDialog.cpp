@@ -92,6 +92,9 @@ void TabelaPrzypisaneNarzedziaPracownikomDialog::chooseNrz()
 {
     NarzedziaListaWyboruCommand command;
     command.setParameter(QStringLiteral("windowTitle"), QStringLiteral("Wybierz narzędzie dla pracownika"));
+    // A damaged tool (state 2) must not reach a worker.
+    command.setParameter(QStringLiteral("filter"),
+                         QStringLiteral("nrz_przyjete_na_stan = true AND nrz_zlikwidowano = false AND nrz_fk_stn <> 2"));
     if (command.pickInto(model(), ui->lwFkNrz))
         toolChosen();
 }

@@ -99,22 +99,12 @@ bool NarzedziaListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QMode
     s.context = QStringLiteral("LISTA_WYBORU");
     s.signature = "NarzedziaListaWyboruCommand::tmpOperacja( TAVTableModel* _model, const QModelIndex& _modelIndex, "
                   "QPair<QString, int> * _refField )";
-    const QString caller = _model ? QString::fromLatin1(_model->metaObject()->className()) : QString();
     QStringList conditions;
-    if (_refField && caller == QLatin1String("NarzedziaSkladaneModel"))
-        conditions << QStringLiteral("nrz_fk_nrz is null and nrz_id <> %1").arg(_refField->second);
-    else if (_refField && caller == QLatin1String("PrzesunieciaMMModel"))
-        // A written-off tool goes nowhere.
-        conditions << QStringLiteral("nrz_fk_mgz = %1 AND nrz_przyjete_na_stan = true AND nrz_zlikwidowano = false")
-                              .arg(_refField->second);
-    else if (caller == QLatin1String("PrzypisaneNarzedziaPracownikomModel"))
-        // A damaged tool (state 2) must not reach a worker.
-        conditions << QStringLiteral("nrz_przyjete_na_stan = true AND nrz_zlikwidowano = false AND nrz_fk_stn <> 2");
-    else if (caller == QLatin1String("NaprawyPrzegladyModel"))
-        conditions << QStringLiteral("nrz_przyjete_na_stan = true AND nrz_zlikwidowano = false");
-    if (!conditions.isEmpty()) {
+    const QString wanted = parameter(QStringLiteral("filter")).toString();
+    if (!wanted.isEmpty()) {
         qDebug() << s.signature;
-        qDebug() << "   filter:" << conditions.first();
+        qDebug() << "   filter:" << wanted;
+        conditions << wanted;
     }
     // The manager's warehouses narrow the caller's choice, they do not replace it.
     TAVSession *session = TAVSession::current();

@@ -69,10 +69,10 @@ protected:
     bool tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField) override;
 };
 
-// Tool pick list; what it offers depends on the caller: tools not yet in
-// an assembly (other than the main tool) for the assembly register, tools
-// on stock in the source warehouse for a transfer; a manager sees only the
-// tools of his warehouses.
+// Tool pick list. The caller states which tools it can take as the
+// parameter "filter", a condition on the tools' view (tools on stock in the
+// source warehouse for a transfer, say); a manager sees only the tools of
+// his warehouses within it.
 class NarzedziaListaWyboruCommand : public TAVListaWyboruCommand
 {
     Q_OBJECT

@@ -194,6 +194,7 @@ bool NarzedziaSkladaneCmdDodaj::tmpOperacja(TAVTableModel *_model, const QModelI
 
     NarzedziaListaWyboruCommand pick;
     pick.setParameter(QStringLiteral("windowTitle"), QStringLiteral("Wybierz narzędzie do zestawu"));
+    pick.setParameter(QStringLiteral("filter"), QStringLiteral("nrz_fk_nrz is null and nrz_id <> %1").arg(main));
     QPair<QString, int> chosen(QStringLiteral("nrz_id"), main);
     if (!pick.operacja(_model, _modelIndex, &chosen))
         return false;

@@ -95,6 +95,7 @@ private Q_SLOTS:
             TestUi::pressCancel(w);
         });
         NarzedziaListaWyboruCommand pick;
+        pick.setParameter(QStringLiteral("filter"), QStringLiteral("nrz_przyjete_na_stan = true"));
         QPair<QString, int> chosen;
         QVERIFY(!pick.operacja(issues.get(), QModelIndex(), &chosen));
         QTRY_COMPARE(shown(tools, wrench, QStringLiteral("nrz_przyjete_na_stan")), QStringLiteral("Nie"));

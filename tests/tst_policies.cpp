@@ -2,7 +2,7 @@
 // comes from the parent row in a dependent tab, else from the current row.
 
 #include "Factories.h"
-#include "OVPermissions.h"
+#include "MovementPermissions.h"
 #include "Session.h"
 #include "TAVCommand.h"
 #include "TAVTableModel.h"
