@@ -19,6 +19,7 @@ bool s_readFailureShown = false;
 bool s_catalogueLoaded = false;
 QHash<QString, QStringList> s_constraintColumns;
 QHash<QString, QString> s_constraintMessages;
+QHash<QString, QString> s_stateSentences;
 
 void clearResult(PGresult *r)
 {
@@ -391,6 +392,11 @@ QString constraintMessage(const QString &name)
     return s_constraintMessages.value(name);
 }
 
+void setStateSentence(const QString &sqlState, const QString &sentence)
+{
+    s_stateSentences.insert(sqlState, sentence);
+}
+
 QString causeSentence(const TAVDbError &e, const QHash<QString, QString> &labels)
 {
     if (!e.isError())
@@ -422,9 +428,8 @@ QString causeSentence(const TAVDbError &e, const QHash<QString, QString> &labels
     if (state == QLatin1String("23502"))
         return named.isEmpty() ? QStringLiteral("Wymagane pole nie zostało wypełnione.")
                                : QStringLiteral("Pole %1 nie może być puste.").arg(named.first());
-    if (state == QLatin1String("55000"))
-        return QStringLiteral("Narzędzie zostało w międzyczasie przesunięte na innym stanowisku. "
-                              "Odśwież widok i powtórz operację.");
+    if (s_stateSentences.contains(state))
+        return s_stateSentences.value(state);
     if (state == QLatin1String("40001") || state == QLatin1String("40P01"))
         return QStringLiteral("Operacja kolidowała z równoczesną zmianą na innym stanowisku. Spróbuj ponownie.");
     if (state == QLatin1String("42501"))

@@ -71,6 +71,9 @@ QVariant fromText(const char *text, int length, QMetaType type);
 // One sentence in Polish naming the cause of a failed write, for the
 // classes of failure a user can act on; labels names the fields by column.
 QString causeSentence(const TAVDbError &error, const QHash<QString, QString> &labels = {});
+// The sentence for a failure of the given SQLSTATE that only the domain can
+// word (a guard of the schema refusing a stale write, say).
+void setStateSentence(const QString &sqlState, const QString &sentence);
 
 // Columns of a unique index or a constraint, and the Polish message the
 // schema gives a constraint (its comment); read once from the catalogue.

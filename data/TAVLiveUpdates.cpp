@@ -11,10 +11,6 @@
 
 namespace {
 const char *kChannel = "orvalo_zmiany";
-const char *const kTables[] = {"magazyny", "lokalizacje", "miejsca_uzytkowania", "pracownicy",
-                               "kategorie_narzedzi", "narzedzia", "uzytkownicy", "ov_uprawnienia_mgz",
-                               "ov_uprawnienia_admin", "przesuniecia_mm", "przypisane_narzedzia_pracownikom",
-                               "naprawy_przeglady"};
 } // namespace
 
 TAVLiveUpdates *TAVLiveUpdates::instance()
@@ -33,8 +29,7 @@ TAVLiveUpdates::TAVLiveUpdates()
         if (connectNow()) {
             m_retry.stop();
             // What changed while nobody listened: everything shown is read again.
-            for (const char *t : kTables)
-                m_whole.insert(QString::fromLatin1(t));
+            m_whole.insert(QString());
             flush();
         }
     });

@@ -23,7 +23,6 @@ const char *kRemoveSig = "TAVTableModel::remove( const QSqlRecord& _rec, const Q
 const char *kSelectSig = "TAVTableModel::select()";
 const char *kPrepareSig = "TAVTableModel::prepareEmptyNullValues( QSqlRecord& _rec )";
 
-const QString kUsersTable = QStringLiteral("uzytkownicy");
 const Oid kNumericOid = 1700;
 const Oid kInt8Oid = 20;
 // More changed rows than this at once: read the register again instead.
@@ -614,7 +613,7 @@ bool TAVTableModel::select()
         if (!m_columns.isEmpty())
             setHeaders();
     }
-    const bool users = m_tableName == kUsersTable;
+    const bool users = m_unlogged;
     std::vector<TAVDb::ResultPtr> results;
     TAVDbError error;
     bool ok = !m_columns.isEmpty();
@@ -628,7 +627,7 @@ bool TAVTableModel::select()
     }
     qDebug() << kSelectSig;
     if (users) {
-        qDebug() << "   uzytkownicy - brak logowania ze wzgledow bezpieczenstwa";
+        qDebug().noquote() << QStringLiteral("   %1 - brak logowania ze wzgledow bezpieczenstwa").arg(m_tableName);
     } else {
         qDebug() << "   filter:" << m_filter;
         qDebug() << "   select query:" << queryText();
@@ -670,7 +669,7 @@ void TAVTableModel::setFilter(const QString &_filter)
         return;
     if (!select()) {
         qCritical() << "TAVTableModel::setFilter( const QString& _filter )";
-        if (m_tableName == kUsersTable)
+        if (m_unlogged)
             qCritical() << "   invalid filter:" << m_lastError.sqlState;
         else
             qCritical() << "   invalid filter:" << m_lastError.sqlState << m_lastError.message;
@@ -1449,7 +1448,7 @@ void TAVTableModel::onTableChanged(const QString &table)
 {
     if (!m_active)
         return;
-    if (table == m_tableName || (m_useView && !m_viewName.isEmpty() && foreignColumns(m_tableName).contains(table)))
+    if (table.isEmpty() || table == m_tableName || (m_useView && !m_viewName.isEmpty() && foreignColumns(m_tableName).contains(table)))
         refresh();
 }
 

@@ -196,6 +196,9 @@ Q_SIGNALS:
 protected:
     void setSystemRowMode(int mode) { m_systemRowMode = mode; }
     void setTableName(const QString &name) { m_tableName = name; }
+    // Rows too private for the log (passwords): no query, filter or error
+    // text of the register is written there.
+    void setUnlogged() { m_unlogged = true; }
     void setViewName(const QString &name) { m_viewName = name; }
     void setRecordReportName(const QString &name) { m_recordReportName = name; }
     void setTableReportName(const QString &name) { m_tableReportName = name; }
@@ -347,6 +350,7 @@ private:
     bool m_useView = true;
 
     QAbstractItemDelegate *m_rowDelegate = nullptr;
+    bool m_unlogged = false;
     QVector<QPair<int, QAbstractItemDelegate *>> m_columnDelegates;
     QVector<QPair<QString, int>> m_columnsOrder;
     QVector<QPair<QString, int>> m_searchFields;

@@ -19,7 +19,8 @@ public:
 
     // origin: the model that already shows the change (it skips the news).
     void announce(const QString &table, const QList<qint64> &keys, QObject *origin = nullptr);
-    // Anything of the table may have changed (a burst, a reconnection).
+    // Anything of the table may have changed (a burst); of every table, for
+    // an empty name (a reconnection).
     void announceTable(const QString &table);
     void flush();
     // Drops the news of a rolled-back transaction: everyone reads again.

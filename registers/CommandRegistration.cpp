@@ -3,6 +3,7 @@
 #include "BasicCommands.h"
 #include "Factories.h"
 #include "OVPermissions.h"
+#include "TAVDb.h"
 #include "TabelaLokalizacjeDialog.h"
 #include "TabelaMagazynDialog.h"
 #include "TabelaKategorieNarzedziDialog.h"
@@ -28,6 +29,9 @@ QVariantList fields(const char *column)
 
 void registerMasterDataCommands()
 {
+    // The schema's guard of the stock flag: another workstation moved the tool.
+    TAVDb::setStateSentence(QStringLiteral("55000"), QStringLiteral("Narzędzie zostało w międzyczasie przesunięte na "
+                                                                    "innym stanowisku. Odśwież widok i powtórz operację."));
     const auto everyone = [] { return new OVPermissionNoRestriction; };
     const auto admins = [] { return new OVPermissionAdmin; };
     registerAddEditDelete<TabelaPracownicyDialog>(QStringLiteral("Pracownicy"), everyone);

@@ -13,6 +13,7 @@ UzytkownicyModel::UzytkownicyModel(QObject *parent) : TAVModel(parent)
 void UzytkownicyModel::setNames()
 {
     setTableName(QStringLiteral("uzytkownicy"));
+    setUnlogged();
     setRecordReportName(QStringLiteral("uzytkownik"));
     setTableReportName(QStringLiteral("uzytkownicy_table"));
 }
