@@ -5,6 +5,7 @@
 #include "Factories.h"
 #include "OProgramie.h"
 #include "OVApplication.h"
+#include "TAVContext.h"
 #include "TAVEwidencja.h"
 #include "TAVLiveUpdates.h"
 #include "TAVTableModel.h"
@@ -239,13 +240,13 @@ void MainWindow::ewidencjaMagazyny()
 {
     openModule({QStringLiteral("Magazyny"), QStringLiteral("MagazynyModel"), QString(), QString()},
                {{QStringLiteral("Narzędzia"), QStringLiteral("NarzedziaModel"), QString(), QStringLiteral("nrz_fk_mgz")},
-                {QStringLiteral("Przesunięcia - Wydane"), QStringLiteral("PrzesunieciaMMModel"), QStringLiteral("WYDANE"),
+                {QStringLiteral("Przesunięcia - Wydane"), QStringLiteral("PrzesunieciaMMModel"), TAVContext::Issued,
                  QStringLiteral("psnmm_fk_mgz_src")},
                 {QStringLiteral("Przesunięcia - Przyjęte"), QStringLiteral("PrzesunieciaMMModel"),
-                 QStringLiteral("PRZYJETE"), QStringLiteral("psnmm_fk_mgz_dst")},
+                 TAVContext::Received, QStringLiteral("psnmm_fk_mgz_dst")},
                 {QStringLiteral("Lokalizacje"), QStringLiteral("LokalizacjeModel"), QString(), QStringLiteral("lkl_fk_mgz")},
                 {QStringLiteral("Kierownicy magazynu"), QStringLiteral("OvUprawnieniaMgzModel"),
-                 QStringLiteral("KIEROWNICY_MGZ"), QStringLiteral("ovuprmgz_fk_mgz")}});
+                 TAVContext::ManagersOf, QStringLiteral("ovuprmgz_fk_mgz")}});
 }
 
 void MainWindow::ewidencjaMiejscaUzytkowania()
@@ -259,7 +260,7 @@ void MainWindow::ewidencjaPracownicy()
 {
     openModule({QStringLiteral("Pracownicy"), QStringLiteral("PracownicyModel"), QString(), QString()},
                {{QStringLiteral("Przypisane narzędzia"), QStringLiteral("PrzypisaneNarzedziaPracownikomModel"),
-                 QStringLiteral("PRZYJETE"), QStringLiteral("pnp_fk_prc")}});
+                 TAVContext::Received, QStringLiteral("pnp_fk_prc")}});
 }
 
 void MainWindow::ewidencjaKategorieNarzedzi()
@@ -273,21 +274,21 @@ void MainWindow::orvaloa()
                {{QStringLiteral("Przypisane narzędzia pracownikom"), QStringLiteral("PrzypisaneNarzedziaPracownikomModel"),
                  QString(), QStringLiteral("pnp_fk_nrz")},
                 {QStringLiteral("Naprawy i przeglądy"), QStringLiteral("NaprawyPrzegladyModel"),
-                 QStringLiteral("NAPRAWY_ZALEZNA"), QStringLiteral("np_fk_nrz")},
+                 TAVContext::RepairsOfTool, QStringLiteral("np_fk_nrz")},
                 {QStringLiteral("Przesunięcia MM"), QStringLiteral("PrzesunieciaMMModel"), QString(),
                  QStringLiteral("psnmm_fk_nrz")}});
 }
 
 void MainWindow::ewidencjaNaprawyPrzeglady()
 {
-    openModule({QStringLiteral("Naprawy i przeglądy"), QStringLiteral("NaprawyPrzegladyModel"), QStringLiteral("GLOWNE"),
+    openModule({QStringLiteral("Naprawy i przeglądy"), QStringLiteral("NaprawyPrzegladyModel"), TAVContext::Main,
                 QString()},
                {});
 }
 
 void MainWindow::ewidencjaPrzesunieciaMM()
 {
-    openModule({QStringLiteral("Przesunięcia MM"), QStringLiteral("PrzesunieciaMMModel"), QStringLiteral("GLOWNE"),
+    openModule({QStringLiteral("Przesunięcia MM"), QStringLiteral("PrzesunieciaMMModel"), TAVContext::Main,
                 QString()},
                {});
 }
@@ -303,7 +304,7 @@ void MainWindow::ewidencjaUzytkownikow()
 {
     openModule({QStringLiteral("Użytkownicy"), QStringLiteral("UzytkownicyModel"), QString(), QString()},
                {{QStringLiteral("Kierownik magazynu"), QStringLiteral("OvUprawnieniaMgzModel"),
-                 QStringLiteral("KIEROWANE_MGZ"), QStringLiteral("ovuprmgz_fk_uzt")}});
+                 TAVContext::ManagedBy, QStringLiteral("ovuprmgz_fk_uzt")}});
 }
 
 void MainWindow::uprawnieniaAdministrator()

@@ -1,5 +1,6 @@
 #include "TAVTableModel.h"
 
+#include "TAVContext.h"
 #include "TAVItemDelegate.h"
 #include "TAVMessages.h"
 #include "TAVSession.h"
@@ -291,7 +292,7 @@ void TAVTableModel::setActions(QString _context)
         return;
     // Pick lists and dependent places show the rows without commands.
     clearActions();
-    if (_context == QLatin1String("LISTA_WYBORU")) {
+    if (_context == TAVContext::PickList) {
         qDebug().noquote() << QString::fromLatin1(metaObject()->className()) + QStringLiteral("::setActions( QString _context )");
         qDebug() << "   context:" << _context;
     }

@@ -1,6 +1,7 @@
 #include "NaprawyPrzegladyModel.h"
 
 #include "MovementForm.h"
+#include "TAVContext.h"
 #include "TAVItemDelegate.h"
 
 NaprawyPrzegladyModel::NaprawyPrzegladyModel(QObject *parent) : TAVModel(parent)
@@ -69,7 +70,7 @@ void NaprawyPrzegladyModel::createActions()
 void NaprawyPrzegladyModel::setActions(QString _context)
 {
     TAVTableModel::setActions(_context);
-    if (_context != QLatin1String("GLOWNE") && _context != QLatin1String("NAPRAWY_ZALEZNA"))
+    if (_context != TAVContext::Main && _context != TAVContext::RepairsOfTool)
         return;
     clearActions();
     addAction(QStringLiteral("NaprawyPrzyjmijCommand"), QStringLiteral("Przyjmij z naprawy"));

@@ -1,6 +1,7 @@
 #include "PrzesunieciaMMModel.h"
 
 #include "MovementForm.h"
+#include "TAVContext.h"
 #include "TAVItemDelegate.h"
 
 namespace {
@@ -56,9 +57,9 @@ void PrzesunieciaMMModel::setHeaders()
 void PrzesunieciaMMModel::addContextCommands(bool main)
 {
     const QString context = this->context();
-    if (main || context == QLatin1String("PRZYJETE"))
+    if (main || context == TAVContext::Received)
         addAction(QLatin1String(kReceive), QStringLiteral("Przyjmij na magazyn"));
-    if (main || context == QLatin1String("WYDANE"))
+    if (main || context == TAVContext::Issued)
         addAction(QLatin1String(kCancel), QStringLiteral("Anuluj wydanie"));
 }
 
@@ -66,7 +67,7 @@ void PrzesunieciaMMModel::setActions(QString _context)
 {
     TAVTableModel::setActions(_context);
     clearActions();
-    addContextCommands(_context == QLatin1String("GLOWNE"));
+    addContextCommands(_context == TAVContext::Main);
 }
 
 void PrzesunieciaMMModel::setCommands()

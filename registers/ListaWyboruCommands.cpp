@@ -1,5 +1,6 @@
 #include "ListaWyboruCommands.h"
 
+#include "TAVContext.h"
 #include "TAVSession.h"
 #include "TAVTableModel.h"
 
@@ -20,7 +21,7 @@ bool MagazynyListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QModel
 {
     Setup s;
     s.modelName = QStringLiteral("MagazynyModel");
-    s.context = QStringLiteral("LISTA_WYBORU");
+    s.context = TAVContext::PickList;
     s.signature = "MagazynyListaWyboruCommand::tmpOperacja( TAVTableModel* _model, const QModelIndex& _modelIndex, "
                   "QPair<QString, int> * _refField )";
     TAVSession *app = TAVSession::current();
@@ -43,7 +44,7 @@ bool LokalizacjeListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QMo
 {
     Setup s;
     s.modelName = QStringLiteral("LokalizacjeModel");
-    s.context = QStringLiteral("LISTA_WYBORU");
+    s.context = TAVContext::PickList;
     s.signature = "LokalizacjeListaWyboruCommand::tmpOperacja( TAVTableModel* _model, const QModelIndex& _modelIndex, "
                   "QPair<QString, int> * _refField )";
     if (_refField && !_refField->first.isEmpty())
@@ -56,7 +57,7 @@ bool MiejscaUzytkowaniaListaWyboruCommand::tmpOperacja(TAVTableModel *_model, co
 {
     Setup s;
     s.modelName = QStringLiteral("MiejscaUzytkowaniaModel");
-    s.context = QStringLiteral("LISTA_WYBORU");
+    s.context = TAVContext::PickList;
     s.signature = "MiejscaUzytkowaniaListaWyboruCommand::tmpOperacja( TAVTableModel* _model, const QModelIndex& _modelIndex, QPair<QString, int> * _refField )";
     s.captionFields = {QStringLiteral("muz_nazwa")};
     return run(s, _model, _modelIndex, _refField);
@@ -85,7 +86,7 @@ bool UzytkownicyListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QMo
 {
     Setup s;
     s.modelName = QStringLiteral("UzytkownicyModel");
-    s.context = QStringLiteral("LISTA_WYBORU");
+    s.context = TAVContext::PickList;
     s.signature = "UzytkownicyListaWyboruCommand::tmpOperacja( TAVTableModel* _model, const QModelIndex& _modelIndex, QPair<QString, int> * _refField )";
     s.captionFields = {QStringLiteral("uzt_imie"), QStringLiteral("uzt_nazwisko")};
     return run(s, _model, _modelIndex, _refField);
@@ -96,7 +97,7 @@ bool NarzedziaListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QMode
 {
     Setup s;
     s.modelName = QStringLiteral("NarzedziaModel");
-    s.context = QStringLiteral("LISTA_WYBORU");
+    s.context = TAVContext::PickList;
     s.signature = "NarzedziaListaWyboruCommand::tmpOperacja( TAVTableModel* _model, const QModelIndex& _modelIndex, "
                   "QPair<QString, int> * _refField )";
     QStringList conditions;

@@ -1,5 +1,6 @@
 #include "OvUprawnieniaMgzModel.h"
 
+#include "TAVContext.h"
 #include "TAVItemDelegate.h"
 
 OvUprawnieniaMgzModel::OvUprawnieniaMgzModel(QObject *parent) : TAVModel(parent)
@@ -14,9 +15,9 @@ QVector<int> OvUprawnieniaMgzModel::hiddenColumns(QString context)
     // The managers of one warehouse need no warehouse columns, the
     // warehouses of one user no user columns.
     QStringList names;
-    if (context == QLatin1String("KIEROWNICY_MGZ"))
+    if (context == TAVContext::ManagersOf)
         names << QStringLiteral("mgz_symbol") << QStringLiteral("mgz_nazwa");
-    else if (context == QLatin1String("KIEROWANE_MGZ"))
+    else if (context == TAVContext::ManagedBy)
         names << QStringLiteral("uzt_imie") << QStringLiteral("uzt_nazwisko") << QStringLiteral("uzt_zatrudniony")
               << QStringLiteral("uzt_login");
     for (const QString &n : std::as_const(names))

@@ -4,6 +4,7 @@
 #include "Factories.h"
 #include "ModalDriver.h"
 #include "Session.h"
+#include "TAVContext.h"
 #include "TAVDialog.h"
 #include "TAVEwidencja.h"
 #include "TabelaKategorieNarzedziDialog.h"
@@ -143,7 +144,7 @@ private Q_SLOTS:
     void managersFromBothTabs()
     {
         TAVEwidencja warehouses(QStringLiteral("MagazynyModel"), QString(), QString());
-        auto *managers = new TAVEwidencja(QStringLiteral("OvUprawnieniaMgzModel"), QStringLiteral("KIEROWNICY_MGZ"),
+        auto *managers = new TAVEwidencja(QStringLiteral("OvUprawnieniaMgzModel"), TAVContext::ManagersOf,
                                           QStringLiteral("ovuprmgz_fk_mgz"));
         warehouses.addRelative(managers, QStringLiteral("ovuprmgz_fk_mgz"));
         QVERIFY(warehouses.selectKey(4));
@@ -162,7 +163,7 @@ private Q_SLOTS:
 
         // From the user's side: pick a warehouse, withdraw one.
         TAVEwidencja users(QStringLiteral("UzytkownicyModel"), QString(), QString());
-        auto *managed = new TAVEwidencja(QStringLiteral("OvUprawnieniaMgzModel"), QStringLiteral("KIEROWANE_MGZ"),
+        auto *managed = new TAVEwidencja(QStringLiteral("OvUprawnieniaMgzModel"), TAVContext::ManagedBy,
                                          QStringLiteral("ovuprmgz_fk_uzt"));
         users.addRelative(managed, QStringLiteral("ovuprmgz_fk_uzt"));
         QVERIFY(users.selectKey(3));

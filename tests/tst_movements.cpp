@@ -2,6 +2,7 @@
 // workstations and the rules the database keeps whatever a client sends.
 #include "ModalDriver.h"
 #include "Session.h"
+#include "TAVContext.h"
 #include "TAVDb.h"
 #include "TAVDialog.h"
 #include "TAVEwidencja.h"
@@ -173,7 +174,7 @@ private Q_SLOTS:
     void transferCancelledStaysAtSource()
     {
         const int hammer = toolId("EL-004");  // in transit from MG_GLOWNY in the demo
-        TAVEwidencja transfers(QStringLiteral("PrzesunieciaMMModel"), QStringLiteral("GLOWNE"), QString());
+        TAVEwidencja transfers(QStringLiteral("PrzesunieciaMMModel"), TAVContext::Main, QString());
         const int transfer = db(QStringLiteral("SELECT psnmm_id FROM przesuniecia_mm WHERE psnmm_fk_nrz = ?"), {hammer}).toInt();
         QVERIFY(transfers.selectKey(transfer));
         ModalDriver driver;
@@ -252,7 +253,7 @@ private Q_SLOTS:
         QFETCH(QString, endsAs);
         const int hammer = toolId("EL-004");
         const int transfer = db(QStringLiteral("SELECT psnmm_id FROM przesuniecia_mm WHERE psnmm_fk_nrz = ?"), {hammer}).toInt();
-        TAVEwidencja transfers(QStringLiteral("PrzesunieciaMMModel"), QStringLiteral("GLOWNE"), QString());
+        TAVEwidencja transfers(QStringLiteral("PrzesunieciaMMModel"), TAVContext::Main, QString());
         QVERIFY(transfers.selectKey(transfer));
         ModalDriver driver;
         Workstation other;
@@ -462,7 +463,7 @@ private Q_SLOTS:
                                  .toInt();
         TestDb::exec(QStringLiteral("UPDATE naprawy_przeglady SET np_data_wyd = current_date - 7 WHERE np_id = ?"), {trip});
 
-        TAVEwidencja trips(QStringLiteral("NaprawyPrzegladyModel"), QStringLiteral("GLOWNE"), QString());
+        TAVEwidencja trips(QStringLiteral("NaprawyPrzegladyModel"), TAVContext::Main, QString());
         QVERIFY(trips.selectKey(trip));
         QDate proposed;
         driver.onNext([&](QWidget *d) {

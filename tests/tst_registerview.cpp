@@ -5,6 +5,7 @@
 #include "LogReader.h"
 #include "ModalDriver.h"
 #include "Session.h"
+#include "TAVContext.h"
 #include "TAVEwidencja.h"
 #include "TAVTableModel.h"
 #include "TestMain.h"
@@ -47,7 +48,7 @@ private:
         m.lokalizacje = new TAVEwidencja(QStringLiteral("LokalizacjeModel"), QString(), QStringLiteral("lkl_fk_mgz"));
         m.lokalizacje->setTitle(QStringLiteral("Lokalizacje"));
         m.view->addRelative(m.lokalizacje, QStringLiteral("lkl_fk_mgz"));
-        m.kierownicy = new TAVEwidencja(QStringLiteral("OvUprawnieniaMgzModel"), QStringLiteral("KIEROWNICY_MGZ"),
+        m.kierownicy = new TAVEwidencja(QStringLiteral("OvUprawnieniaMgzModel"), TAVContext::ManagersOf,
                                         QStringLiteral("ovuprmgz_fk_mgz"));
         m.view->addRelative(m.kierownicy, QStringLiteral("ovuprmgz_fk_mgz"));
         m.view->resize(900, 600);
