@@ -123,14 +123,3 @@ QString TwoWordDisplayTextStrategy::displayText(const QVariant &value, const QLo
 {
     return value.toBool() ? m_true : m_false;
 }
-
-QString NaprawyPrzegladyTypDisplayTextStrategy::displayText(const QVariant &value, const QLocale &) const
-{
-    bool ok = false;
-    const int type = value.toInt(&ok);
-    if (ok && type == 0)
-        return QStringLiteral("Naprawa");
-    if (ok && type == 1)
-        return QStringLiteral("Przegląd");
-    return QStringLiteral("NONE");
-}

@@ -12,12 +12,6 @@
 namespace {
 TAVValidatorManager *s_manager = nullptr;
 
-// A null value reads as no text at all: a null number is not "0".
-QString plainText(const QVariant &value)
-{
-    return value.isNull() ? QString() : value.toString();
-}
-
 // The tabs after the first "select" and after "from" are part of the text.
 const char *kCatalogueQuery =
         "select\tc.table_name, c.column_name, c.is_nullable,c.data_type, c.character_maximum_length, "
@@ -34,24 +28,34 @@ bool textOf(const QVariant &value, QString *text)
 {
     if (!value.canConvert<QString>())
         return false;
-    *text = plainText(value);
+    *text = TAVValidator::plainText(value);
     return true;
+}
+
+QHash<QString, TAVDomainValidatorFactory> &domainValidators()
+{
+    static QHash<QString, TAVDomainValidatorFactory> factories;
+    return factories;
 }
 
 std::unique_ptr<TAVValidator> domainValidatorFor(const QString &constraintName)
 {
-    const QString name = constraintName.toLower();
-    if (name == QLatin1String("c_check_d_symbol_alnum_6"))
-        return std::make_unique<symbol_alnum_6_Validator>();
-    if (name == QLatin1String("c_check_d_np_typ"))
-        return std::make_unique<np_typ_Validator>();
-    if (name == QLatin1String("c_check_d_np_typ_nn"))
-        return std::make_unique<np_typ_nn_Validator>();
-    return nullptr;
+    const TAVDomainValidatorFactory factory = domainValidators().value(constraintName.toLower());
+    return factory ? factory() : nullptr;
 }
 } // namespace
 
+void registerDomainValidator(const QString &constraintName, const TAVDomainValidatorFactory &factory)
+{
+    domainValidators().insert(constraintName.toLower(), factory);
+}
+
 TAVValidator::~TAVValidator() = default;
+
+QString TAVValidator::plainText(const QVariant &value)
+{
+    return value.isNull() ? QString() : value.toString();
+}
 
 void TAVValidator::clearMessage() { m_message.clear(); }
 
@@ -73,34 +77,6 @@ bool TAVRegExpValidator::validate(const QVariant &value)
         return true;
     addMessage(m_errorText);
     return false;
-}
-
-bool symbol_alnum_6_Validator::validate(const QVariant &value)
-{
-    static const QRegularExpression re(QStringLiteral("^[\\w]+$"));
-    if (re.match(plainText(value)).hasMatch())
-        return true;
-    addMessage(QStringLiteral("Wartość może się składać tylko z liter, cyfr i podkreślenia."));
-    return false;
-}
-
-bool np_typ_Validator::validate(const QVariant &value)
-{
-    const QString text = plainText(value);
-    if (text == QLatin1String("0") || text == QLatin1String("1"))
-        return true;
-    addMessage(QStringLiteral("Wartość może przyjmować tylko wartości 0 lub 1."));
-    return false;
-}
-
-bool np_typ_nn_Validator::validate(const QVariant &value)
-{
-    const bool ok = np_typ_Validator::validate(value);
-    if (value.isNull()) {
-        addMessage(QStringLiteral("Wartość nie może być pusta."));
-        return false;
-    }
-    return ok;
 }
 
 TAVDBValidator::TAVDBValidator() = default;

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -26,6 +27,8 @@ public:
 
     QString message() const { return m_message; }
     void addMessage(const QString &text);
+    // A null value reads as no text at all: a null number is not "0".
+    static QString plainText(const QVariant &value);
 
 private:
     QString m_message;
@@ -42,25 +45,11 @@ private:
     QString m_errorText;
 };
 
-// Letters, digits and underscore only; the database domain allows exactly
-// the same (ASCII) set.
-class symbol_alnum_6_Validator : public TAVValidator
-{
-public:
-    bool validate(const QVariant &value) override;
-};
-
-class np_typ_Validator : public TAVValidator
-{
-public:
-    bool validate(const QVariant &value) override;
-};
-
-class np_typ_nn_Validator : public np_typ_Validator
-{
-public:
-    bool validate(const QVariant &value) override;
-};
+// Validators of the schema's named domain constraints; the layer that owns
+// a domain registers its validator, and the catalogue's check finds it by
+// the constraint's name.
+using TAVDomainValidatorFactory = std::function<std::unique_ptr<TAVValidator>()>;
+void registerDomainValidator(const QString &constraintName, const TAVDomainValidatorFactory &factory);
 
 // What the catalogue says of one column.
 struct TAVColumnInfo

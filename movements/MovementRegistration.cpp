@@ -2,6 +2,7 @@
 
 #include "Factories.h"
 #include "MovementPermissions.h"
+#include "MovementValidators.h"
 #include "NaprawyPrzegladyCommands.h"
 #include "NaprawyPrzegladyModel.h"
 #include "PrzesunieciaMMCommand.h"
@@ -21,6 +22,7 @@ QVariantList columns(std::initializer_list<const char *> names)
 
 void registerMovementCommands()
 {
+    registerMovementValidators();
     SFCommands *f = SFCommands::instance();
     f->registerCommand(new PrzesunieciaMMCommand(QStringLiteral("PrzesunieciaMMWydaj"),
                                                  new OvPermisionPrzesunieciaMm(columns({"psnmm_fk_mgz_src", "mgz_id"}))));

@@ -1,6 +1,7 @@
 #include "PrzesunieciaMMModel.h"
 
 #include "MovementForm.h"
+#include "MovementStrategies.h"
 #include "TAVContext.h"
 #include "TAVItemDelegate.h"
 

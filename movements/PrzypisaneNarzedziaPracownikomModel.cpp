@@ -1,6 +1,7 @@
 #include "PrzypisaneNarzedziaPracownikomModel.h"
 
 #include "MovementForm.h"
+#include "MovementStrategies.h"
 #include "TAVItemDelegate.h"
 
 PrzypisaneNarzedziaPracownikomModel::PrzypisaneNarzedziaPracownikomModel(QObject *parent) : TAVModel(parent)

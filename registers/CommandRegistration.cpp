@@ -3,6 +3,7 @@
 #include "BasicCommands.h"
 #include "Factories.h"
 #include "OVPermissions.h"
+#include "RegisterValidators.h"
 #include "TAVDb.h"
 #include "TabelaLokalizacjeDialog.h"
 #include "TabelaMagazynDialog.h"
@@ -29,6 +30,7 @@ QVariantList fields(const char *column)
 
 void registerMasterDataCommands()
 {
+    registerRegisterValidators();
     // The schema's guard of the stock flag: another workstation moved the tool.
     TAVDb::setStateSentence(QStringLiteral("55000"), QStringLiteral("Narzędzie zostało w międzyczasie przesunięte na "
                                                                     "innym stanowisku. Odśwież widok i powtórz operację."));

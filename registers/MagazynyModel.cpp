@@ -1,5 +1,6 @@
 #include "MagazynyModel.h"
 
+#include "RegisterStrategies.h"
 #include "TAVItemDelegate.h"
 
 MagazynyModel::MagazynyModel(QObject *parent) : TAVModel(parent)

@@ -1,5 +1,6 @@
 #include "MiejscaUzytkowaniaModel.h"
 
+#include "RegisterStrategies.h"
 #include "TAVItemDelegate.h"
 
 MiejscaUzytkowaniaModel::MiejscaUzytkowaniaModel(QObject *parent) : TAVModel(parent)

@@ -1,6 +1,7 @@
 #include "NarzedziaModel.h"
 
 #include "NarzedziaPainterStrategy.h"
+#include "RegisterStrategies.h"
 #include "TAVItemDelegate.h"
 
 #include <QRandomGenerator>

@@ -1,5 +1,6 @@
 #include "OvUprawnieniaAdminModel.h"
 
+#include "RegisterStrategies.h"
 #include "TAVItemDelegate.h"
 
 OvUprawnieniaAdminModel::OvUprawnieniaAdminModel(QObject *parent) : TAVModel(parent)

@@ -1,5 +1,6 @@
 #include "OvUprawnieniaMgzModel.h"
 
+#include "RegisterStrategies.h"
 #include "TAVContext.h"
 #include "TAVItemDelegate.h"
 

@@ -1,5 +1,6 @@
 #include "PracownicyModel.h"
 
+#include "RegisterStrategies.h"
 #include "TAVItemDelegate.h"
 
 PracownicyModel::PracownicyModel(QObject *parent) : TAVModel(parent)

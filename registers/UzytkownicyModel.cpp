@@ -1,5 +1,6 @@
 #include "UzytkownicyModel.h"
 
+#include "RegisterStrategies.h"
 #include "TAVItemDelegate.h"
 
 UzytkownicyModel::UzytkownicyModel(QObject *parent) : TAVModel(parent)

@@ -7,6 +7,7 @@
 #include "ListaWyboruCommands.h"
 #include "ModalDriver.h"
 #include "OVPermissions.h"
+#include "RegisterStrategies.h"
 #include "Session.h"
 #include "TAVDataWidget.h"
 #include "TAVDialog.h"

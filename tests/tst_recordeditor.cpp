@@ -3,6 +3,8 @@
 
 #include "Factories.h"
 #include "ModalDriver.h"
+#include "MovementValidators.h"
+#include "RegisterValidators.h"
 #include "Session.h"
 #include "TAVCommand.h"
 #include "TAVDataWidget.h"
