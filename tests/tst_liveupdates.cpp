@@ -31,11 +31,6 @@ bool ran(Workstation &w, const QString &sql)
     return cause.isEmpty();
 }
 
-QVariant db(const QString &sql, const QVariantList &binds = {})
-{
-    return TestDb::scalar(sql, binds);
-}
-
 // Whether the rows already read hold the key (no new read).
 bool holds(TAVTableModel *m, int key)
 {

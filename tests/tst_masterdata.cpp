@@ -30,7 +30,6 @@ class TstMasterData : public QObject
     Q_OBJECT
 
 private:
-    static QVariant db(const QString &sql, const QVariantList &binds = {}) { return TestDb::scalar(sql, binds); }
 private Q_SLOTS:
     void initTestCase()
     {

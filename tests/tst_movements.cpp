@@ -19,11 +19,6 @@
 
 namespace {
 
-QVariant db(const QString &sql, const QVariantList &binds = {})
-{
-    return TestDb::scalar(sql, binds);
-}
-
 int toolId(const char *code)
 {
     return db(QStringLiteral("SELECT nrz_id FROM narzedzia WHERE nrz_kod = ?"), {QString::fromLatin1(code)}).toInt();

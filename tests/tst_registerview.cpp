@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QResource>
+#include <QScopeGuard>
 #include <QTabWidget>
 
 #include <memory>
@@ -27,7 +28,6 @@ class TstRegisterView : public QObject
 private:
     std::unique_ptr<LogReader> m_log;
 
-    static QVariant db(const QString &sql, const QVariantList &binds = {}) { return TestDb::scalar(sql, binds); }
     static int locationsOf(int warehouse)
     {
         return db(QStringLiteral("SELECT count(*) FROM lokalizacje WHERE lkl_fk_mgz = ?"), {warehouse}).toInt();
@@ -380,6 +380,44 @@ private Q_SLOTS:
         QCOMPARE(locationsOf(2), 3);
         QCoreApplication::processEvents();
         QCOMPARE(driver.count(), 2);
+    }
+
+    // Quotes, %, _ and \ are searched for as themselves.
+    void searchTakesTextLiterally_data()
+    {
+        QTest::addColumn<bool>("conforming");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("found");
+        for (bool on : {true, false}) {
+            auto row = [on](const char *name, const char *text, QStringList found) {
+                QTest::addRow("%s, %s", name, on ? "on" : "off") << on << QString::fromUtf8(text) << found;
+            };
+            row("apostrophe", "O'Brien", {"MG_OBRIEN"});
+            row("percent", "50%", {"MG_RABAT"});
+            row("lone percent", "%", {"MG_RABAT"});
+            row("underscore", "_", {"MG_PODKRESLNIK"});
+            row("backslash", "\\", {"MG_SCIEZKA"});
+            row("quote and backslash", "\\'", {});
+            row("breaking out", "x' OR '1'='1", {});
+        }
+    }
+    void searchTakesTextLiterally()
+    {
+        QFETCH(bool, conforming);
+        QFETCH(QString, text);
+        QFETCH(QStringList, found);
+        QVERIFY(TestDb::exec(QStringLiteral(
+                "INSERT INTO magazyny (mgz_symbol, mgz_nazwa) VALUES ('MG_OBRIEN', 'Skład O''Brien'), "
+                "('MG_RABAT', 'Rabat 50% dla budów'), ('MG_PODKRESLNIK', 'Skład a_b'), ('MG_SCIEZKA', 'Dysk C:\\dane') "
+                "ON CONFLICT DO NOTHING")));
+        const auto reset = qScopeGuard([] { Session::conformingStrings(true); });
+        QVERIFY(Session::conformingStrings(conforming));
+        TAVEwidencja view(QStringLiteral("MagazynyModel"), QString(), QString());
+        TestUi::search(view, QStringLiteral("mgz_nazwa"), text);
+        QStringList symbols;
+        for (int r = 0; r < view.getModel()->rowCount(); ++r)
+            symbols << view.getModel()->value(r, QStringLiteral("mgz_symbol")).toString();
+        QCOMPARE(symbols, found);
     }
 
     void polishNamesSortInPolishOrder()

@@ -35,20 +35,6 @@ private:
                             {login, OVApplication::passwordDigest(password)});
     }
 
-    // The role's setting holds from the next connection on.
-    static bool conformingStrings(bool on)
-    {
-        if (!TestDb::exec(on ? QStringLiteral("ALTER ROLE tav_orv_user RESET standard_conforming_strings")
-                             : QStringLiteral("ALTER ROLE tav_orv_user SET standard_conforming_strings = off")))
-            return false;
-        if (!app()->connectDatabase(TestDb::host(), TestDb::port(), app()->databaseName(), TestDb::clientUser(),
-                                    TestDb::clientPassword()))
-            return false;
-        QSqlQuery q(QSqlDatabase::database());
-        return q.exec(QStringLiteral("SHOW standard_conforming_strings")) && q.next()
-                && q.value(0).toString() == QLatin1String(on ? "on" : "off");
-    }
-
     static std::function<void(QWidget *)> signInWith(const QString &profile, const QString &user,
                                                      const QString &password, bool accept = true)
     {
@@ -70,7 +56,7 @@ private Q_SLOTS:
             QVERIFY(addUser(QString::fromUtf8(login), QString::fromUtf8(login) + QStringLiteral("'pw\\")));
     }
 
-    void cleanup() { QVERIFY(conformingStrings(true)); }
+    void cleanup() { QVERIFY(Session::conformingStrings(true)); }
     void cleanupTestCase() { TestDb::exec(QStringLiteral("ALTER ROLE tav_orv_user RESET standard_conforming_strings")); }
 
     void loginAndPasswordMustMatch_data()
@@ -106,48 +92,11 @@ private Q_SLOTS:
         QFETCH(QString, login);
         QFETCH(QString, password);
         QFETCH(QString, expected);
-        QVERIFY(conformingStrings(conforming));
+        QVERIFY(Session::conformingStrings(conforming));
         qint32 id = -7;
         QCOMPARE(app()->loginToApp(login, password, id), !expected.isEmpty());
         // A refused sign-in leaves the caller's id alone.
         QCOMPARE(id, expected.isEmpty() ? -7 : Session::userId(expected));
-    }
-
-    // Quotes, %, _ and \ are searched for as themselves.
-    void searchTakesTextLiterally_data()
-    {
-        QTest::addColumn<bool>("conforming");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("found");
-        for (bool on : {true, false}) {
-            auto row = [on](const char *name, const char *text, QStringList found) {
-                QTest::addRow("%s, %s", name, on ? "on" : "off") << on << QString::fromUtf8(text) << found;
-            };
-            row("apostrophe", "O'Brien", {"MG_OBRIEN"});
-            row("percent", "50%", {"MG_RABAT"});
-            row("lone percent", "%", {"MG_RABAT"});
-            row("underscore", "_", {"MG_PODKRESLNIK"});
-            row("backslash", "\\", {"MG_SCIEZKA"});
-            row("quote and backslash", "\\'", {});
-            row("breaking out", "x' OR '1'='1", {});
-        }
-    }
-    void searchTakesTextLiterally()
-    {
-        QFETCH(bool, conforming);
-        QFETCH(QString, text);
-        QFETCH(QStringList, found);
-        QVERIFY(TestDb::exec(QStringLiteral(
-                "INSERT INTO magazyny (mgz_symbol, mgz_nazwa) VALUES ('MG_OBRIEN', 'Skład O''Brien'), "
-                "('MG_RABAT', 'Rabat 50% dla budów'), ('MG_PODKRESLNIK', 'Skład a_b'), ('MG_SCIEZKA', 'Dysk C:\\dane') "
-                "ON CONFLICT DO NOTHING")));
-        QVERIFY(conformingStrings(conforming));
-        TAVEwidencja view(QStringLiteral("MagazynyModel"), QString(), QString());
-        TestUi::search(view, QStringLiteral("mgz_nazwa"), text);
-        QStringList symbols;
-        for (int r = 0; r < view.getModel()->rowCount(); ++r)
-            symbols << view.getModel()->value(r, QStringLiteral("mgz_symbol")).toString();
-        QCOMPARE(symbols, found);
     }
 
     void signInLoopRetriesUntilSuccess()

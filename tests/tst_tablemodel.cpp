@@ -43,7 +43,6 @@ private:
         return m;
     }
     static QModelIndex indexOf(const ModelPtr &m, const QVariant &key) { return m->index(m->rowOfKey(key), 0); }
-    static QVariant db(const QString &sql, const QVariantList &binds = {}) { return TestDb::scalar(sql, binds); }
     static QVariant warehouse(const char *column, const QVariant &id)
     {
         return db(QStringLiteral("SELECT %1 FROM magazyny WHERE mgz_id = ?").arg(QLatin1String(column)), {id});

@@ -32,7 +32,6 @@ private:
     QTemporaryDir m_dir;
     std::unique_ptr<LogReader> m_log;
 
-    static QVariant db(const QString &sql, const QVariantList &binds = {}) { return TestDb::scalar(sql, binds); }
     static int toolId(const QString &code)
     {
         return db(QStringLiteral("SELECT nrz_id FROM narzedzia WHERE nrz_kod = ?"), {code}).toInt();

@@ -38,7 +38,6 @@ private:
             TestUi::pressOk(d);
         };
     }
-    static QVariant db(const QString &sql, const QVariantList &binds = {}) { return TestDb::scalar(sql, binds); }
     bool run(bool add, int uztId = 0)
     {
         BasicAddEditCommand<TabelaUzytkownicyDialog> command(add, nullptr);

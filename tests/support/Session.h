@@ -4,6 +4,8 @@
 #include "TAVDb.h"
 #include "TestDb.h"
 
+#include <QSqlQuery>
+
 // Signs the test in the way the program does after its login dialog: the
 // default connection as the client role, and a session user.
 namespace Session {
@@ -33,6 +35,22 @@ inline bool loseConnection()
 {
     PGconn *c = TAVDb::connection(false);
     return c && TestDb::terminateBackend(PQbackendPID(c));
+}
+
+// The client role's standard_conforming_strings, from a new default
+// connection on (the role's setting holds from the next connection).
+inline bool conformingStrings(bool on)
+{
+    if (!TestDb::exec(on ? QStringLiteral("ALTER ROLE tav_orv_user RESET standard_conforming_strings")
+                         : QStringLiteral("ALTER ROLE tav_orv_user SET standard_conforming_strings = off")))
+        return false;
+    OVApplication *app = OVApplication::instance();
+    if (!app->connectDatabase(TestDb::host(), TestDb::port(), app->databaseName(), TestDb::clientUser(),
+                              TestDb::clientPassword()))
+        return false;
+    QSqlQuery q(QSqlDatabase::database());
+    return q.exec(QStringLiteral("SHOW standard_conforming_strings")) && q.next()
+            && q.value(0).toString() == QLatin1String(on ? "on" : "off");
 }
 
 } // namespace Session

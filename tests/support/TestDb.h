@@ -49,3 +49,9 @@ QString lastSqlState();
 bool terminateBackend(int pid);
 
 } // namespace TestDb
+
+// The tests' short name for a value read through the side connection.
+inline QVariant db(const QString &sql, const QVariantList &binds = {})
+{
+    return TestDb::scalar(sql, binds);
+}
