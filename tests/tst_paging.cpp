@@ -1,18 +1,38 @@
 // The paged table model against the real server: a few thousand warehouses
-// read in small pages, compared with the order the server itself gives.
+// read in small pages, compared with the order the server itself gives. The
+// data layer alone: registers declared here, no application object.
 
 #include "Factories.h"
-#include "Session.h"
+#include "FrameworkMain.h"
 #include "TAVEwidencja.h"
 #include "TAVTableModel.h"
 #include "TAVTransaction.h"
-#include "TestMain.h"
 
 #include <QHeaderView>
 #include <QSqlQuery>
 #include <QTableView>
 
 #include <memory>
+
+// Warehouses and tools as a register over the framework declares them.
+class Skladnice : public TAVModel<Skladnice>
+{
+    Q_OBJECT
+public:
+    void setNames() override { setTableName(QStringLiteral("magazyny")); }
+    void setHeaders() override {}
+};
+class Przedmioty : public TAVModel<Przedmioty>
+{
+    Q_OBJECT
+public:
+    void setNames() override
+    {
+        setTableName(QStringLiteral("narzedzia"));
+        setViewName(QStringLiteral("v_narzedzia"));
+    }
+    void setHeaders() override {}
+};
 
 namespace {
 const int kRows = 3000;
@@ -66,7 +86,7 @@ QString misplaced(TAVTableModel *m, const Keys &expected)
 
 ModelPtr open(const QString &column = QStringLiteral("mgz_nazwa"), bool ascending = true)
 {
-    ModelPtr m(SFModels::instance()->create(QStringLiteral("MagazynyModel"), QString()));
+    ModelPtr m(SFModels::instance()->create(QStringLiteral("Skladnice"), QString()));
     m->setPageSizes(kFirst, kMax);
     m->sort(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
     return m;
@@ -85,9 +105,15 @@ class TstPaging : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        SFModels::instance()->registerModel(new Skladnice);
+        SFModels::instance()->registerModel(new Przedmioty);
+    }
+
     void init()
     {
-        QVERIFY(Session::start());
+        QVERIFY(FrameworkSession::start());
         // Names with ties and Polish letters, addresses with NULLs, a flag
         // with few values: orders that differ from the key's.
         QVERIFY(TestDb::exec(QStringLiteral(
@@ -128,7 +154,7 @@ private Q_SLOTS:
     void jumpsLeaveGapsThatFillInOrder()
     {
         const Keys expected = serverOrder(QStringLiteral("mgz_nazwa"), true);
-        TAVEwidencja view(QStringLiteral("MagazynyModel"), QString(), QString());
+        TAVEwidencja view(QStringLiteral("Skladnice"), QString(), QString());
         TAVTableModel *m = view.getModel();
         m->setPageSizes(kFirst, kMax);
         view.tableView()->horizontalHeader()->setSortIndicator(m->fieldIndex(QStringLiteral("mgz_nazwa")), Qt::AscendingOrder);
@@ -265,7 +291,7 @@ private Q_SLOTS:
         // Tools sorted by their warehouse's name; one warehouse renamed elsewhere.
         QVERIFY(TestDb::exec(QStringLiteral("INSERT INTO narzedzia (nrz_kod, nrz_nazwa, nrz_fk_mgz) "
                                             "SELECT 'PG-' || g, 'Narzędzie ' || g, 1 + g % 3 FROM generate_series(1, 150) g")));
-        ModelPtr m(SFModels::instance()->create(QStringLiteral("NarzedziaModel"), QString()));
+        ModelPtr m(SFModels::instance()->create(QStringLiteral("Przedmioty"), QString()));
         m->setPageSizes(kFirst, kMax);
         m->sort(QStringLiteral("mgz_nazwa"), Qt::AscendingOrder);
         readAll(m.get());
@@ -306,5 +332,5 @@ private Q_SLOTS:
     }
 };
 
-ORV_TEST_MAIN(TstPaging)
+ORV_FRAMEWORK_TEST_MAIN(TstPaging)
 #include "tst_paging.moc"
