@@ -26,7 +26,7 @@ void saveColumnWidths(const QTableView *view, const QString &key);
 // Widens columns whose contents grew, never narrowing what the user set.
 void fitColumnsToContents(QTableView *view);
 
-// Message boxes are made wide enough for their titles.
+// Message boxes show their whole title and every line of their texts.
 void installMessageBoxTitleFit();
 
 } // namespace TAVUiState

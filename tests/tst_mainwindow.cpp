@@ -6,6 +6,7 @@
 #include "ModalDriver.h"
 #include "Session.h"
 #include "TestMain.h"
+#include "TAVMessages.h"
 #include "TestUi.h"
 
 #include <QCryptographicHash>
@@ -70,6 +71,34 @@ private Q_SLOTS:
     void initTestCase()
     {
         QResource::registerResource(qEnvironmentVariable("ORV_BIN_DIR") + QStringLiteral("/orv_icons.rcc"));
+    }
+
+    // Every box shows its whole title and text, a cause of many lines too
+    // (the driver checks each box it sees the same way).
+    void messageBoxesShowEverything_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("cause");
+        const QString words = QStringLiteral("Serwer bazy danych zakończył połączenie w trakcie odczytu. ").repeated(12);
+        QTest::newRow("question") << "Przypisanie narzędzia" << "Termin przeglądu narzędzia minął 01.12.2026. Wydać mimo to?" << "";
+        QTest::newRow("refusal") << "Usuwanie wpisu" << "Nie można usunąć wpisu, ponieważ jest powiązany z innymi danymi." << "";
+        QTest::newRow("long title") << QStringLiteral("Nie można połączyć się z bazą danych na serwerze produkcyjnym") << "Błąd." << "";
+        QTest::newRow("long text") << "Eksport rejestru" << words << "";
+        QTest::newRow("cause of many lines") << "Odczyt danych" << "Nie można odczytać danych:"
+                                             << QStringLiteral("FATAL: terminating connection\n") + words;
+    }
+    void messageBoxesShowEverything()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, text);
+        QFETCH(QString, cause);
+        ModalDriver driver;
+        driver.expectBox(title, text);
+        TAVMessages::warning(title, text, cause);
+        QCOMPARE(driver.count(), 1);
+        driver.expectBox(title, text, QMessageBox::No);
+        QVERIFY(!TAVMessages::question(title, text));
     }
 
     void windowFollowsTheRole_data()

@@ -1,6 +1,8 @@
 #include "ModalDriver.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
+#include <QLabel>
 #include <QApplication>
 #include <QDialog>
 #include <QEvent>
@@ -79,6 +81,37 @@ void ModalDriver::click(QMessageBox *box, QMessageBox::StandardButton button)
         box->done(button);
 }
 
+QString ModalDriver::layoutFault(QWidget *window)
+{
+    const QRect inside = window->rect();
+    for (QWidget *w : window->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(window) || w->isWindow())
+            continue;
+        bool scrolled = false;
+        for (QWidget *p = w->parentWidget(); p && p != window && !scrolled; p = p->parentWidget())
+            scrolled = qobject_cast<QAbstractScrollArea *>(p);
+        if (scrolled)
+            continue;
+        const QRect r(w->mapTo(window, QPoint(0, 0)), w->size());
+        const QString name = QStringLiteral("%1 %2").arg(QString::fromLatin1(w->metaObject()->className()), w->objectName());
+        if (!inside.contains(r))
+            return QStringLiteral("%1 lies outside its window").arg(name);
+        auto *label = qobject_cast<QLabel *>(w);
+        if (!label || label->text().isEmpty())
+            continue;
+        if (label->wordWrap() ? label->height() < label->heightForWidth(label->width())
+                              : label->width() < label->sizeHint().width() || label->height() < label->sizeHint().height())
+            return QStringLiteral("%1 %3x%4 cuts \"%2\"").arg(name, label->text().left(60)).arg(label->width()).arg(label->height());
+    }
+    if (qobject_cast<QMessageBox *>(window)) {
+        QFont bold = window->font();
+        bold.setBold(true);
+        if (QFontMetrics(bold).horizontalAdvance(window->windowTitle()) + 100 > window->width())
+            return QStringLiteral("title \"%1\" wider than the box").arg(window->windowTitle());
+    }
+    return QString();
+}
+
 void ModalDriver::close(QWidget *modal)
 {
     if (auto *box = qobject_cast<QMessageBox *>(modal)) {
@@ -131,6 +164,9 @@ void ModalDriver::poll()
         seen.icon = box->icon();
     }
     m_seen.append(seen);
+    const QString misfit = layoutFault(modal);
+    if (!misfit.isEmpty())
+        fail(describe(seen) + QStringLiteral(": ") + misfit);
 
     if (m_aborting || QTest::currentTestFailed()) {
         // After a failure nothing may wait for a user: close what comes.
