@@ -134,6 +134,7 @@ private Q_SLOTS:
                          QStringLiteral("Wpis został w międzyczasie zmieniony na innym stanowisku. Zamknij okno, aby "
                                         "zobaczyć zmiany, i wprowadź swoje ponownie."));
         driver.onNext([](QWidget *d) { TestUi::pressCancel(d); });
+        driver.pressNext(QMessageBox::Yes);  // Odrzucić zmiany?
         TRIGGER(places, "Edytuj");
         QCOMPARE(db(QStringLiteral("SELECT muz_nazwa FROM miejsca_uzytkowania WHERE muz_id = 3")).toString(),
                  QStringLiteral("Zmiana obok"));

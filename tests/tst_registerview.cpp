@@ -227,6 +227,7 @@ private Q_SLOTS:
             TestUi::setText(d, "leNazwa", QStringLiteral("Nie zapisane"));
             TestUi::pressCancel(d);
         });
+        driver.pressNext(QMessageBox::Yes);  // Odrzucić zmiany?
         TRIGGER(*m.view, "Edytuj");
         QCOMPARE(db(QStringLiteral("SELECT zmodyfikowano::text FROM magazyny WHERE mgz_id = ?"), {id}).toString(), stamp);
 
@@ -288,6 +289,7 @@ private Q_SLOTS:
         driver.expectBox(QStringLiteral("Edycja wpisu"),
                          QStringLiteral("Wpis nie istnieje już w bazie danych. Mógł zostać usunięty na innym stanowisku."));
         driver.closeNext();
+        driver.pressNext(QMessageBox::Yes);  // Odrzucić zmiany?
         TRIGGER(view, "Edytuj");
         QCOMPARE(view.getModel()->rowCount(), 4);
     }
@@ -312,6 +314,7 @@ private Q_SLOTS:
         });
         driver.expectBox(QStringLiteral("Pola nie spełniają wymagań"));
         driver.closeNext();
+        driver.pressNext(QMessageBox::Yes);  // Odrzucić zmiany?
         TRIGGER(*m.lokalizacje, "Dodaj");
         QCOMPARE(locationsOf(3), 4);
     }

@@ -50,7 +50,7 @@ void ModalDriver::pressNext(QMessageBox::StandardButton button)
             return;
         }
         fail(QStringLiteral("expected a message box, got ") + describe(m_seen.last()));
-        close(w);
+        close(w, true);
     });
 }
 
@@ -64,7 +64,7 @@ void ModalDriver::expectBox(const QString &title, const QString &text, QMessageB
         if (box && !QTest::currentTestFailed())
             click(box, button);
         else
-            close(w);
+            close(w, true);
     });
 }
 
@@ -112,7 +112,7 @@ QString ModalDriver::layoutFault(QWidget *window)
     return QString();
 }
 
-void ModalDriver::close(QWidget *modal)
+void ModalDriver::close(QWidget *modal, bool force)
 {
     if (auto *box = qobject_cast<QMessageBox *>(modal)) {
         QAbstractButton *b = box->escapeButton();
@@ -123,7 +123,8 @@ void ModalDriver::close(QWidget *modal)
         else
             box->done(0);
     } else if (auto *dlg = qobject_cast<QDialog *>(modal)) {
-        dlg->reject();
+        // After a failure nothing may ask back (a dialog with changes would).
+        force ? dlg->done(QDialog::Rejected) : dlg->reject();
     } else {
         modal->close();
     }
@@ -146,7 +147,7 @@ void ModalDriver::poll()
         m_handled = nullptr;
         fail(QStringLiteral("a handler left %1 open").arg(describe(m_seen.last())));
         m_aborting = true;
-        close(modal);
+        close(modal, true);
         return;
     }
     if (!modal || modal == m_current || !modal->isVisible() || m_running.contains(modal))
@@ -175,7 +176,7 @@ void ModalDriver::poll()
         QPointer<QWidget> target(modal);
         QTimer::singleShot(0, this, [target] {
             if (target)
-                close(target);
+                close(target, true);
         });
         return;
     }
@@ -185,7 +186,7 @@ void ModalDriver::poll()
         QPointer<QWidget> target(modal);
         QTimer::singleShot(0, this, [target] {
             if (target)
-                close(target);
+                close(target, true);
         });
         return;
     }
@@ -205,7 +206,7 @@ void ModalDriver::poll()
             m_aborting = true;
             m_handlers.clear();
             if (target && target->isVisible())
-                close(target);
+                close(target, true);
             return;
         }
         if (!target || !target->isVisible())

@@ -56,7 +56,7 @@ public:
     // its text, a widget outside the window, a title wider than the box.
     // Empty when everything shows. Every modal widget seen is checked.
     static QString layoutFault(QWidget *window);
-    static void close(QWidget *modal);
+    static void close(QWidget *modal, bool force = false);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
