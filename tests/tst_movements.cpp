@@ -389,7 +389,10 @@ private Q_SLOTS:
         // warehouse stays.
         TAVEwidencja issued(QStringLiteral("PrzypisaneNarzedziaPracownikomModel"), QString(), QString());
         QVERIFY(issued.selectKey(issue));
-        driver.onNext([](QWidget *d) { TestUi::pressOk(d); });
+        driver.onNext([](QWidget *d) {
+            QCOMPARE(d->findChild<QComboBox *>(QStringLiteral("cbFkStnWydanie"))->currentText(), QStringLiteral("Sprawne"));
+            TestUi::pressOk(d);
+        });
         driver.pressNext(QMessageBox::Ok);
         driver.onNext([](QWidget *d) {
             setState(d, "cbFkStnPrzyjecie", QStringLiteral("Uszkodzone"));
@@ -460,7 +463,9 @@ private Q_SLOTS:
         const int trip = db(QStringLiteral("SELECT np_id FROM naprawy_przeglady WHERE np_fk_nrz = ? AND NOT np_status"),
                             {laser})
                                  .toInt();
-        TestDb::exec(QStringLiteral("UPDATE naprawy_przeglady SET np_data_wyd = current_date - 7 WHERE np_id = ?"), {trip});
+        // Stored as sent in working order, whatever the tool shows now.
+        TestDb::exec(QStringLiteral("UPDATE naprawy_przeglady SET np_data_wyd = current_date - 7, np_fk_stn_wyd = 1 "
+                                    "WHERE np_id = ?"), {trip});
 
         TAVEwidencja trips(QStringLiteral("NaprawyPrzegladyModel"), QStringLiteral("GLOWNE"), QString());
         QVERIFY(trips.selectKey(trip));
@@ -468,6 +473,7 @@ private Q_SLOTS:
         driver.onNext([&](QWidget *d) {
             // The stored sending day, not today's.
             QCOMPARE(d->findChild<QDateEdit *>(QStringLiteral("dtDataWyd"))->date(), QDate::currentDate().addDays(-7));
+            QCOMPARE(d->findChild<QComboBox *>(QStringLiteral("cbFkStnWyd"))->currentText(), QStringLiteral("Sprawne"));
             auto *next = d->findChild<QDateEdit *>(QStringLiteral("dtNastepnyPrzeglad"));
             QVERIFY(next->isVisibleTo(d));
             QCOMPARE(next->date(), QDate::currentDate().addMonths(3));
