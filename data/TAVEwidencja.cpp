@@ -2,6 +2,7 @@
 
 #include "Factories.h"
 #include "TAVCommand.h"
+#include "TAVDialog.h"
 #include "TAVDb.h"
 #include "TAVMessages.h"
 #include "TAVSession.h"
@@ -326,27 +327,54 @@ void TAVEwidencja::scan()
         return;
     qDebug() << "TAVEwidencja::scan()";
     qDebug() << "   code:" << text;
-    QVariant key = m_model->scanKey(text, m_model->filter());
-    if (key.isValid() && selectKey(key)) {
-        showScanResult(QStringLiteral("Znaleziono: %1").arg(text), true);
-        return;
-    }
+    QVariantList keys = m_model->scanKeys(text, m_model->filter());
     // A search may hide the row: the register shows it again without the search.
     const QString base = baseFilter();
-    if (m_model->filter() != base) {
-        key = m_model->scanKey(text, base);
-        if (key.isValid()) {
-            clearSearch();
-            if (selectKey(key)) {
-                showScanResult(QStringLiteral("Znaleziono: %1 (wyszukiwanie wyczyszczone)").arg(text), true);
-                return;
-            }
-        }
+    bool cleared = false;
+    if (keys.isEmpty() && m_model->filter() != base) {
+        keys = m_model->scanKeys(text, base);
+        cleared = !keys.isEmpty();
     }
-    if (m_model->scanKey(text, QString()).isValid())
-        showScanResult(QStringLiteral("Kod „%1” należy do pozycji spoza tego zestawienia.").arg(text), false);
+    if (keys.isEmpty()) {
+        if (m_model->scanKey(text, QString()).isValid())
+            showScanResult(QStringLiteral("Kod „%1” należy do pozycji spoza tego zestawienia.").arg(text), false);
+        else
+            showScanResult(QStringLiteral("Nie znaleziono kodu „%1”.").arg(text), false);
+        return;
+    }
+    const QVariant key = keys.size() == 1 ? keys.first() : chooseScanned(text, keys);
+    if (!key.isValid()) {
+        showScanResult(QStringLiteral("Kod „%1” ma kilka pozycji – nie wybrano żadnej.").arg(text), false);
+        return;
+    }
+    if (cleared)
+        clearSearch();
+    if (selectKey(key))
+        showScanResult(QStringLiteral("Znaleziono: %1").arg(text)
+                               + (cleared ? QStringLiteral(" (wyszukiwanie wyczyszczone)") : QString()),
+                       true);
     else
         showScanResult(QStringLiteral("Nie znaleziono kodu „%1”.").arg(text), false);
+}
+
+QVariant TAVEwidencja::chooseScanned(const QString &text, const QVariantList &keys)
+{
+    QStringList ids;
+    for (const QVariant &key : keys)
+        ids << QString::number(key.toLongLong());
+    const QString filter = QStringLiteral("%1 IN (%2)").arg(m_model->primaryKeyName(), ids.join(QLatin1Char(',')));
+    auto *view = new TAVEwidencja(m_modelName, QStringLiteral("LISTA_WYBORU"), QString(), nullptr);
+    view->getModel()->setFilter(filter);
+    view->setFixedFilter(filter);
+    TAVDialog dialog(m_model, QModelIndex(), this);
+    dialog.setEwidencja(view);
+    dialog.setWindowTitle(QStringLiteral("Kod „%1” ma kilka pozycji – wybierz jedną").arg(text));
+    view->selectFirstRow();
+    if (dialog.exec() != QDialog::Accepted)
+        return QVariant();
+    const QSqlRecord chosen = dialog.getRecord();
+    const QVariant key = chosen.value(m_model->primaryKeyName());
+    return key.isNull() ? QVariant() : QVariant(key.toLongLong());
 }
 
 void TAVEwidencja::showScanResult(const QString &text, bool found)

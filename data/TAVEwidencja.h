@@ -120,6 +120,8 @@ private:
     void addScanField();
     void focusScanField();
     void showScanResult(const QString &text, bool found);
+    // Several rows carry the scanned code: the user picks one (invalid: none).
+    QVariant chooseScanned(const QString &text, const QVariantList &keys);
     void applyColumnSetup();
     void fitColumns();
     void rememberCurrent();
