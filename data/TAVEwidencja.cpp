@@ -77,8 +77,8 @@ TAVEwidencja::TAVEwidencja(QString modelName, QString context, QString refField,
     m_splitter->setChildrenCollapsible(false);
     m_splitter->addWidget(top);
     m_splitter->addWidget(m_tabs);
-    m_splitter->setStretchFactor(0, 3);
-    m_splitter->setStretchFactor(1, 2);
+    m_splitter->setStretchFactor(0, 4);
+    m_splitter->setStretchFactor(1, 1);
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(2, 2, 2, 2);
     outer->addWidget(m_splitter);
@@ -139,8 +139,11 @@ TAVEwidencja::TAVEwidencja(QString modelName, QString context, QString refField,
     setSearchBarVisible(false);
     // Until a row is current the commands reflect the user's rights alone.
     refreshActionsAccessibility();
-    TAVUiState::restoreSplitter(m_splitter, stateKey());
-    connect(m_splitter, &QSplitter::splitterMoved, this, [this] { TAVUiState::saveSplitter(m_splitter, stateKey()); });
+    m_splitterKept = TAVUiState::restoreSplitter(m_splitter, stateKey());
+    connect(m_splitter, &QSplitter::splitterMoved, this, [this] {
+        m_splitterKept = true;
+        TAVUiState::saveSplitter(m_splitter, stateKey());
+    });
 }
 
 TAVEwidencja::~TAVEwidencja() = default;
@@ -627,7 +630,24 @@ void TAVEwidencja::addRelative(TAVEwidencja *_zalezna, QString _refField)
     if (m_tabs->isHidden())
         m_tabs->show();
     m_tabs->addTab(_zalezna, _zalezna->title());
-    TAVUiState::restoreSplitter(m_splitter, stateKey());
+    m_splitterKept = TAVUiState::restoreSplitter(m_splitter, stateKey());
+    shareHeight();
+}
+
+void TAVEwidencja::shareHeight()
+{
+    // Until the user moves the splitter, the register gets three quarters
+    // of the height and the dependent tabs the rest.
+    const int height = m_splitter->height();
+    if (m_splitterKept || m_tabs->isHidden() || height <= 0)
+        return;
+    m_splitter->setSizes({height - height / 4, height / 4});
+}
+
+void TAVEwidencja::resizeEvent(QResizeEvent *event)
+{
+    QFrame::resizeEvent(event);
+    shareHeight();
 }
 
 void TAVEwidencja::selectFirstRow()

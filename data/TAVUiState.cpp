@@ -118,11 +118,10 @@ void saveGeometry(const QWidget *window, const QString &key)
     settings().setValue(path(key, "okno"), window->saveGeometry());
 }
 
-void restoreSplitter(QSplitter *splitter, const QString &key)
+bool restoreSplitter(QSplitter *splitter, const QString &key)
 {
     const QByteArray s = settings().value(path(key, "podzial")).toByteArray();
-    if (!s.isEmpty())
-        splitter->restoreState(s);
+    return !s.isEmpty() && splitter->restoreState(s);
 }
 
 void saveSplitter(const QSplitter *splitter, const QString &key)

@@ -7,6 +7,7 @@
 #include "Session.h"
 #include "TestMain.h"
 #include "TAVMessages.h"
+#include "TAVUiState.h"
 #include "TestUi.h"
 
 #include <QCryptographicHash>
@@ -14,6 +15,8 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QResource>
+#include <QScreen>
+#include <QSettings>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabBar>
@@ -158,6 +161,28 @@ private Q_SLOTS:
                                       admin ? QStringLiteral("Rola: <font color=\"red\";>Administrator</font>")
                                             : QStringLiteral("Rola: <font color=\"blue\";>Zwykły użytkownik</font>"),
                                       warehouses}));
+    }
+
+    // The first start fills the screen and the register gets most of the
+    // height; a later start comes back as it was left.
+    void firstStartFillsTheScreen()
+    {
+        TAVUiState::settings().clear();
+        auto w = signIn(QStringLiteral("admin"));
+        QVERIFY(w);
+        QVERIFY(w->isMaximized());
+        const QRect area = w->screen()->availableGeometry();
+        QVERIFY(w->normalGeometry().width() >= area.width() * 8 / 10 && w->normalGeometry().height() >= area.height() * 8 / 10);
+        TAVEwidencja *view = open(*w, "mgz2");
+        QVERIFY(view);
+        QTRY_VERIFY(view->tableView()->height() > 2 * view->relativeTabs()->height());
+        QVERIFY(w->statusBar()->geometry().bottom() < w->height());
+        w->setWindowState(Qt::WindowNoState);
+        w->setGeometry(QRect(area.topLeft() + QPoint(40, 40), QSize(900, 700)));
+        w->close();
+        w = signIn(QStringLiteral("admin"));
+        QVERIFY(!w->isMaximized());
+        QCOMPARE(w->size(), QSize(900, 700));
     }
 
     void modulesOpenOnceAndCloseToTheLogo()
