@@ -28,6 +28,9 @@ public:
     bool isLive() const { return m_conn != nullptr; }
     // Handles what arrived without waiting for the event loop (tests).
     void poll();
+    // Registers are reading what another workstation changed: nobody asked
+    // for it, so a failure waits for the user's next action to be shown.
+    bool isReadingNews() const { return m_readingNews; }
 
 Q_SIGNALS:
     // Live updates started or stopped (for the status bar).
@@ -47,4 +50,5 @@ private:
     QHash<QString, QSet<qint64>> m_pending;
     QSet<QString> m_whole;
     bool m_wanted = false;
+    bool m_readingNews = false;
 };

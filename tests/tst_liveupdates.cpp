@@ -161,13 +161,17 @@ private Q_SLOTS:
         QCOMPARE(TestUi::currentKey(tools), last);
     }
 
-    // The listening connection lost: off, then back with everything read again.
+    // The server restarted under an idle workstation: live updates off,
+    // then back with everything read again over a new connection, and
+    // nothing but the status bar says anything.
     void lostListenerRecovers()
     {
         TAVLiveUpdates *live = TAVLiveUpdates::instance();
         QSignalSpy changed(live, &TAVLiveUpdates::liveChanged);
         TAVEwidencja places(QStringLiteral("MiejscaUzytkowaniaModel"), QString(), QString());
+        ModalDriver driver;
         const int pid = db(QStringLiteral("SELECT pid FROM pg_stat_activity WHERE application_name = 'Orvalo (aktualizacje)'")).toInt();
+        QVERIFY(Session::loseConnection());
         QVERIFY(TestDb::terminateBackend(pid));
         QTRY_VERIFY(!live->isLive());
         QCOMPARE(changed.first().first().toBool(), false);
