@@ -479,14 +479,25 @@ private Q_SLOTS:
             auto *next = d->findChild<QDateEdit *>(QStringLiteral("dtNastepnyPrzeglad"));
             QVERIFY(next->isVisibleTo(d));
             QCOMPARE(next->date(), QDate::currentDate().addMonths(3));
-            // A later return day moves the proposal with it.
-            d->findChild<QDateEdit *>(QStringLiteral("dtDataPrz"))->setDate(QDate::currentDate().addDays(1));
-            proposed = next->date();
+            // Another return day moves the proposal with it; no day after today passes.
+            d->findChild<QDateEdit *>(QStringLiteral("dtDataPrz"))->setDate(QDate::currentDate().addDays(10));
             setState(d, "cbFkStnPrz", QStringLiteral("Sprawne"));
             TestUi::pressOk(d);
         });
+        driver.onNext([](QWidget *box) {
+            QVERIFY(qobject_cast<QMessageBox *>(box)->text().contains(
+                    QStringLiteral("Data <b>Przyjęcia</b> nie może być późniejsza od dzisiejszej (%1).")
+                            .arg(QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")))));
+            ModalDriver::close(box);
+        });
+        driver.onNext([&](QWidget *d) {
+            auto *next = d->findChild<QDateEdit *>(QStringLiteral("dtNastepnyPrzeglad"));
+            d->findChild<QDateEdit *>(QStringLiteral("dtDataPrz"))->setDate(QDate::currentDate().addDays(-1));
+            proposed = next->date();
+            TestUi::pressOk(d);
+        });
         TRIGGER(trips, "Przyjmij z przeglądu");
-        QCOMPARE(proposed, QDate::currentDate().addDays(1).addMonths(3));
+        QCOMPARE(proposed, QDate::currentDate().addDays(-1).addMonths(3));
         QCOMPARE(toolState(laser), QStringLiteral("true 2 1"));
         QCOMPARE(db(QStringLiteral("SELECT nrz_przeglad FROM narzedzia WHERE nrz_id = ?"), {laser}).toDate(), proposed);
 
