@@ -19,6 +19,7 @@
 #include <QSpacerItem>
 #include <QSqlRecord>
 #include <QStackedWidget>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QToolButton>
@@ -117,9 +118,16 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     setWindowTitle(QStringLiteral("Orvalo"));
     buildMenus(admin);
     buildStatusBar(admin);
-    // The size and place the user left the window in, maximised the first time.
-    if (!TAVUiState::restoreGeometry(this, QStringLiteral("okno_glowne")))
+    // The size and place the user left the window in, maximised the first
+    // time; a desktop that does not maximise still gets most of the screen.
+    if (!TAVUiState::restoreGeometry(this, QStringLiteral("okno_glowne"))) {
+        if (QScreen *screen = this->screen()) {
+            const QRect area = screen->availableGeometry();
+            const QSize size = area.size() * 9 / 10;
+            setGeometry(QRect(area.center() - QPoint(size.width() / 2, size.height() / 2), size));
+        }
         setWindowState(windowState() | Qt::WindowMaximized);
+    }
     show();
 }
 

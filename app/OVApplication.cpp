@@ -9,6 +9,7 @@
 
 #include "TAVDb.h"
 #include "TAVTableModel.h"
+#include "TAVUiState.h"
 
 #include <QCryptographicHash>
 #include <QDebug>
@@ -57,6 +58,7 @@ OVApplication::OVApplication(int &argc, char **argv)
     // Dates, numbers and calendars speak the language of the rest of the
     // program, whatever locale the workstation was set up with.
     QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
+    TAVUiState::installMessageBoxTitleFit();
     s_instance = this;
     TAVSession::setCurrent(this);
     initCompiledResources();

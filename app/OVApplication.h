@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QList>
+#include <QPointer>
+#include <QWidget>
 #include <QStringList>
 #include <QString>
 #include <QUrl>
@@ -86,6 +88,13 @@ public:
     void setUpdateTimeout(int msecs) { m_updateTimeout = msecs; }
     // The manual next to the executable.
     static QString helpFilePath();
+    // The manual at a section ("narzedzia"; empty: its beginning); when the
+    // desktop cannot open it, a viewer of the program's own shows it.
+    void openHelpAt(const QString &section);
+    // The manual's section for the register or dialog in this window.
+    QString helpSectionFor(QWidget *window);
+    QWidget *helpViewer() const { return m_helpViewer; }
+    bool notify(QObject *receiver, QEvent *event) override;
 
 public Q_SLOTS:
     void checkForUpdate();
@@ -95,6 +104,8 @@ private Q_SLOTS:
     void checkForUpdateFinished(QNetworkReply *reply);
 
 private:
+    void showHelpViewer(const QUrl &url);
+    bool helpKey(QObject *watched, QEvent *event);
     QList<qint32> readUprMgz(qint32 uztId, bool *ok) const;
     bool readAdmin(qint32 uztId, bool *ok) const;
     void registerCommands();
@@ -114,4 +125,5 @@ private:
     QUrl m_updateUrl;
     // A server that never answers must not leave the check pending for good.
     int m_updateTimeout = 20000;
+    QPointer<QWidget> m_helpViewer;
 };

@@ -2,8 +2,22 @@
 // check, the update check and the help.
 #include "OVApplication.h"
 
+#include "MainWindow.h"
+#include "TAVDialog.h"
+#include "TAVEwidencja.h"
+#include "TAVTableModel.h"
+
 #include <QDebug>
 #include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QTextBrowser>
+#include <QVBoxLayout>
 #include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -160,10 +174,108 @@ QString OVApplication::helpFilePath()
 
 void OVApplication::openHelp()
 {
+    openHelpAt(QString());
+}
+
+void OVApplication::openHelpAt(const QString &section)
+{
     // fromLocalFile gives file:///C:/... on Windows and file:///opt/... here,
     // where "file:///" glued to the path would give four slashes.
-    const QUrl url = QUrl::fromLocalFile(helpFilePath());
+    QUrl url = QUrl::fromLocalFile(helpFilePath());
+    if (!section.isEmpty())
+        url.setFragment(section);
     qDebug() << "OVApplication::openHelp()";
     qDebug() << "   help path:" << url.toString();
-    QDesktopServices::openUrl(url);
+    if (!QDesktopServices::openUrl(url))
+        showHelpViewer(url);
+}
+
+void OVApplication::showHelpViewer(const QUrl &url)
+{
+    delete m_helpViewer;
+    auto *viewer = new QDialog(nullptr, Qt::Window);
+    m_helpViewer = viewer;
+    viewer->setObjectName(QStringLiteral("pomocPodglad"));
+    viewer->setWindowTitle(QStringLiteral("Pomoc – Orvalo"));
+    viewer->setAttribute(Qt::WA_DeleteOnClose);
+    // Over a modal dialog the manual must take the input itself to be read.
+    if (activeModalWidget())
+        viewer->setWindowModality(Qt::ApplicationModal);
+    auto *browser = new QTextBrowser(viewer);
+    browser->setObjectName(QStringLiteral("tbPomocTekst"));
+    browser->setOpenExternalLinks(true);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, viewer);
+    connect(buttons, &QDialogButtonBox::rejected, viewer, &QDialog::reject);
+    auto *layout = new QVBoxLayout(viewer);
+    layout->addWidget(browser);
+    layout->addWidget(buttons);
+    if (QFile::exists(url.toLocalFile()))
+        browser->setSource(url);
+    else
+        browser->setPlainText(QStringLiteral("Nie znaleziono podręcznika: %1").arg(QDir::toNativeSeparators(url.toLocalFile())));
+    const QRect area = viewer->screen() ? viewer->screen()->availableGeometry() : QRect(0, 0, 1280, 800);
+    viewer->resize(qMin(960, area.width() * 9 / 10), area.height() * 8 / 10);
+    viewer->show();
+    viewer->raise();
+    viewer->activateWindow();
+}
+
+QString OVApplication::helpSectionFor(QWidget *window)
+{
+    static const QHash<QString, QString> byModel{
+            {QStringLiteral("MagazynyModel"), QStringLiteral("magazyny")},
+            {QStringLiteral("LokalizacjeModel"), QStringLiteral("magazyny")},
+            {QStringLiteral("MiejscaUzytkowaniaModel"), QStringLiteral("miejsca")},
+            {QStringLiteral("PracownicyModel"), QStringLiteral("pracownicy")},
+            {QStringLiteral("KategorieNarzedziModel"), QStringLiteral("kategorie")},
+            {QStringLiteral("NarzedziaModel"), QStringLiteral("narzedzia")},
+            {QStringLiteral("NarzedziaSkladaneModel"), QStringLiteral("narzedzia")},
+            {QStringLiteral("PrzesunieciaMMModel"), QStringLiteral("mm")},
+            {QStringLiteral("PrzypisaneNarzedziaPracownikomModel"), QStringLiteral("wydania")},
+            {QStringLiteral("NaprawyPrzegladyModel"), QStringLiteral("naprawy")},
+            {QStringLiteral("UzytkownicyModel"), QStringLiteral("uzytkownicy")},
+            {QStringLiteral("OvUprawnieniaMgzModel"), QStringLiteral("uzytkownicy")},
+            {QStringLiteral("OvUprawnieniaAdminModel"), QStringLiteral("uzytkownicy")}};
+    static const QHash<QString, QString> byWindow{{QStringLiteral("LogInDialog"), QStringLiteral("logowanie")},
+                                                  {QStringLiteral("LogInDbSettingsDialog"), QStringLiteral("profile")},
+                                                  {QStringLiteral("ChangePasswordDialog"), QStringLiteral("konto")},
+                                                  {QStringLiteral("OProgramie"), QStringLiteral("pomoc")}};
+    if (!window)
+        return QString();
+    if (auto *dialog = qobject_cast<TAVDialog *>(window)) {
+        if (dialog->ewidencja())
+            return QStringLiteral("listy-wyboru");
+        return dialog->model() ? byModel.value(QString::fromLatin1(dialog->model()->metaObject()->className())) : QString();
+    }
+    // The register holding the focus, else the main window's current tab.
+    for (QWidget *w = focusWidget(); w && w->window() == window; w = w->parentWidget()) {
+        if (auto *view = qobject_cast<TAVEwidencja *>(w))
+            return byModel.value(view->modelName());
+    }
+    if (auto *main = qobject_cast<MainWindow *>(window)) {
+        if (auto *view = qobject_cast<TAVEwidencja *>(main->tabs()->currentWidget()))
+            return byModel.value(view->modelName());
+        return QStringLiteral("okno-glowne");
+    }
+    return byWindow.value(QString::fromLatin1(window->metaObject()->className()));
+}
+
+bool OVApplication::helpKey(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent *>(event)->key() != Qt::Key_F1
+        || !watched->isWidgetType())
+        return false;
+    QWidget *window = static_cast<QWidget *>(watched)->window();
+    if (window == m_helpViewer)
+        return false;
+    openHelpAt(helpSectionFor(window));
+    return true;
+}
+
+bool OVApplication::notify(QObject *receiver, QEvent *event)
+{
+    // F1 anywhere: the manual at the section of the window in use.
+    if (event->type() == QEvent::KeyPress && helpKey(receiver, event))
+        return true;
+    return QApplication::notify(receiver, event);
 }

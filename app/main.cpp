@@ -6,7 +6,6 @@
 #include "SchemaCheck.h"
 #include "Startup.h"
 #include "TAVLiveUpdates.h"
-#include "TAVUiState.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -20,7 +19,6 @@ int main(int argc, char **argv)
     OrvStartup::fixTimeZone();
     const QString logFileName = OrvLog::fileNameFor(QDateTime::currentDateTime());
     OVApplication app(argc, argv);
-    TAVUiState::installMessageBoxTitleFit();
     OrvStartup::installLog(logFileName);
     std::unique_ptr<QTranslator> translator(OrvStartup::loadToolkitTranslation());
     const bool icons = OrvStartup::registerIconResources();

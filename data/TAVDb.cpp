@@ -1,6 +1,8 @@
 #include "TAVDb.h"
 
+#include "TAVLiveUpdates.h"
 #include "TAVMessages.h"
+#include "TAVTransaction.h"
 
 #include <QApplication>
 #include <QDate>
@@ -274,16 +276,44 @@ QVariant fromText(const char *text, int length, QMetaType type)
     }
 }
 
+namespace {
+// After a server restart the connection still looks open until a statement
+// fails on it. Outside a transaction nothing is lost by connecting again
+// before the failure is reported; while the server stays away, once every
+// two seconds at most.
+bool reconnect(PGconn *c)
+{
+    static QElapsedTimer lastFailure;
+    if (!c || TAVTransaction::active() || (lastFailure.isValid() && lastFailure.elapsed() < 2000))
+        return false;
+    qDebug() << "TAVDb::reconnect()";
+    PQreset(c);
+    if (PQstatus(c) == CONNECTION_OK) {
+        lastFailure.invalidate();
+        return true;
+    }
+    qDebug() << "   failed:" << QString::fromUtf8(PQerrorMessage(c)).trimmed();
+    lastFailure.start();
+    return false;
+}
+
+bool lostNow(PGconn *c, const TAVDbError &error)
+{
+    return error.connectionLost() || PQstatus(c) != CONNECTION_OK;
+}
+} // namespace
+
 ResultPtr exec(const QString &sql, const QVector<QVariant> &params, TAVDbError *error, const QVector<Oid> &types)
 {
     ResultPtr none(nullptr, clearResult);
     PGconn *c = connection(true);
+    if (c && PQstatus(c) != CONNECTION_OK)
+        reconnect(c);
     if (!c || PQstatus(c) != CONNECTION_OK) {
         if (error)
             *error = connectionError();
         return none;
     }
-    ++s_roundTrips;
     const QByteArray statement = sql.toUtf8();
     std::vector<QByteArray> texts(size_t(params.size()));
     std::vector<const char *> values(size_t(params.size()), nullptr);
@@ -292,48 +322,64 @@ ResultPtr exec(const QString &sql, const QVector<QVariant> &params, TAVDbError *
         texts[size_t(i)] = paramText(params.at(i), &isNull);
         values[size_t(i)] = isNull ? nullptr : texts[size_t(i)].constData();
     }
-    PGresult *r = PQexecParams(c, statement.constData(), int(params.size()),
-                               types.size() == params.size() && !types.isEmpty() ? types.constData() : nullptr,
-                               values.empty() ? nullptr : values.data(), nullptr, nullptr, 0);
-    const ExecStatusType st = r ? PQresultStatus(r) : PGRES_FATAL_ERROR;
-    if (st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK)
-        return ResultPtr(r, clearResult);
-    if (error)
-        *error = r ? errorOf(r) : connectionError();
-    clearResult(r);
-    return none;
+    for (int attempt = 0;; ++attempt) {
+        ++s_roundTrips;
+        PGresult *r = PQexecParams(c, statement.constData(), int(params.size()),
+                                   types.size() == params.size() && !types.isEmpty() ? types.constData() : nullptr,
+                                   values.empty() ? nullptr : values.data(), nullptr, nullptr, 0);
+        const ExecStatusType st = r ? PQresultStatus(r) : PGRES_FATAL_ERROR;
+        if (st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK)
+            return ResultPtr(r, clearResult);
+        const TAVDbError e = r ? errorOf(r) : connectionError();
+        clearResult(r);
+        if (attempt == 0 && lostNow(c, e) && reconnect(c))
+            continue;
+        if (error)
+            *error = e;
+        return none;
+    }
 }
 
 bool execBatch(const QString &sql, std::vector<ResultPtr> *results, TAVDbError *error)
 {
     PGconn *c = connection(true);
+    if (c && PQstatus(c) != CONNECTION_OK)
+        reconnect(c);
     if (!c || PQstatus(c) != CONNECTION_OK) {
         if (error)
             *error = connectionError();
         return false;
     }
-    ++s_roundTrips;
-    if (!PQsendQuery(c, sql.toUtf8().constData())) {
-        if (error)
-            *error = connectionError();
-        return false;
-    }
-    bool ok = true;
-    while (PGresult *r = PQgetResult(c)) {
-        const ExecStatusType st = PQresultStatus(r);
-        if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK) {
-            if (ok && error)
-                *error = errorOf(r);
+    for (int attempt = 0;; ++attempt) {
+        ++s_roundTrips;
+        TAVDbError e;
+        const bool sent = PQsendQuery(c, sql.toUtf8().constData());
+        bool ok = sent;
+        if (!sent)
+            e = connectionError();
+        while (PGresult *r = sent ? PQgetResult(c) : nullptr) {
+            const ExecStatusType st = PQresultStatus(r);
+            if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK) {
+                if (ok)
+                    e = errorOf(r);
+                ok = false;
+            }
+            results->emplace_back(r, clearResult);
+        }
+        if (ok && PQstatus(c) != CONNECTION_OK) {
+            e = connectionError();
             ok = false;
         }
-        results->emplace_back(r, clearResult);
-    }
-    if (ok && PQstatus(c) != CONNECTION_OK) {
+        if (ok)
+            return true;
+        if (attempt == 0 && lostNow(c, e) && reconnect(c)) {
+            results->clear();
+            continue;
+        }
         if (error)
-            *error = connectionError();
-        ok = false;
+            *error = e;
+        return false;
     }
-    return ok;
 }
 
 void loadCatalogue()
@@ -453,7 +499,8 @@ void reportReadFailure(const TAVDbError &error)
 {
     qDebug() << "TAVDb::reportReadFailure()";
     qDebug() << "   error:" << error.sqlState << error.message;
-    if (s_readFailureShown || !qobject_cast<QApplication *>(QCoreApplication::instance()))
+    if (s_readFailureShown || !qobject_cast<QApplication *>(QCoreApplication::instance())
+        || TAVLiveUpdates::instance()->isReadingNews())
         return;
     s_readFailureShown = true;
     const bool lost = error.connectionLost();

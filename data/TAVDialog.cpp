@@ -3,6 +3,7 @@
 #include "TAVDataWidget.h"
 #include "TAVEwidencja.h"
 #include "TAVListaWyboru.h"
+#include "TAVMessages.h"
 #include "TAVTableModel.h"
 #include "TAVUiState.h"
 #include "TAVValidator.h"
@@ -12,6 +13,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QMetaProperty>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -21,6 +23,7 @@
 #include <QVBoxLayout>
 #include <QVariantMap>
 
+#include <algorithm>
 #include <exception>
 
 TAVDialog::TAVDialog(TAVTableModel *model, const QModelIndex &index, QWidget *parent)
@@ -179,6 +182,39 @@ void TAVDialog::accept()
     if (m_saveHandler && !m_saveHandler())
         return;
     QDialog::accept();
+}
+
+void TAVDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!m_stateTaken) {
+        m_shownState = formState();
+        m_stateTaken = true;
+    }
+}
+
+QVariantList TAVDialog::formState() const
+{
+    // An embedded register's search fields are no part of the record.
+    const QList<TAVEwidencja *> registers = findChildren<TAVEwidencja *>();
+    QVariantList state;
+    for (QWidget *w : findChildren<QWidget *>()) {
+        const QMetaProperty p = w->metaObject()->userProperty();
+        if (!p.isValid() || !p.isReadable() || w == m_dataWidget)
+            continue;
+        if (std::any_of(registers.begin(), registers.end(), [w](TAVEwidencja *r) { return r->isAncestorOf(w); }))
+            continue;
+        state << p.read(w);
+    }
+    return state;
+}
+
+void TAVDialog::reject()
+{
+    if (!m_ewidencja && m_stateTaken && isVisible() && formState() != m_shownState
+        && !TAVMessages::question(windowTitle(), QStringLiteral("Odrzucić zmiany?")))
+        return;
+    QDialog::reject();
 }
 
 void TAVDialog::done(int result)

@@ -51,6 +51,9 @@ public:
 public Q_SLOTS:
     virtual bool validateModel();
     void accept() override;
+    // Escape, Cancel and the window's close button ask before typed
+    // changes are thrown away.
+    void reject() override;
     void done(int result) override;
 
 protected:
@@ -64,9 +67,12 @@ protected:
     void connectButtons(QDialogButtonBox *buttons);
     // The dialog's own acceptance checks, reported with the field checks.
     virtual void addChecks(ValidationMessages &messages);
+    void showEvent(QShowEvent *event) override;
 
 private:
     void updatePickButtons();
+    // What every input of the form holds, to tell whether the user changed anything.
+    QVariantList formState() const;
 
     TAVTableModel *m_model;
     TAVDataWidget *m_dataWidget;
@@ -77,4 +83,6 @@ private:
     bool m_showMessages = true;
     std::function<bool()> m_saveHandler;
     QMap<QString, QVariant> m_fixedValues;
+    QVariantList m_shownState;
+    bool m_stateTaken = false;
 };

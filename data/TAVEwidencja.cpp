@@ -2,6 +2,7 @@
 
 #include "Factories.h"
 #include "TAVCommand.h"
+#include "TAVDialog.h"
 #include "TAVDb.h"
 #include "TAVMessages.h"
 #include "TAVSession.h"
@@ -76,8 +77,8 @@ TAVEwidencja::TAVEwidencja(QString modelName, QString context, QString refField,
     m_splitter->setChildrenCollapsible(false);
     m_splitter->addWidget(top);
     m_splitter->addWidget(m_tabs);
-    m_splitter->setStretchFactor(0, 3);
-    m_splitter->setStretchFactor(1, 2);
+    m_splitter->setStretchFactor(0, 4);
+    m_splitter->setStretchFactor(1, 1);
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(2, 2, 2, 2);
     outer->addWidget(m_splitter);
@@ -138,8 +139,11 @@ TAVEwidencja::TAVEwidencja(QString modelName, QString context, QString refField,
     setSearchBarVisible(false);
     // Until a row is current the commands reflect the user's rights alone.
     refreshActionsAccessibility();
-    TAVUiState::restoreSplitter(m_splitter, stateKey());
-    connect(m_splitter, &QSplitter::splitterMoved, this, [this] { TAVUiState::saveSplitter(m_splitter, stateKey()); });
+    m_splitterKept = TAVUiState::restoreSplitter(m_splitter, stateKey());
+    connect(m_splitter, &QSplitter::splitterMoved, this, [this] {
+        m_splitterKept = true;
+        TAVUiState::saveSplitter(m_splitter, stateKey());
+    });
 }
 
 TAVEwidencja::~TAVEwidencja() = default;
@@ -326,27 +330,54 @@ void TAVEwidencja::scan()
         return;
     qDebug() << "TAVEwidencja::scan()";
     qDebug() << "   code:" << text;
-    QVariant key = m_model->scanKey(text, m_model->filter());
-    if (key.isValid() && selectKey(key)) {
-        showScanResult(QStringLiteral("Znaleziono: %1").arg(text), true);
-        return;
-    }
+    QVariantList keys = m_model->scanKeys(text, m_model->filter());
     // A search may hide the row: the register shows it again without the search.
     const QString base = baseFilter();
-    if (m_model->filter() != base) {
-        key = m_model->scanKey(text, base);
-        if (key.isValid()) {
-            clearSearch();
-            if (selectKey(key)) {
-                showScanResult(QStringLiteral("Znaleziono: %1 (wyszukiwanie wyczyszczone)").arg(text), true);
-                return;
-            }
-        }
+    bool cleared = false;
+    if (keys.isEmpty() && m_model->filter() != base) {
+        keys = m_model->scanKeys(text, base);
+        cleared = !keys.isEmpty();
     }
-    if (m_model->scanKey(text, QString()).isValid())
-        showScanResult(QStringLiteral("Kod „%1” należy do pozycji spoza tego zestawienia.").arg(text), false);
+    if (keys.isEmpty()) {
+        if (m_model->scanKey(text, QString()).isValid())
+            showScanResult(QStringLiteral("Kod „%1” należy do pozycji spoza tego zestawienia.").arg(text), false);
+        else
+            showScanResult(QStringLiteral("Nie znaleziono kodu „%1”.").arg(text), false);
+        return;
+    }
+    const QVariant key = keys.size() == 1 ? keys.first() : chooseScanned(text, keys);
+    if (!key.isValid()) {
+        showScanResult(QStringLiteral("Kod „%1” ma kilka pozycji – nie wybrano żadnej.").arg(text), false);
+        return;
+    }
+    if (cleared)
+        clearSearch();
+    if (selectKey(key))
+        showScanResult(QStringLiteral("Znaleziono: %1").arg(text)
+                               + (cleared ? QStringLiteral(" (wyszukiwanie wyczyszczone)") : QString()),
+                       true);
     else
         showScanResult(QStringLiteral("Nie znaleziono kodu „%1”.").arg(text), false);
+}
+
+QVariant TAVEwidencja::chooseScanned(const QString &text, const QVariantList &keys)
+{
+    QStringList ids;
+    for (const QVariant &key : keys)
+        ids << QString::number(key.toLongLong());
+    const QString filter = QStringLiteral("%1 IN (%2)").arg(m_model->primaryKeyName(), ids.join(QLatin1Char(',')));
+    auto *view = new TAVEwidencja(m_modelName, QStringLiteral("LISTA_WYBORU"), QString(), nullptr);
+    view->getModel()->setFilter(filter);
+    view->setFixedFilter(filter);
+    TAVDialog dialog(m_model, QModelIndex(), this);
+    dialog.setEwidencja(view);
+    dialog.setWindowTitle(QStringLiteral("Kod „%1” ma kilka pozycji – wybierz jedną").arg(text));
+    view->selectFirstRow();
+    if (dialog.exec() != QDialog::Accepted)
+        return QVariant();
+    const QSqlRecord chosen = dialog.getRecord();
+    const QVariant key = chosen.value(m_model->primaryKeyName());
+    return key.isNull() ? QVariant() : QVariant(key.toLongLong());
 }
 
 void TAVEwidencja::showScanResult(const QString &text, bool found)
@@ -599,7 +630,24 @@ void TAVEwidencja::addRelative(TAVEwidencja *_zalezna, QString _refField)
     if (m_tabs->isHidden())
         m_tabs->show();
     m_tabs->addTab(_zalezna, _zalezna->title());
-    TAVUiState::restoreSplitter(m_splitter, stateKey());
+    m_splitterKept = TAVUiState::restoreSplitter(m_splitter, stateKey());
+    shareHeight();
+}
+
+void TAVEwidencja::shareHeight()
+{
+    // Until the user moves the splitter, the register gets three quarters
+    // of the height and the dependent tabs the rest.
+    const int height = m_splitter->height();
+    if (m_splitterKept || m_tabs->isHidden() || height <= 0)
+        return;
+    m_splitter->setSizes({height - height / 4, height / 4});
+}
+
+void TAVEwidencja::resizeEvent(QResizeEvent *event)
+{
+    QFrame::resizeEvent(event);
+    shareHeight();
 }
 
 void TAVEwidencja::selectFirstRow()

@@ -110,6 +110,7 @@ public Q_SLOTS:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     // The detail report printed under the parent this register follows (empty: none).
@@ -120,6 +121,9 @@ private:
     void addScanField();
     void focusScanField();
     void showScanResult(const QString &text, bool found);
+    void shareHeight();
+    // Several rows carry the scanned code: the user picks one (invalid: none).
+    QVariant chooseScanned(const QString &text, const QVariantList &keys);
     void applyColumnSetup();
     void fitColumns();
     void rememberCurrent();
@@ -147,6 +151,8 @@ private:
     QTableView *m_table = nullptr;
     QTabWidget *m_tabs = nullptr;
     QSplitter *m_splitter = nullptr;
+    // The user's own division was kept or made: no more automatic sharing.
+    bool m_splitterKept = false;
     QGroupBox *m_searchPanel = nullptr;
     QPointer<QPushButton> m_searchButton;
     QPointer<QPushButton> m_clearButton;

@@ -6,6 +6,7 @@
 #include <QDebug>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QScopedValueRollback>
 #include <QSocketNotifier>
 #include <QSqlDatabase>
 
@@ -148,6 +149,7 @@ void TAVLiveUpdates::flush()
         return;
     }
     TAVChangeBus *bus = TAVChangeBus::instance();
+    const QScopedValueRollback<bool> quiet(m_readingNews, true);
     const QSet<QString> whole = std::exchange(m_whole, {});
     const QHash<QString, QSet<qint64>> pending = std::exchange(m_pending, {});
     for (const QString &t : whole)

@@ -30,6 +30,9 @@ public:
     void poll();
     // Notices are waiting for the end of their short gathering moment.
     bool isGathering() const { return m_flush.isActive() || !m_pending.isEmpty() || !m_whole.isEmpty(); }
+    // Registers are reading what another workstation changed: nobody asked
+    // for it, so a failure waits for the user's next action to be shown.
+    bool isReadingNews() const { return m_readingNews; }
 
 Q_SIGNALS:
     // Live updates started or stopped (for the status bar).
@@ -51,4 +54,5 @@ private:
     QHash<QString, QSet<qint64>> m_pending;
     QSet<QString> m_whole;
     bool m_wanted = false;
+    bool m_readingNews = false;
 };

@@ -948,32 +948,33 @@ void TAVTableModel::addSearchChoice(const QString &name, const QString &label,
     addSearchField(name, ConditionSearch);
 }
 
-QVariant TAVTableModel::scanKey(const QString &text, const QString &filter) const
+QString TAVTableModel::scanStatement(const QString &filter, int limit) const
+{
+    // One equality per column, each answered by that column's index: an OR
+    // of them under the register's filter may read the whole table.
+    const QString where = filter.trimmed().isEmpty() ? QString() : QStringLiteral("(%1) AND ").arg(filter);
+    QStringList lookups;
+    for (int i = 0; i < m_scanColumns.size(); ++i)
+        lookups << QStringLiteral("SELECT %1 AS k, %2 AS r FROM %3 WHERE %4%5 = $1")
+                           .arg(keyColumnName(), QString::number(i), sourceName(), where, m_scanColumns.at(i));
+    return QStringLiteral("SELECT k FROM (%1) s GROUP BY k ORDER BY min(r), k LIMIT %2")
+            .arg(lookups.join(QStringLiteral(" UNION ALL ")), QString::number(limit));
+}
+
+QVariantList TAVTableModel::scanKeys(const QString &text, const QString &filter, int limit) const
 {
     if (m_scanColumns.isEmpty() || text.isEmpty() || m_columns.isEmpty())
-        return QVariant();
-    QStringList any;
-    QString rank = QStringLiteral("CASE");
-    for (int i = 0; i < m_scanColumns.size(); ++i) {
-        any << m_scanColumns.at(i) + QStringLiteral(" = $1");
-        rank += QStringLiteral(" WHEN %1 = $1 THEN %2").arg(m_scanColumns.at(i)).arg(i);
-    }
-    rank += QStringLiteral(" END");
-    const QString key = keyColumnName();
-    QString where = QLatin1Char('(') + any.join(QStringLiteral(" OR ")) + QLatin1Char(')');
-    if (!filter.trimmed().isEmpty())
-        where = QLatin1Char('(') + filter + QStringLiteral(") AND ") + where;
+        return {};
     TAVDbError error;
-    TAVDb::ResultPtr r = TAVDb::exec(QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4, %1 LIMIT 1")
-                                             .arg(key, sourceName(), where, rank),
-                                     {text}, &error);
+    TAVDb::ResultPtr r = TAVDb::exec(scanStatement(filter, limit), {text}, &error);
     if (!r) {
         readFailedNow(error);
-        return QVariant();
+        return {};
     }
-    if (PQntuples(r.get()) < 1)
-        return QVariant();
-    return QByteArray(PQgetvalue(r.get(), 0, 0)).toLongLong();
+    QVariantList keys;
+    for (int i = 0; i < PQntuples(r.get()); ++i)
+        keys << QByteArray(PQgetvalue(r.get(), i, 0)).toLongLong();
+    return keys;
 }
 
 bool TAVTableModel::isSystemRow(const QModelIndex &index) const

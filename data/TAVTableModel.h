@@ -150,10 +150,18 @@ public:
     // Columns a scanned code is looked up in (a "Skanuj" field on the
     // register's toolbar); none: no such field.
     QStringList scanColumns() const { return m_scanColumns; }
-    // The key of the row, among those the filter gives, that holds exactly
-    // this text in one of the scan columns (earlier columns first); an
-    // invalid value when none does.
-    QVariant scanKey(const QString &text, const QString &filter) const;
+    // The keys of the rows, among those the filter gives, that hold exactly
+    // this text in one of the scan columns (rows found by earlier columns
+    // first, at most `limit`); empty when none does. A bar code names a
+    // product, so two tools may share one.
+    QVariantList scanKeys(const QString &text, const QString &filter, int limit = 50) const;
+    QVariant scanKey(const QString &text, const QString &filter) const
+    {
+        const QVariantList keys = scanKeys(text, filter, 1);
+        return keys.isEmpty() ? QVariant() : keys.first();
+    }
+    // The statement scanKeys() runs, the text as $1.
+    QString scanStatement(const QString &filter, int limit) const;
 
     void setUseView(bool use);
 

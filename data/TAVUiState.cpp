@@ -7,8 +7,11 @@
 #include <QDir>
 #include <QEvent>
 #include <QHeaderView>
+#include <QFontMetrics>
 #include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSettings>
 #include <QSplitter>
 #include <QStandardPaths>
@@ -26,27 +29,68 @@ QString path(const QString &key, const char *what)
     return k + QLatin1Char('/') + QLatin1String(what);
 }
 
-class BoxTitleFit : public QObject
+// A message box sizes itself when shown and on each layout request, from a
+// width that leaves its title to a guess and may leave a label shorter than
+// its text. After its own handler it is grown to what its title and every
+// label need.
+class BoxFit : public QObject
 {
 public:
     using QObject::QObject;
 
+    static void fit(QMessageBox *box)
+    {
+        QLayout *layout = box->layout();
+        if (!layout)
+            return;
+        const QRect screen = box->screen() ? box->screen()->availableGeometry() : QRect(0, 0, 1600, 1000);
+        const int maxWidth = qMax(320, screen.width() - 40);
+        // The title bar also holds the window icon and its buttons.
+        QFont titleFont = box->font();
+        titleFont.setBold(true);
+        const int titleWidth = QFontMetrics(titleFont).horizontalAdvance(box->windowTitle()) + 160;
+        int width = qMin(maxWidth, qMax(box->width(), titleWidth));
+        for (QLabel *label : box->findChildren<QLabel *>()) {
+            if (!label->pixmap().isNull())
+                continue;
+            // A text wider than the screen allows wraps instead of running off it.
+            label->setWordWrap(true);
+            QSizePolicy policy = label->sizePolicy();
+            policy.setHeightForWidth(true);
+            policy.setVerticalPolicy(QSizePolicy::Minimum);
+            label->setSizePolicy(policy);
+        }
+        layout->invalidate();
+        layout->activate();
+        width = qMin(maxWidth, qMax(width, layout->totalMinimumSize().width()));
+        int height = layout->hasHeightForWidth() ? layout->totalHeightForWidth(width) : layout->totalSizeHint().height();
+        height = qMax(height, layout->totalMinimumSize().height());
+        box->setFixedSize(width, height);
+        layout->activate();
+        // What was changed here asks for a layout again, which would make
+        // the box size itself once more.
+        QCoreApplication::removePostedEvents(box, QEvent::LayoutRequest);
+    }
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Show) {
-            if (auto *box = qobject_cast<QMessageBox *>(watched)) {
-                // The box sizes itself from its texts; the label's minimum
-                // width makes room for the title and the window buttons.
-                if (auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))) {
-                    const int needed = box->fontMetrics().horizontalAdvance(box->windowTitle()) + 60;
-                    if (label->minimumWidth() < needed)
-                        label->setMinimumWidth(needed);
-                }
+        const bool sizing = event->type() == QEvent::Show || event->type() == QEvent::LayoutRequest;
+        if (sizing && !m_showing) {
+            auto *box = qobject_cast<QMessageBox *>(watched);
+            if (box && box->isVisible()) {
+                m_showing = true;
+                static_cast<QObject *>(box)->event(event);
+                m_showing = false;
+                fit(box);
+                return true;
             }
         }
         return QObject::eventFilter(watched, event);
     }
+
+private:
+    bool m_showing = false;
 };
 } // namespace
 
@@ -74,11 +118,10 @@ void saveGeometry(const QWidget *window, const QString &key)
     settings().setValue(path(key, "okno"), window->saveGeometry());
 }
 
-void restoreSplitter(QSplitter *splitter, const QString &key)
+bool restoreSplitter(QSplitter *splitter, const QString &key)
 {
     const QByteArray s = settings().value(path(key, "podzial")).toByteArray();
-    if (!s.isEmpty())
-        splitter->restoreState(s);
+    return !s.isEmpty() && splitter->restoreState(s);
 }
 
 void saveSplitter(const QSplitter *splitter, const QString &key)
@@ -139,9 +182,9 @@ void fitColumnsToContents(QTableView *view)
 
 void installMessageBoxTitleFit()
 {
-    static BoxTitleFit *fit = nullptr;
+    static BoxFit *fit = nullptr;
     if (!fit && qApp) {
-        fit = new BoxTitleFit(qApp);
+        fit = new BoxFit(qApp);
         qApp->installEventFilter(fit);
     }
 }

@@ -18,7 +18,8 @@ QSettings &settings();
 // False when nothing was kept for the key (the window keeps its own size).
 bool restoreGeometry(QWidget *window, const QString &key);
 void saveGeometry(const QWidget *window, const QString &key);
-void restoreSplitter(QSplitter *splitter, const QString &key);
+// False when nothing was kept for the key.
+bool restoreSplitter(QSplitter *splitter, const QString &key);
 void saveSplitter(const QSplitter *splitter, const QString &key);
 // Widths by column name, so a changed column set does not shuffle them.
 bool restoreColumnWidths(QTableView *view, const QString &key);
@@ -26,7 +27,7 @@ void saveColumnWidths(const QTableView *view, const QString &key);
 // Widens columns whose contents grew, never narrowing what the user set.
 void fitColumnsToContents(QTableView *view);
 
-// Message boxes are made wide enough for their titles.
+// Message boxes show their whole title and every line of their texts.
 void installMessageBoxTitleFit();
 
 } // namespace TAVUiState

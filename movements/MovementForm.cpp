@@ -85,8 +85,17 @@ void requirePicked(ValidationMessages &messages, std::initializer_list<QPair<TAV
             messages.add(QStringLiteral("Pozycja <b>%1</b> nie może być pusta.").arg(field.second), field.first);
 }
 
-void checkReturn(ValidationMessages &messages, const QDateEdit *issued, QDateEdit *returned, QComboBox *state)
+void checkReturn(ValidationMessages &messages, QDateEdit *issued, QDateEdit *returned, QComboBox *state)
 {
+    // Today on the server's clock: the workstation's own may be wrong.
+    QSqlQuery q;
+    const QDate today = q.exec(QStringLiteral("SELECT current_date")) && q.next() ? q.value(0).toDate() : QDate::currentDate();
+    for (const auto &date : {qMakePair(issued, "Wydania"), qMakePair(returned, "Przyjęcia")}) {
+        if (date.first->isEnabled() && date.first->date() > today)
+            messages.add(QStringLiteral("Data <b>%1</b> nie może być późniejsza od dzisiejszej (%2).")
+                                 .arg(QString::fromUtf8(date.second), today.toString(QStringLiteral("dd.MM.yyyy"))),
+                         date.first);
+    }
     if (returned->isEnabled() && returned->date() < issued->date())
         messages.add(QStringLiteral("Data <b>Przyjęcia</b> nie może być wcześniejsza od daty <b>Wydania</b>."), returned);
     if (state && state->isEnabled() && state->currentIndex() < 0)

@@ -31,9 +31,9 @@ void userHeaders(const std::function<void(const QString &, const QString &, cons
                  const QString &issuing, const QString &receiving);
 // "Pozycja <b>caption</b> nie może być pusta." for each pick field without a row.
 void requirePicked(ValidationMessages &messages, std::initializer_list<QPair<TAVListaWyboru *, QString>> fields);
-// The closing step's checks: not returned before it was issued, and the
-// state it came back in given (each only while its field is editable).
-void checkReturn(ValidationMessages &messages, const QDateEdit *issued, QDateEdit *returned, QComboBox *state);
+// The dates' checks: none after today, not returned before it was issued,
+// and the state it came back in given (each only while its field is editable).
+void checkReturn(ValidationMessages &messages, QDateEdit *issued, QDateEdit *returned, QComboBox *state);
 // What a movement dialog takes from its tool, read in one statement: the
 // warehouse, the current state, and the inspection interval in months (the
 // tool's own, else its category's, else a year).

@@ -51,8 +51,12 @@ TabelaNaprawyPrzegladyDialog::TabelaNaprawyPrzegladyDialog(TAVTableModel *model,
     m_uztPrz = source.value(QStringLiteral("np_fk_uzt_prz")).toInt();
     ui->lbFkUztWyd->setText(userName(m_uztWyd));
     ui->lbFkUztPrz->setText(userName(m_uztPrz));
-    // The warehouse and the state at sending follow the tool.
-    if (ui->lwFkNrz->data().toInt() != 0)
+    // A new trip takes the warehouse and the state at sending from its tool;
+    // a stored one shows what it holds, whatever the tool became since.
+    const int tool = ui->lwFkNrz->data().toInt();
+    if (tool != 0 && source.value(QStringLiteral("np_id")).toInt() > 0)
+        m_inspectionMonths = toolFacts(tool).inspectionMonths;
+    else if (tool != 0)
         toolChosen();
     ui->laNastepnyPrzeglad->hide();
     ui->dtNastepnyPrzeglad->hide();

@@ -3,7 +3,9 @@
 
 #include "ListaWyboruCommands.h"
 #include "NarzedziaModel.h"
+#include "TAVDataWidget.h"
 #include "TAVEwidencja.h"
+#include "TAVMessages.h"
 #include "TAVTableModel.h"
 #include "TAVValidator.h"
 
@@ -212,6 +214,22 @@ bool TabelaNarzedziaDialog::validateModel()
             p.field->setFocus();
             return false;
         }
+    }
+    // A bar code names a product: two identical tools may carry the same
+    // one, but a typing slip should not pass unnoticed.
+    const QString barcode = ui->leKodKreskowy->text().trimmed();
+    if (!barcode.isEmpty() && dataWidget()->isChanged(QStringLiteral("nrz_kod_kreskowy"))) {
+        QSqlQuery query;
+        query.prepare(QStringLiteral("SELECT nrz_kod || ' ' || nrz_nazwa FROM narzedzia WHERE nrz_kod_kreskowy = ? "
+                                     "AND nrz_id IS DISTINCT FROM ? ORDER BY nrz_kod LIMIT 1"));
+        query.addBindValue(barcode);
+        query.addBindValue(index().isValid() ? model()->value(index().row(), QStringLiteral("nrz_id"))
+                                             : QVariant(QMetaType::fromType<int>()));
+        if (query.exec() && query.next())
+            TAVMessages::warning(QStringLiteral("Kod kreskowy"),
+                                 QStringLiteral("Narzędzie %1 ma już kod kreskowy „%2”. To narzędzie zostanie zapisane "
+                                                "z tym samym kodem.")
+                                         .arg(query.value(0).toString(), barcode));
     }
     return true;
 }

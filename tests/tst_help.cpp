@@ -5,14 +5,21 @@
 #include "ModalDriver.h"
 #include "OProgramie.h"
 #include "Session.h"
+#include "TAVEwidencja.h"
 #include "TestMain.h"
+#include "TestUi.h"
 #include "UrlCatcher.h"
 
 #include <QAction>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QTemporaryDir>
+#include <QPointer>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTableView>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QToolButton>
 
 class TstHelp : public QObject
@@ -66,6 +73,46 @@ private Q_SLOTS:
         w.findChild<QAction *>(QStringLiteral("actionUpdate"))->trigger();
         QTRY_COMPARE_WITH_TIMEOUT(driver.count(), 3, 10000);
         QCOMPARE(driver.last().title, QStringLiteral("Sprawdzanie aktualizacji"));
+    }
+
+    // F1 opens the manual at the section of what the user works in; when
+    // the desktop cannot open it, the program's own viewer shows it.
+    void f1OpensTheSection()
+    {
+        QVERIFY(Session::start(QStringLiteral("admin")));
+        MainWindow w;
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        m_browser.urls.clear();
+        QTest::keyClick(&w, Qt::Key_F1);
+        QTest::mouseClick(w.palette()->findChild<QToolButton *>(QStringLiteral("tb_mgz2")), Qt::LeftButton);
+        auto *warehouses = qobject_cast<TAVEwidencja *>(w.tabs()->currentWidget());
+        QVERIFY(warehouses);
+        QTest::keyClick(warehouses->tableView(), Qt::Key_F1);
+        TAVEwidencja employees(QStringLiteral("PracownicyModel"), QString(), QString());
+        QVERIFY(employees.selectKey(1));
+        ModalDriver driver;
+        driver.onNext([](QWidget *d) {
+            QTest::keyClick(d, Qt::Key_F1);
+            TestUi::pressCancel(d);
+        });
+        TRIGGER(employees, "Edytuj");
+        QStringList sections;
+        for (const QUrl &url : m_browser.urls)
+            sections << url.fragment();
+        QCOMPARE(sections, (QStringList{"okno-glowne", "magazyny", "pracownicy"}));
+        QCOMPARE(m_browser.urls.last().adjusted(QUrl::RemoveFragment), QUrl::fromLocalFile(manualPath()));
+
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QTest::keyClick(warehouses->tableView(), Qt::Key_F1);
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_browser, "open");
+        QPointer<QWidget> viewer = OVApplication::instance()->helpViewer();
+        QVERIFY(viewer && viewer->isVisible());
+        auto *browser = viewer->findChild<QTextBrowser *>();
+        QCOMPARE(browser->source().fragment(), QStringLiteral("magazyny"));
+        QVERIFY(browser->toPlainText().contains(QStringLiteral("Magazyny i lokalizacje")));
+        QVERIFY(!browser->document()->resource(QTextDocument::ImageResource, QUrl(QStringLiteral("img/magazyny.png"))).isNull());
+        viewer->close();
+        QTRY_VERIFY(!viewer);
     }
 
     // The documents beside the executable fill the tabs; missing ones leave

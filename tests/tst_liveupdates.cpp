@@ -130,6 +130,7 @@ private Q_SLOTS:
                          QStringLiteral("Wpis został w międzyczasie zmieniony na innym stanowisku. Zamknij okno, aby "
                                         "zobaczyć zmiany, i wprowadź swoje ponownie."));
         driver.onNext([](QWidget *d) { TestUi::pressCancel(d); });
+        driver.pressNext(QMessageBox::Yes);  // Odrzucić zmiany?
         TRIGGER(places, "Edytuj");
         QCOMPARE(db(QStringLiteral("SELECT muz_nazwa FROM miejsca_uzytkowania WHERE muz_id = 3")).toString(),
                  QStringLiteral("Zmiana obok"));
@@ -158,13 +159,17 @@ private Q_SLOTS:
         QCOMPARE(TestUi::currentKey(tools), last);
     }
 
-    // The listening connection lost: off, then back with everything read again.
+    // The server restarted under an idle workstation: live updates off,
+    // then back with everything read again over a new connection, and
+    // nothing but the status bar says anything.
     void lostListenerRecovers()
     {
         TAVLiveUpdates *live = TAVLiveUpdates::instance();
         QSignalSpy changed(live, &TAVLiveUpdates::liveChanged);
         TAVEwidencja places(QStringLiteral("MiejscaUzytkowaniaModel"), QString(), QString());
+        ModalDriver driver;
         const int pid = db(QStringLiteral("SELECT pid FROM pg_stat_activity WHERE application_name = 'Orvalo (aktualizacje)'")).toInt();
+        QVERIFY(Session::loseConnection());
         QVERIFY(TestDb::terminateBackend(pid));
         QTRY_VERIFY(!live->isLive());
         QCOMPARE(changed.first().first().toBool(), false);

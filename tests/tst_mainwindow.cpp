@@ -6,6 +6,8 @@
 #include "ModalDriver.h"
 #include "Session.h"
 #include "TestMain.h"
+#include "TAVMessages.h"
+#include "TAVUiState.h"
 #include "TestUi.h"
 
 #include <QCryptographicHash>
@@ -13,6 +15,8 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QResource>
+#include <QScreen>
+#include <QSettings>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabBar>
@@ -72,6 +76,34 @@ private Q_SLOTS:
         QResource::registerResource(qEnvironmentVariable("ORV_BIN_DIR") + QStringLiteral("/orv_icons.rcc"));
     }
 
+    // Every box shows its whole title and text, a cause of many lines too
+    // (the driver checks each box it sees the same way).
+    void messageBoxesShowEverything_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("cause");
+        const QString words = QStringLiteral("Serwer bazy danych zakończył połączenie w trakcie odczytu. ").repeated(12);
+        QTest::newRow("question") << "Przypisanie narzędzia" << "Termin przeglądu narzędzia minął 01.12.2026. Wydać mimo to?" << "";
+        QTest::newRow("refusal") << "Usuwanie wpisu" << "Nie można usunąć wpisu, ponieważ jest powiązany z innymi danymi." << "";
+        QTest::newRow("long title") << QStringLiteral("Nie można połączyć się z bazą danych na serwerze produkcyjnym") << "Błąd." << "";
+        QTest::newRow("long text") << "Eksport rejestru" << words << "";
+        QTest::newRow("cause of many lines") << "Odczyt danych" << "Nie można odczytać danych:"
+                                             << QStringLiteral("FATAL: terminating connection\n") + words;
+    }
+    void messageBoxesShowEverything()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, text);
+        QFETCH(QString, cause);
+        ModalDriver driver;
+        driver.expectBox(title, text);
+        TAVMessages::warning(title, text, cause);
+        QCOMPARE(driver.count(), 1);
+        driver.expectBox(title, text, QMessageBox::No);
+        QVERIFY(!TAVMessages::question(title, text));
+    }
+
     void windowFollowsTheRole_data()
     {
         QTest::addColumn<QString>("login");
@@ -129,6 +161,28 @@ private Q_SLOTS:
                                       admin ? QStringLiteral("Rola: <font color=\"red\";>Administrator</font>")
                                             : QStringLiteral("Rola: <font color=\"blue\";>Zwykły użytkownik</font>"),
                                       warehouses}));
+    }
+
+    // The first start fills the screen and the register gets most of the
+    // height; a later start comes back as it was left.
+    void firstStartFillsTheScreen()
+    {
+        TAVUiState::settings().clear();
+        auto w = signIn(QStringLiteral("admin"));
+        QVERIFY(w);
+        QVERIFY(w->isMaximized());
+        const QRect area = w->screen()->availableGeometry();
+        QVERIFY(w->normalGeometry().width() >= area.width() * 8 / 10 && w->normalGeometry().height() >= area.height() * 8 / 10);
+        TAVEwidencja *view = open(*w, "mgz2");
+        QVERIFY(view);
+        QTRY_VERIFY(view->tableView()->height() > 2 * view->relativeTabs()->height());
+        QVERIFY(w->statusBar()->geometry().bottom() < w->height());
+        w->setWindowState(Qt::WindowNoState);
+        w->setGeometry(QRect(area.topLeft() + QPoint(40, 40), QSize(900, 700)));
+        w->close();
+        w = signIn(QStringLiteral("admin"));
+        QVERIFY(!w->isMaximized());
+        QCOMPARE(w->size(), QSize(900, 700));
     }
 
     void modulesOpenOnceAndCloseToTheLogo()

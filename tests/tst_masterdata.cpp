@@ -104,10 +104,70 @@ private Q_SLOTS:
             ModalDriver::close(box);
         });
         driver.closeNext();
+        driver.onNext([](QWidget *box) {
+            QCOMPARE(qobject_cast<QMessageBox *>(box)->text(), QStringLiteral("Odrzucić zmiany?"));
+            ModalDriver::click(qobject_cast<QMessageBox *>(box), QMessageBox::Yes);
+        });
         QVERIFY(TestUi::trigger(view, QStringLiteral("Edytuj")));
         driver.pressNext(QMessageBox::Yes);
         TRIGGER(view, "Kasuj");
         QCOMPARE(db(row.arg(QStringLiteral("count(*)")), {id}).toInt(), 0);
+    }
+
+    // Typed changes are thrown away only when the user says so, whichever
+    // way the dialog is closed; an untouched dialog just closes.
+    void unsavedChangesAreAskedFor_data()
+    {
+        QTest::addColumn<int>("way");   // Escape, Anuluj, the window's close button
+        QTest::addColumn<bool>("typed");
+        QTest::addColumn<bool>("discard");
+        const char *ways[] = {"Escape", "Anuluj", "close button"};
+        for (int way = 0; way < 3; ++way) {
+            QTest::addRow("%s untouched", ways[way]) << way << false << false;
+            QTest::addRow("%s discarded", ways[way]) << way << true << true;
+            QTest::addRow("%s kept", ways[way]) << way << true << false;
+        }
+    }
+    void unsavedChangesAreAskedFor()
+    {
+        QFETCH(int, way);
+        QFETCH(bool, typed);
+        QFETCH(bool, discard);
+        TAVEwidencja places(QStringLiteral("MiejscaUzytkowaniaModel"), QString(), QString());
+        const int id = db(QStringLiteral("SELECT min(muz_id) FROM miejsca_uzytkowania")).toInt();
+        const QString name = QStringLiteral("SELECT muz_nazwa FROM miejsca_uzytkowania WHERE muz_id = ?");
+        const QString before = db(name, {id}).toString();
+        const QString changed = QStringLiteral("Hala magazynowa nr 2");
+        QVERIFY(places.selectKey(id));
+        ModalDriver driver;
+        QString title;
+        driver.onNext([&](QWidget *d) {
+            title = d->windowTitle();
+            if (typed)
+                TestUi::typeInto(d, "leNazwa", changed);
+            if (way == 0)
+                QTest::keyClick(d, Qt::Key_Escape);
+            else if (way == 1)
+                TestUi::pressCancel(d);
+            else
+                d->close();
+        });
+        if (typed) {
+            driver.onNext([&](QWidget *box) {
+                QCOMPARE(box->windowTitle(), title);
+                QCOMPARE(qobject_cast<QMessageBox *>(box)->text(), QStringLiteral("Odrzucić zmiany?"));
+                ModalDriver::click(qobject_cast<QMessageBox *>(box), discard ? QMessageBox::Yes : QMessageBox::No);
+            });
+        }
+        if (typed && !discard) {
+            driver.onNext([&](QWidget *d) {
+                QCOMPARE(d->findChild<QLineEdit *>(QStringLiteral("leNazwa"))->text(), changed);
+                TestUi::pressOk(d);
+            });
+        }
+        TRIGGER(places, "Edytuj");
+        QCOMPARE(driver.count(), typed ? (discard ? 2 : 3) : 1);
+        QCOMPARE(db(name, {id}).toString(), typed && !discard ? changed : before);
     }
 
     void protectedRowsStay()

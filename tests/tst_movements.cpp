@@ -273,15 +273,17 @@ private Q_SLOTS:
         const int saw = toolId("EL-005");
         QString cause;
         issueTransfer(warehouses, driver, saw, 1, 2, [&](QWidget *) {
-            QVERIFY(Session::loseConnection());
+            QVERIFY(Session::serverAway());
             driver.onNext(warning(QStringLiteral("Wydanie na inny magazyn"),
                                   QStringLiteral("Nie zrealizować wydania - wystąpił błąd."), &cause));
         });
+        QVERIFY(Session::serverBack());
         QVERIFY(!cause.isEmpty());
         QCOMPARE(toolState(saw), QStringLiteral("true 1 1"));
         QCOMPARE(db(QStringLiteral("SELECT count(*) FROM przesuniecia_mm WHERE psnmm_fk_nrz = ?"), {saw}).toInt(), 0);
-        // Back: the register reads again and the next transfer goes through.
-        QTRY_VERIFY_WITH_TIMEOUT((warehouses.select(), warehouses.getModel()->rowCount() == 4), 10000);
+        // Back: once the program is connected again, the next transfer goes through.
+        QTRY_VERIFY_WITH_TIMEOUT(TAVDb::exec(QStringLiteral("SELECT 1")) != nullptr, 10000);
+        warehouses.select();
         issueTransfer(warehouses, driver, saw, 1, 2);
         QCOMPARE(toolState(saw), QStringLiteral("false 1 1"));
     }
@@ -385,7 +387,10 @@ private Q_SLOTS:
         // warehouse stays.
         TAVEwidencja issued(QStringLiteral("PrzypisaneNarzedziaPracownikomModel"), QString(), QString());
         QVERIFY(issued.selectKey(issue));
-        driver.onNext([](QWidget *d) { TestUi::pressOk(d); });
+        driver.onNext([](QWidget *d) {
+            QCOMPARE(d->findChild<QComboBox *>(QStringLiteral("cbFkStnWydanie"))->currentText(), QStringLiteral("Sprawne"));
+            TestUi::pressOk(d);
+        });
         driver.pressNext(QMessageBox::Ok);
         driver.onNext([](QWidget *d) {
             setState(d, "cbFkStnPrzyjecie", QStringLiteral("Uszkodzone"));
@@ -456,7 +461,9 @@ private Q_SLOTS:
         const int trip = db(QStringLiteral("SELECT np_id FROM naprawy_przeglady WHERE np_fk_nrz = ? AND NOT np_status"),
                             {laser})
                                  .toInt();
-        TestDb::exec(QStringLiteral("UPDATE naprawy_przeglady SET np_data_wyd = current_date - 7 WHERE np_id = ?"), {trip});
+        // Stored as sent in working order, whatever the tool shows now.
+        TestDb::exec(QStringLiteral("UPDATE naprawy_przeglady SET np_data_wyd = current_date - 7, np_fk_stn_wyd = 1 "
+                                    "WHERE np_id = ?"), {trip});
 
         TAVEwidencja trips(QStringLiteral("NaprawyPrzegladyModel"), TAVContext::Main, QString());
         QVERIFY(trips.selectKey(trip));
@@ -464,13 +471,25 @@ private Q_SLOTS:
         driver.onNext([&](QWidget *d) {
             // The stored sending day, not today's.
             QCOMPARE(d->findChild<QDateEdit *>(QStringLiteral("dtDataWyd"))->date(), QDate::currentDate().addDays(-7));
+            QCOMPARE(d->findChild<QComboBox *>(QStringLiteral("cbFkStnWyd"))->currentText(), QStringLiteral("Sprawne"));
             auto *next = d->findChild<QDateEdit *>(QStringLiteral("dtNastepnyPrzeglad"));
             QVERIFY(next->isVisibleTo(d));
             QCOMPARE(next->date(), QDate::currentDate().addMonths(3));
-            // An earlier return day moves the proposal with it.
+            // Another return day moves the proposal with it; no day after today passes.
+            d->findChild<QDateEdit *>(QStringLiteral("dtDataPrz"))->setDate(QDate::currentDate().addDays(10));
+            setState(d, "cbFkStnPrz", QStringLiteral("Sprawne"));
+            TestUi::pressOk(d);
+        });
+        driver.onNext([](QWidget *box) {
+            QVERIFY(qobject_cast<QMessageBox *>(box)->text().contains(
+                    QStringLiteral("Data <b>Przyjęcia</b> nie może być późniejsza od dzisiejszej (%1).")
+                            .arg(QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")))));
+            ModalDriver::close(box);
+        });
+        driver.onNext([&](QWidget *d) {
+            auto *next = d->findChild<QDateEdit *>(QStringLiteral("dtNastepnyPrzeglad"));
             d->findChild<QDateEdit *>(QStringLiteral("dtDataPrz"))->setDate(QDate::currentDate().addDays(-1));
             proposed = next->date();
-            setState(d, "cbFkStnPrz", QStringLiteral("Sprawne"));
             TestUi::pressOk(d);
         });
         TRIGGER(trips, "Przyjmij z przeglądu");

@@ -360,6 +360,45 @@ private Q_SLOTS:
         QVERIFY(scan(QStringLiteral("N24-190455")).contains(QStringLiteral("wyszukiwanie wyczyszczone")));
         QCOMPARE(currentKey(view), toolId(QStringLiteral("PM-005")));
         QVERIFY(name->text().isEmpty());
+
+        // A bar code two identical drills share: the user picks one of the
+        // two; a cancelled pick selects nothing.
+        const QString shared = QStringLiteral("3165140959562");
+        ModalDriver driver;
+        QStringList offered;
+        driver.onNext([&](QWidget *w) {
+            TAVTableModel *list = qobject_cast<TAVDialog *>(w)->ewidencja()->getModel();
+            for (int r = 0; r < list->rowCount(); ++r)
+                offered << list->value(r, QStringLiteral("nrz_kod")).toString();
+            w->findChild<TAVEwidencja *>()->selectKey(toolId(QStringLiteral("EL-002")));
+            ok(w);
+        });
+        QVERIFY(scan(shared).startsWith(QStringLiteral("Znaleziono")));
+        QCOMPARE(offered, (QStringList{QStringLiteral("EL-001"), QStringLiteral("EL-002")}));
+        QCOMPARE(currentKey(view), toolId(QStringLiteral("EL-002")));
+        driver.onNext([](QWidget *w) { cancel(w); });
+        QVERIFY(scan(shared).contains(QStringLiteral("nie wybrano")));
+        QCOMPARE(currentKey(view), toolId(QStringLiteral("EL-002")));
+
+        // Saving another tool with that code warns, naming a tool that has it, and saves.
+        QString warning;
+        driver.onNext([&](QWidget *d) {
+            edit(d, "leKodKreskowy")->setText(shared);
+            ok(d);
+        });
+        answer(driver, &warning);
+        QVERIFY(editTool(view, toolId(QStringLiteral("EL-010"))));
+        QVERIFY2(warning.contains(QStringLiteral("EL-001 Wiertarka udarowa Bosch GSB 18V-55")), qPrintable(warning));
+        QCOMPARE(db(QStringLiteral("SELECT count(*) FROM narzedzia WHERE nrz_kod_kreskowy = ?"), {shared}).toInt(), 3);
+
+        // Each lookup is one index probe, however many tools there are.
+        QVERIFY(TestDb::exec(QStringLiteral("SET enable_seqscan = off")));
+        const QString plan = db(QStringLiteral("EXPLAIN (FORMAT JSON) ")
+                                + view.getModel()->scanStatement(view.getModel()->filter(), 50)
+                                          .replace(QStringLiteral("$1"), QStringLiteral("'") + shared + QStringLiteral("'")))
+                                     .toString();
+        TestDb::exec(QStringLiteral("RESET enable_seqscan"));
+        QVERIFY2(plan.contains(QStringLiteral("Index")) && !plan.contains(QStringLiteral("Seq Scan")), qPrintable(plan));
     }
 };
 

@@ -1,6 +1,8 @@
 #include "ModalDriver.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
+#include <QLabel>
 #include <QApplication>
 #include <QDialog>
 #include <QEvent>
@@ -48,7 +50,7 @@ void ModalDriver::pressNext(QMessageBox::StandardButton button)
             return;
         }
         fail(QStringLiteral("expected a message box, got ") + describe(m_seen.last()));
-        close(w);
+        close(w, true);
     });
 }
 
@@ -62,7 +64,7 @@ void ModalDriver::expectBox(const QString &title, const QString &text, QMessageB
         if (box && !QTest::currentTestFailed())
             click(box, button);
         else
-            close(w);
+            close(w, true);
     });
 }
 
@@ -79,7 +81,38 @@ void ModalDriver::click(QMessageBox *box, QMessageBox::StandardButton button)
         box->done(button);
 }
 
-void ModalDriver::close(QWidget *modal)
+QString ModalDriver::layoutFault(QWidget *window)
+{
+    const QRect inside = window->rect();
+    for (QWidget *w : window->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(window) || w->isWindow())
+            continue;
+        bool scrolled = false;
+        for (QWidget *p = w->parentWidget(); p && p != window && !scrolled; p = p->parentWidget())
+            scrolled = qobject_cast<QAbstractScrollArea *>(p);
+        if (scrolled)
+            continue;
+        const QRect r(w->mapTo(window, QPoint(0, 0)), w->size());
+        const QString name = QStringLiteral("%1 %2").arg(QString::fromLatin1(w->metaObject()->className()), w->objectName());
+        if (!inside.contains(r))
+            return QStringLiteral("%1 lies outside its window").arg(name);
+        auto *label = qobject_cast<QLabel *>(w);
+        if (!label || label->text().isEmpty())
+            continue;
+        if (label->wordWrap() ? label->height() < label->heightForWidth(label->width())
+                              : label->width() < label->sizeHint().width() || label->height() < label->sizeHint().height())
+            return QStringLiteral("%1 %3x%4 cuts \"%2\"").arg(name, label->text().left(60)).arg(label->width()).arg(label->height());
+    }
+    if (qobject_cast<QMessageBox *>(window)) {
+        QFont bold = window->font();
+        bold.setBold(true);
+        if (QFontMetrics(bold).horizontalAdvance(window->windowTitle()) + 100 > window->width())
+            return QStringLiteral("title \"%1\" wider than the box").arg(window->windowTitle());
+    }
+    return QString();
+}
+
+void ModalDriver::close(QWidget *modal, bool force)
 {
     if (auto *box = qobject_cast<QMessageBox *>(modal)) {
         QAbstractButton *b = box->escapeButton();
@@ -90,7 +123,8 @@ void ModalDriver::close(QWidget *modal)
         else
             box->done(0);
     } else if (auto *dlg = qobject_cast<QDialog *>(modal)) {
-        dlg->reject();
+        // After a failure nothing may ask back (a dialog with changes would).
+        force ? dlg->done(QDialog::Rejected) : dlg->reject();
     } else {
         modal->close();
     }
@@ -113,7 +147,7 @@ void ModalDriver::poll()
         m_handled = nullptr;
         fail(QStringLiteral("a handler left %1 open").arg(describe(m_seen.last())));
         m_aborting = true;
-        close(modal);
+        close(modal, true);
         return;
     }
     if (!modal || modal == m_current || !modal->isVisible() || m_running.contains(modal))
@@ -131,6 +165,9 @@ void ModalDriver::poll()
         seen.icon = box->icon();
     }
     m_seen.append(seen);
+    const QString misfit = layoutFault(modal);
+    if (!misfit.isEmpty())
+        fail(describe(seen) + QStringLiteral(": ") + misfit);
 
     if (m_aborting || QTest::currentTestFailed()) {
         // After a failure nothing may wait for a user: close what comes.
@@ -139,7 +176,7 @@ void ModalDriver::poll()
         QPointer<QWidget> target(modal);
         QTimer::singleShot(0, this, [target] {
             if (target)
-                close(target);
+                close(target, true);
         });
         return;
     }
@@ -149,7 +186,7 @@ void ModalDriver::poll()
         QPointer<QWidget> target(modal);
         QTimer::singleShot(0, this, [target] {
             if (target)
-                close(target);
+                close(target, true);
         });
         return;
     }
@@ -169,7 +206,7 @@ void ModalDriver::poll()
             m_aborting = true;
             m_handlers.clear();
             if (target && target->isVisible())
-                close(target);
+                close(target, true);
             return;
         }
         if (!target || !target->isVisible())

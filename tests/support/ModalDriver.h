@@ -52,7 +52,11 @@ public:
     int pendingHandlers() const { return m_handlers.size(); }
 
     static void click(QMessageBox *box, QMessageBox::StandardButton button);
-    static void close(QWidget *modal);
+    // What the user could not read of a shown window: a label shorter than
+    // its text, a widget outside the window, a title wider than the box.
+    // Empty when everything shows. Every modal widget seen is checked.
+    static QString layoutFault(QWidget *window);
+    static void close(QWidget *modal, bool force = false);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

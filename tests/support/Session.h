@@ -53,4 +53,16 @@ inline bool conformingStrings(bool on)
             && q.value(0).toString() == QLatin1String(on ? "on" : "off");
 }
 
+// The server refuses new connections, as while it restarts, and the
+// default connection's server process is gone; serverBack() ends it.
+inline bool serverAway()
+{
+    return TestDb::exec(QStringLiteral("REVOKE CONNECT ON DATABASE \"TAV_ORV\" FROM PUBLIC, %1").arg(TestDb::clientUser()))
+            && loseConnection();
+}
+inline bool serverBack()
+{
+    return TestDb::exec(QStringLiteral("GRANT CONNECT ON DATABASE \"TAV_ORV\" TO PUBLIC"));
+}
+
 } // namespace Session
