@@ -24,16 +24,11 @@ void registerMovementCommands()
 {
     registerMovementValidators();
     SFCommands *f = SFCommands::instance();
-    f->registerCommand(new PrzesunieciaMMCommand(QStringLiteral("PrzesunieciaMMWydaj"),
-                                                 new OvPermisionPrzesunieciaMm(columns({"psnmm_fk_mgz_src", "mgz_id"}))));
-    f->registerCommand(new PrzesunieciaMMCommand(QStringLiteral("PrzesunieciaMMAnuluj"),
-                                                 new OvPermisionPrzesunieciaMm(columns({"psnmm_fk_mgz_src", "mgz_id"}))));
-    f->registerCommand(new PrzesunieciaMMCommand(QStringLiteral("PrzesunieciaMMPrzyjmij"),
-                                                 new OvPermisionPrzesunieciaMm(columns({"psnmm_fk_mgz_dst", "mgz_id"}))));
-    f->registerCommand(new PrzypisaneNarzedziaPracownikomCommand(QStringLiteral("PrzypisaneNarzedziaPracownikomWydaj"),
-                                                                 nullptr));
-    f->registerCommand(new PrzypisaneNarzedziaPracownikomCommand(
-            QStringLiteral("PrzypisaneNarzedziaPracownikomPrzyjmij"),
+    f->registerCommand(new PrzesunieciaMMWydajCommand(new OvPermisionPrzesunieciaMm(columns({"psnmm_fk_mgz_src", "mgz_id"}))));
+    f->registerCommand(new PrzesunieciaMMAnulujCommand(new OvPermisionPrzesunieciaMm(columns({"psnmm_fk_mgz_src", "mgz_id"}))));
+    f->registerCommand(new PrzesunieciaMMPrzyjmijCommand(new OvPermisionPrzesunieciaMm(columns({"psnmm_fk_mgz_dst", "mgz_id"}))));
+    f->registerCommand(new PrzypisaneNarzedziaPracownikomWydajCommand(nullptr));
+    f->registerCommand(new PrzypisaneNarzedziaPracownikomPrzyjmijCommand(
             new OVPermissionPrzypisaneNarzedziaPracownikom(columns({"pnp_fk_mgz"}))));
     // Registered under their class names.
     const auto trips = [](qint32 type, bool issue) {

@@ -40,14 +40,6 @@ QString NaprawyPrzegladyCommand::failure() const
                        : QStringLiteral("Nie można zrealizować przyjęcia z przeglądu - wystąpił błąd.");
 }
 
-bool NaprawyPrzegladyCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex,
-                                          QPair<QString, int> *_refField)
-{
-    if (!_model)
-        return false;
-    return m_sending ? send(_model, _modelIndex, _refField) : takeBack(_model, _modelIndex);
-}
-
 bool NaprawyPrzegladyCommand::send(TAVTableModel *model, const QModelIndex &index, QPair<QString, int> *refField)
 {
     // From the main register of trips there is no tool to send.

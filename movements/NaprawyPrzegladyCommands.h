@@ -2,9 +2,9 @@
 
 #include "TAVCommand.h"
 
-// Sending a tool to repair or inspection, and taking it back. The four
-// commands differ only in the type, the direction and their texts; each is
-// registered under its own class name.
+// Sending a tool to repair or inspection, and taking it back: the steps
+// shared by the four commands below, which differ in the type, the
+// direction and their texts; each is registered under its own class name.
 class NaprawyPrzegladyCommand : public TAVCommand
 {
     Q_OBJECT
@@ -13,11 +13,10 @@ public:
     NaprawyPrzegladyCommand(int type, bool sending, TAVPermissionPolicy *policy, QObject *parent = nullptr);
 
 protected:
-    bool tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField) override;
-
-private:
     bool send(TAVTableModel *model, const QModelIndex &index, QPair<QString, int> *refField);
     bool takeBack(TAVTableModel *model, const QModelIndex &index);
+
+private:
     QString title() const;
     QString refusal() const;
     QString failure() const;
@@ -31,6 +30,12 @@ class NaprawyWydajCommand : public NaprawyPrzegladyCommand
     Q_OBJECT
 public:
     explicit NaprawyWydajCommand(TAVPermissionPolicy *policy) : NaprawyPrzegladyCommand(0, true, policy) {}
+
+protected:
+    bool tmpOperacja(TAVTableModel *model, const QModelIndex &index, QPair<QString, int> *refField) override
+    {
+        return model && send(model, index, refField);
+    }
 };
 
 class NaprawyPrzyjmijCommand : public NaprawyPrzegladyCommand
@@ -38,6 +43,12 @@ class NaprawyPrzyjmijCommand : public NaprawyPrzegladyCommand
     Q_OBJECT
 public:
     explicit NaprawyPrzyjmijCommand(TAVPermissionPolicy *policy) : NaprawyPrzegladyCommand(0, false, policy) {}
+
+protected:
+    bool tmpOperacja(TAVTableModel *model, const QModelIndex &index, QPair<QString, int> *) override
+    {
+        return model && takeBack(model, index);
+    }
 };
 
 class PrzegladyWydajCommand : public NaprawyPrzegladyCommand
@@ -45,6 +56,12 @@ class PrzegladyWydajCommand : public NaprawyPrzegladyCommand
     Q_OBJECT
 public:
     explicit PrzegladyWydajCommand(TAVPermissionPolicy *policy) : NaprawyPrzegladyCommand(1, true, policy) {}
+
+protected:
+    bool tmpOperacja(TAVTableModel *model, const QModelIndex &index, QPair<QString, int> *refField) override
+    {
+        return model && send(model, index, refField);
+    }
 };
 
 class PrzegladyPrzyjmijCommand : public NaprawyPrzegladyCommand
@@ -52,4 +69,10 @@ class PrzegladyPrzyjmijCommand : public NaprawyPrzegladyCommand
     Q_OBJECT
 public:
     explicit PrzegladyPrzyjmijCommand(TAVPermissionPolicy *policy) : NaprawyPrzegladyCommand(1, false, policy) {}
+
+protected:
+    bool tmpOperacja(TAVTableModel *model, const QModelIndex &index, QPair<QString, int> *) override
+    {
+        return model && takeBack(model, index);
+    }
 };

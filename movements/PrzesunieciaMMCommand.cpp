@@ -44,19 +44,10 @@ PrzesunieciaMMCommand::PrzesunieciaMMCommand(const QString &name, TAVPermissionP
     setName(name);
 }
 
-bool PrzesunieciaMMCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *)
+bool PrzesunieciaMMCommand::fromWarehouse(TAVTableModel *model, const QModelIndex &index, bool orTransfer)
 {
-    if (!validRow(_model, _modelIndex))
-        return false;
-    const bool warehouse = TAVTableModel::is<MagazynyModel>(_model);
-    const bool transfer = TAVTableModel::is<PrzesunieciaMMModel>(_model);
-    if (name() == QLatin1String("PrzesunieciaMMWydaj"))
-        return warehouse && issue(_model, _modelIndex);
-    if (name() == QLatin1String("PrzesunieciaMMPrzyjmij"))
-        return (warehouse || transfer) && receive(_model, _modelIndex);
-    if (name() == QLatin1String("PrzesunieciaMMAnuluj"))
-        return (warehouse || transfer) && cancel(_model, _modelIndex);
-    return false;
+    return validRow(model, index)
+            && (TAVTableModel::is<MagazynyModel>(model) || (orTransfer && TAVTableModel::is<PrzesunieciaMMModel>(model)));
 }
 
 bool PrzesunieciaMMCommand::issue(TAVTableModel *model, const QModelIndex &index)

@@ -27,16 +27,22 @@ PrzypisaneNarzedziaPracownikomCommand::PrzypisaneNarzedziaPracownikomCommand(con
     setName(name);
 }
 
-bool PrzypisaneNarzedziaPracownikomCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex,
-                                                        QPair<QString, int> *)
+bool PrzypisaneNarzedziaPracownikomCommand::validRow(TAVTableModel *model, const QModelIndex &index)
 {
-    if (!_model || !_modelIndex.isValid() || _modelIndex.row() < 0 || _modelIndex.row() >= _model->rowCount())
-        return false;
-    if (name() == QLatin1String("PrzypisaneNarzedziaPracownikomWydaj"))
-        return TAVTableModel::is<PracownicyModel>(_model) && issue(_model, _modelIndex);
-    if (name() == QLatin1String("PrzypisaneNarzedziaPracownikomPrzyjmij"))
-        return TAVTableModel::is<PrzypisaneNarzedziaPracownikomModel>(_model) && takeBack(_model, _modelIndex);
-    return false;
+    return model && index.isValid() && index.row() >= 0 && index.row() < model->rowCount();
+}
+
+bool PrzypisaneNarzedziaPracownikomWydajCommand::tmpOperacja(TAVTableModel *model, const QModelIndex &index,
+                                                             QPair<QString, int> *)
+{
+    return validRow(model, index) && TAVTableModel::is<PracownicyModel>(model) && issue(model, index);
+}
+
+bool PrzypisaneNarzedziaPracownikomPrzyjmijCommand::tmpOperacja(TAVTableModel *model, const QModelIndex &index,
+                                                                QPair<QString, int> *)
+{
+    return validRow(model, index) && TAVTableModel::is<PrzypisaneNarzedziaPracownikomModel>(model)
+            && takeBack(model, index);
 }
 
 bool PrzypisaneNarzedziaPracownikomCommand::issue(TAVTableModel *model, const QModelIndex &index)

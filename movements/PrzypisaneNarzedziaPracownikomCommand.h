@@ -2,9 +2,9 @@
 
 #include "TAVCommand.h"
 
-// Issue of a tool to the selected employee ("PrzypisaneNarzedziaPracownikomWydaj")
-// and its return ("PrzypisaneNarzedziaPracownikomPrzyjmij"), each in one
+// Issue of a tool to the selected employee and its return, each in one
 // transaction; both checks run after the dialog, inside the transaction.
+// Each is its own class below, registered under its command name.
 class PrzypisaneNarzedziaPracownikomCommand : public TAVCommand
 {
     Q_OBJECT
@@ -13,9 +13,31 @@ public:
     PrzypisaneNarzedziaPracownikomCommand(const QString &name, TAVPermissionPolicy *policy, QObject *parent = nullptr);
 
 protected:
-    bool tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField) override;
-
-private:
+    static bool validRow(TAVTableModel *model, const QModelIndex &index);
     bool issue(TAVTableModel *model, const QModelIndex &index);
     bool takeBack(TAVTableModel *model, const QModelIndex &index);
+};
+
+// "PrzypisaneNarzedziaPracownikomWydaj": on an employee.
+class PrzypisaneNarzedziaPracownikomWydajCommand : public PrzypisaneNarzedziaPracownikomCommand
+{
+    Q_OBJECT
+public:
+    explicit PrzypisaneNarzedziaPracownikomWydajCommand(TAVPermissionPolicy *policy)
+        : PrzypisaneNarzedziaPracownikomCommand(QStringLiteral("PrzypisaneNarzedziaPracownikomWydaj"), policy) {}
+
+protected:
+    bool tmpOperacja(TAVTableModel *model, const QModelIndex &index, QPair<QString, int> *) override;
+};
+
+// "PrzypisaneNarzedziaPracownikomPrzyjmij": on an open issue.
+class PrzypisaneNarzedziaPracownikomPrzyjmijCommand : public PrzypisaneNarzedziaPracownikomCommand
+{
+    Q_OBJECT
+public:
+    explicit PrzypisaneNarzedziaPracownikomPrzyjmijCommand(TAVPermissionPolicy *policy)
+        : PrzypisaneNarzedziaPracownikomCommand(QStringLiteral("PrzypisaneNarzedziaPracownikomPrzyjmij"), policy) {}
+
+protected:
+    bool tmpOperacja(TAVTableModel *model, const QModelIndex &index, QPair<QString, int> *) override;
 };
