@@ -231,7 +231,8 @@ QStringList ReportEngine::wrap(const QString &text, int style, double width) con
     }
     QStringList out;
     QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    // Lines break between words only; a word wider than the line is shortened.
+    option.setWrapMode(QTextOption::WordWrap);
     const QStringList paragraphs = text.split(QLatin1Char('\n'));
     for (const QString &par : paragraphs) {
         if (par.trimmed().isEmpty()) {
@@ -246,6 +247,8 @@ QStringList ReportEngine::wrap(const QString &text, int style, double width) con
             QString piece = par.mid(line.textStart(), line.textLength());
             while (!piece.isEmpty() && piece.back().isSpace())
                 piece.chop(1);
+            if (m_metrics.at(size_t(style)).horizontalAdvance(piece) > width)
+                piece = m_metrics.at(size_t(style)).elidedText(piece, Qt::ElideRight, width);
             out << piece;
         }
         layout.endLayout();
