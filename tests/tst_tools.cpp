@@ -22,6 +22,7 @@
 #include <QResource>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTimer>
 
 using TestUi::trigger;
 
@@ -371,6 +372,11 @@ private Q_SLOTS:
         QCOMPARE(currentKey(view), last);
         QVERIFY(scan(QStringLiteral("BRAK-404")).contains(QStringLiteral("Nie znaleziono kodu „BRAK-404”")));
         QCOMPARE(currentKey(view), last);
+        // The refusal goes with the next keystroke (or after a few seconds).
+        QVERIFY(view.scanStatus()->findChild<QTimer *>()->isActive());
+        QTest::keyClick(field, Qt::Key_X);
+        QVERIFY(view.scanStatus()->text().isEmpty());
+        field->clear();
 
         QLineEdit *name = nullptr;
         for (auto *le : view.searchPanel()->findChildren<QLineEdit *>())
