@@ -2,12 +2,14 @@
 
 #include "TAVDataWidget.h"
 #include "TAVEwidencja.h"
+#include "TAVFormat.h"
 #include "TAVListaWyboru.h"
 #include "TAVMessages.h"
 #include "TAVTableModel.h"
 #include "TAVUiState.h"
 #include "TAVValidator.h"
 
+#include <QDateEdit>
 #include <QDebug>
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -186,6 +188,10 @@ void TAVDialog::accept()
 
 void TAVDialog::showEvent(QShowEvent *event)
 {
+    if (!m_stateTaken) {
+        for (QDateEdit *date : findChildren<QDateEdit *>())
+            date->setDisplayFormat(TAVFormat::dateFormat());
+    }
     QDialog::showEvent(event);
     if (!m_stateTaken) {
         m_shownState = formState();

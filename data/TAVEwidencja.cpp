@@ -20,6 +20,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,11 +29,22 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 namespace {
 const char *const kSearchFieldName = "searchFieldName";
+const int kScanStatusMs = 5000;
+
+// A pick list narrowed to one row: Enter takes it, as a double click would.
+void pickTheOnlyRow(TAVEwidencja *view)
+{
+    const QModelIndex current = view->currentIndex();
+    if (view->pickMode() && view->getModel()->rowCount() == 1 && current.isValid()
+        && view->tableView()->selectionModel()->isRowSelected(current.row(), QModelIndex()))
+        Q_EMIT view->rowActivated(current);
+}
 // Marks a search choice whose items carry their own SQL conditions.
 const char *const kSearchCondition = "searchCondition";
 
@@ -287,6 +299,15 @@ void TAVEwidencja::addScanField()
     label->setBuddy(m_scanField);
     m_scanStatus = new QLabel(box);
     m_scanStatus->setObjectName(QStringLiteral("laSkanuj"));
+    // A "not found" stays only until the next keystroke or for a few seconds.
+    auto *fade = new QTimer(m_scanStatus);
+    fade->setSingleShot(true);
+    fade->setInterval(kScanStatusMs);
+    connect(fade, &QTimer::timeout, m_scanStatus, &QLabel::clear);
+    connect(m_scanField, &QLineEdit::textEdited, m_scanStatus, [this] {
+        if (m_scanStatus->property("found") == false)
+            m_scanStatus->clear();
+    });
     layout->addWidget(label, 0, 0);
     layout->addWidget(m_scanField, 0, 1);
     layout->addWidget(m_scanStatus, 1, 0, 1, 2);
@@ -384,6 +405,9 @@ void TAVEwidencja::showScanResult(const QString &text, bool found)
 {
     qDebug() << "   result:" << text;
     m_scanStatus->setText(text);
+    m_scanStatus->setProperty("found", found);
+    if (QTimer *fade = m_scanStatus->findChild<QTimer *>())
+        found ? fade->stop() : fade->start();
     m_scanStatus->setStyleSheet(found ? QStringLiteral("color: #1b6e20;")
                                       : QStringLiteral("color: #c00000; font-weight: bold;"));
     if (!found)
@@ -572,10 +596,12 @@ void TAVEwidencja::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Enter:
         if (m_scanField && focus == m_scanField) {
             scan();
+            pickTheOnlyRow(this);
             return;
         }
         if (inSearch || (searching && !m_table->hasFocus())) {
             m_searchButton->click();
+            pickTheOnlyRow(this);
             return;
         }
         if (m_table->hasFocus()) {

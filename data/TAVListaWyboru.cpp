@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QSqlQuery>
 #include <QToolButton>
@@ -24,6 +25,14 @@ TAVListaWyboru::TAVListaWyboru(QWidget *parent)
     m_line->setObjectName(QStringLiteral("leText"));
     m_line->setEnabled(false);
 
+    // Tab stops once at the field; its buttons answer the mouse and the
+    // field's keys.
+    m_find->setFocusPolicy(Qt::NoFocus);
+    m_clear->setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::StrongFocus);
+    m_find->setToolTip(QStringLiteral("Wybierz z listy [F4]"));
+    m_clear->setToolTip(QStringLiteral("Wyczyść [Delete]"));
+
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_line);
@@ -32,6 +41,21 @@ TAVListaWyboru::TAVListaWyboru(QWidget *parent)
 
     connect(m_clear, &QToolButton::clicked, this, &TAVListaWyboru::clear);
     connect(m_find, &QToolButton::clicked, this, &TAVListaWyboru::showList);
+}
+
+void TAVListaWyboru::keyPressEvent(QKeyEvent *event)
+{
+    const bool open = event->key() == Qt::Key_F4 || event->key() == Qt::Key_Space
+            || (event->key() == Qt::Key_Down && event->modifiers() & Qt::AltModifier);
+    if (open && m_find->isEnabled()) {
+        m_find->click();
+        return;
+    }
+    if (event->key() == Qt::Key_Delete && m_clear->isEnabled()) {
+        m_clear->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 QString TAVListaWyboru::text() const { return m_line->text(); }

@@ -4,6 +4,7 @@
 #include <QVariant>
 #include <QWidget>
 
+class QKeyEvent;
 class QLineEdit;
 class QToolButton;
 
@@ -44,6 +45,11 @@ public Q_SLOTS:
     void setText(QString _text);
     void setData(QVariant _data);
     void showList();
+
+protected:
+    // The field itself takes the focus once: F4, Alt+Down or Space open the
+    // list, Delete clears it.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QToolButton *m_find = nullptr;

@@ -1,6 +1,7 @@
 #include "TAVTableModel.h"
 
 #include "TAVContext.h"
+#include "TAVFormat.h"
 #include "TAVItemDelegate.h"
 #include "TAVMessages.h"
 #include "TAVSession.h"
@@ -141,7 +142,7 @@ QVariant TAVTableModel::data(const QModelIndex &index, int role) const
         const int mod = m_cellMods.value(cell, -1);
         const int scale = mod >= 4 ? ((mod - 4) & 0xffff) : -1;
         const double d = QByteArray::fromRawData(text, length).toDouble();
-        return scale >= 0 ? QLocale().toString(d, 'f', scale) : QLocale().toString(d);
+        return TAVFormat::number(d, scale);
     }
     return TAVDb::fromText(text, length, type);
 }

@@ -1,5 +1,7 @@
 #include "MovementForm.h"
 
+#include "TAVFormat.h"
+
 #include "TAVValidator.h"
 
 #include "TAVListaWyboru.h"
@@ -93,7 +95,7 @@ void checkReturn(ValidationMessages &messages, QDateEdit *issued, QDateEdit *ret
     for (const auto &date : {qMakePair(issued, "Wydania"), qMakePair(returned, "Przyjęcia")}) {
         if (date.first->isEnabled() && date.first->date() > today)
             messages.add(QStringLiteral("Data <b>%1</b> nie może być późniejsza od dzisiejszej (%2).")
-                                 .arg(QString::fromUtf8(date.second), today.toString(QStringLiteral("dd.MM.yyyy"))),
+                                 .arg(QString::fromUtf8(date.second), TAVFormat::date(today)),
                          date.first);
     }
     if (returned->isEnabled() && returned->date() < issued->date())

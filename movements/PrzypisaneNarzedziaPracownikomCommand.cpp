@@ -1,5 +1,7 @@
 #include "PrzypisaneNarzedziaPracownikomCommand.h"
 
+#include "TAVFormat.h"
+
 #include "Movement.h"
 #include "MovementSlip.h"
 #include "PracownicyModel.h"
@@ -67,7 +69,7 @@ bool PrzypisaneNarzedziaPracownikomCommand::issue(TAVTableModel *model, const QM
     const QDate inspection = Movement::toolValue(tool, QStringLiteral("nrz_przeglad")).toDate();
     if (inspection.isValid() && inspection < QDate::currentDate()
         && !TAVMessages::question(kTitle, QStringLiteral("Termin przeglądu narzędzia minął %1. Wydać mimo to?")
-                                                  .arg(inspection.toString(QStringLiteral("dd.MM.yyyy")))))
+                                                  .arg(TAVFormat::date(inspection))))
         return false;
 
     const QString failed = QStringLiteral("Nie można zrealizować przypisania - wystąpił błąd.");

@@ -5,6 +5,7 @@
 #include "NarzedziaModel.h"
 #include "TAVDataWidget.h"
 #include "TAVEwidencja.h"
+#include "TAVFormat.h"
 #include "TAVMessages.h"
 #include "TAVTableModel.h"
 #include "TAVValidator.h"
@@ -31,8 +32,10 @@ const QString kNazwa = QStringLiteral("nrz_nazwa");
 const QString kStn = QStringLiteral("nrz_fk_stn");
 const QString kWartosc = QStringLiteral("nrz_wartosc");
 const QString kPrzeglad = QStringLiteral("nrz_przeglad");
-// Whole złoty or with grosze, after a dot or a comma.
-const QRegularExpression kValue(QStringLiteral("^\\d{1,10}([.,]\\d{0,2})?$"));
+// Whole złoty or with grosze after a dot or a comma, thousands grouped as
+// shown ("1 250,50") or not ("1250.5").
+const QRegularExpression kValue(
+        QStringLiteral("^(\\d{1,10}|\\d{1,3}([ \\x{00A0}\\x{202F}]\\d{3}){1,3})([.,]\\d{0,2})?$"));
 const QDate kNoDate(1900, 1, 1);
 
 bool isNone(const QVariant &v)
@@ -83,7 +86,7 @@ TabelaNarzedziaDialog::TabelaNarzedziaDialog(TAVTableModel *model, const QModelI
         m_storedPrzeglad = model->value(index.row(), kPrzeglad);
     }
     if (!isNone(m_storedWartosc))
-        ui->leWartosc->setText(QString::number(m_storedWartosc.toDouble(), 'f', 2));
+        ui->leWartosc->setText(TAVFormat::money(m_storedWartosc.toDouble()));
 
     qDebug() << "TabelaNarzedziaDialog::loadPictureFromRecordHelper( const QVariant& _val )";
     qDebug() << "   Res load:" << (ui->lbImage->photoSize().isValid() ? "true" : "false");
@@ -153,6 +156,7 @@ void TabelaNarzedziaDialog::showAssembly()
 QString TabelaNarzedziaDialog::valueText() const
 {
     QString text = ui->leWartosc->text().trimmed();
+    text.remove(QLatin1Char(' ')).remove(QChar(0x00A0)).remove(QChar(0x202F));
     text.replace(QLatin1Char(','), QLatin1Char('.'));
     if (text.endsWith(QLatin1Char('.')))
         text.chop(1);

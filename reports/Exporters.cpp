@@ -1,5 +1,7 @@
 #include "Exporters.h"
 
+#include "TAVFormat.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
@@ -115,7 +117,7 @@ public:
             switch (c.kind) {
             case Cell::Empty: fields << QString(); break;
             case Cell::Number: fields << QString(c.text).replace(QLatin1Char('.'), QLatin1Char(',')); break;
-            case Cell::Date: fields << c.when.date().toString(QStringLiteral("dd.MM.yyyy")); break;
+            case Cell::Date: fields << TAVFormat::date(c.when.date()); break;
             case Cell::DateTime: fields << c.when.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")); break;
             case Cell::Text: fields << csvField(c.text); break;
             }
@@ -189,6 +191,9 @@ public:
         format_set_num_format(m_dateFormat, "dd.mm.yyyy");
         m_dateTimeFormat = workbook_add_format(m_book);
         format_set_num_format(m_dateTimeFormat, "dd.mm.yyyy hh:mm");
+        // Excel shows these codes in the reader's own locale: "1 250,50" in Polish.
+        m_moneyFormat = workbook_add_format(m_book);
+        format_set_num_format(m_moneyFormat, "#,##0.00");
         for (int i = 0; i < columns.size(); ++i) {
             const double width = qBound(10.0, columns.at(i).header.size() * 1.2 + 4, 60.0);
             worksheet_set_column(m_sheet, lxw_col_t(i), lxw_col_t(i), width, nullptr);
@@ -212,7 +217,10 @@ public:
             lxw_error rc = LXW_NO_ERROR;
             switch (c.kind) {
             case Cell::Empty: break;
-            case Cell::Number: rc = worksheet_write_number(m_sheet, lxw_row_t(m_row), col, c.number, nullptr); break;
+            case Cell::Number:
+                rc = worksheet_write_number(m_sheet, lxw_row_t(m_row), col, c.number,
+                                            TAVFormat::excelNumberFormat(c.text) ? m_moneyFormat : nullptr);
+                break;
             case Cell::Date:
             case Cell::DateTime: {
                 lxw_datetime dt{c.when.date().year(), c.when.date().month(), c.when.date().day(),
@@ -261,6 +269,7 @@ private:
     lxw_worksheet *m_sheet = nullptr;
     lxw_format *m_headerFormat = nullptr;
     lxw_format *m_dateFormat = nullptr;
+    lxw_format *m_moneyFormat = nullptr;
     lxw_format *m_dateTimeFormat = nullptr;
     qint64 m_row = 0;
     int m_columns = 0;

@@ -1,5 +1,7 @@
 #include "OrvReports.h"
 
+#include "TAVFormat.h"
+
 #include "orReport.h"
 
 #include <QDate>
@@ -93,7 +95,7 @@ bool prepareReport(const QString &reportName, ParameterList &params, const QMap<
         *failure = QStringLiteral("Schemat raportu nie został poprawnie otworzony.");
         return false;
     }
-    params.append(QStringLiteral("TAV_CURRENT_DATE"), QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")));
+    params.append(QStringLiteral("TAV_CURRENT_DATE"), TAVFormat::date(QDate::currentDate()));
     report->setParamList(params);
 
     const QString text = QString::fromUtf8(file.readAll());

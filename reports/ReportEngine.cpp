@@ -1,5 +1,7 @@
 #include "ReportEngine.h"
 
+#include "TAVFormat.h"
+
 #include "Barcode.h"
 #include "QueryTemplate.h"
 
@@ -63,7 +65,6 @@ QString formatValue(const QVariant &value, const QString &format)
 {
     if (!value.isValid() || value.isNull())
         return QString();
-    static const QLocale pl(QLocale::Polish, QLocale::Poland);
     if (format.contains(QLatin1Char('/'))) {
         const QStringList texts = format.split(QLatin1Char('/'));
         return value.toBool() ? texts.value(0) : texts.value(1);
@@ -71,17 +72,17 @@ QString formatValue(const QVariant &value, const QString &format)
     const int type = value.typeId();
     if (format == QLatin1String("data") || (format.isEmpty() && type == QMetaType::QDate)) {
         const QDate d = type == QMetaType::QDateTime ? value.toDateTime().toLocalTime().date() : value.toDate();
-        return d.toString(QStringLiteral("dd.MM.yyyy"));
+        return TAVFormat::date(d);
     }
     if (format == QLatin1String("dataczas") || (format.isEmpty() && type == QMetaType::QDateTime))
-        return value.toDateTime().toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+        return TAVFormat::dateTime(value.toDateTime());
     if (format == QLatin1String("kwota"))
-        return pl.toString(value.toDouble(), 'f', 2);
+        return TAVFormat::money(value.toDouble());
     if (format == QLatin1String("liczba") || (format.isEmpty() && type == QMetaType::Double)) {
         const double d = value.toDouble();
         if (format.isEmpty() && d == qint64(d))
             return QString::number(qint64(d));
-        return pl.toString(d, 'f', QLocale::FloatingPointShortest);
+        return TAVFormat::number(d);
     }
     if (format.isEmpty() && type == QMetaType::Bool)
         return value.toBool() ? QStringLiteral("Tak") : QStringLiteral("Nie");
@@ -230,7 +231,8 @@ QStringList ReportEngine::wrap(const QString &text, int style, double width) con
     }
     QStringList out;
     QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    // Lines break between words only; a word wider than the line is shortened.
+    option.setWrapMode(QTextOption::WordWrap);
     const QStringList paragraphs = text.split(QLatin1Char('\n'));
     for (const QString &par : paragraphs) {
         if (par.trimmed().isEmpty()) {
@@ -245,6 +247,8 @@ QStringList ReportEngine::wrap(const QString &text, int style, double width) con
             QString piece = par.mid(line.textStart(), line.textLength());
             while (!piece.isEmpty() && piece.back().isSpace())
                 piece.chop(1);
+            if (m_metrics.at(size_t(style)).horizontalAdvance(piece) > width)
+                piece = m_metrics.at(size_t(style)).elidedText(piece, Qt::ElideRight, width);
             out << piece;
         }
         layout.endLayout();

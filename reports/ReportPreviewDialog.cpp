@@ -18,6 +18,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -90,15 +91,17 @@ ReportPreviewDialog::ReportPreviewDialog(const ReportDefinition &def, const Para
     m_engine->setCountRows(false);
 
     auto *bar = new QHBoxLayout;
-    auto tool = [this, bar](const QString &text, const QString &tip) {
+    // The style's own icons: not every font has the media glyphs.
+    auto tool = [this, bar](QStyle::StandardPixmap icon, const QString &tip) {
         auto *b = new QToolButton(this);
-        b->setText(text);
+        b->setIcon(style()->standardIcon(icon, nullptr, this));
         b->setToolTip(tip);
+        b->setAccessibleName(tip);
         bar->addWidget(b);
         return b;
     };
-    QToolButton *first = tool(QStringLiteral("⏮"), QStringLiteral("Pierwsza strona"));
-    m_prev = tool(QStringLiteral("◀"), QStringLiteral("Poprzednia strona (PgUp)"));
+    QToolButton *first = tool(QStyle::SP_MediaSkipBackward, QStringLiteral("Pierwsza strona"));
+    m_prev = tool(QStyle::SP_MediaSeekBackward, QStringLiteral("Poprzednia strona (PgUp)"));
     m_pageBox = new QSpinBox(this);
     m_pageBox->setObjectName(QStringLiteral("sbStrona"));
     m_pageBox->setRange(1, 1);
@@ -108,8 +111,8 @@ ReportPreviewDialog::ReportPreviewDialog(const ReportDefinition &def, const Para
     m_countLabel = new QLabel(this);
     m_countLabel->setObjectName(QStringLiteral("laLiczbaStron"));
     bar->addWidget(m_countLabel);
-    m_next = tool(QStringLiteral("▶"), QStringLiteral("Następna strona (PgDn)"));
-    QToolButton *last = tool(QStringLiteral("⏭"), QStringLiteral("Ostatnia strona"));
+    m_next = tool(QStyle::SP_MediaSeekForward, QStringLiteral("Następna strona (PgDn)"));
+    QToolButton *last = tool(QStyle::SP_MediaSkipForward, QStringLiteral("Ostatnia strona"));
     bar->addSpacing(16);
     m_zoom = new QComboBox(this);
     m_zoom->addItems({QStringLiteral("Cała strona"), QStringLiteral("Szerokość strony"), QStringLiteral("100%")});
@@ -131,6 +134,8 @@ ReportPreviewDialog::ReportPreviewDialog(const ReportDefinition &def, const Para
     m_scroll->setAlignment(Qt::AlignHCenter);
     m_view = new PageView(this);
     m_scroll->setWidget(m_view);
+    // The page follows the room it is given, from the first showing on.
+    m_scroll->viewport()->installEventFilter(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(bar);
@@ -216,6 +221,13 @@ void ReportPreviewDialog::showPage(int index)
     m_view->update();
     m_scroll->verticalScrollBar()->setValue(0);
     updateControls();
+}
+
+bool ReportPreviewDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize && m_page >= 0 && m_view->mode != 2)
+        m_view->relayout();
+    return QDialog::eventFilter(watched, event);
 }
 
 void ReportPreviewDialog::keyPressEvent(QKeyEvent *event)

@@ -38,6 +38,7 @@ public:
     void showPage(int index);
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:

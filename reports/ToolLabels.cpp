@@ -36,7 +36,8 @@ QFont labelFont(double points, bool bold)
     return f;
 }
 
-// Text lines that fit the width, the last one elided.
+// Text lines that fit the width, broken between words; the last one, and a
+// single word wider than a line, elided.
 QStringList fitLines(const QString &text, const QFont &font, double width, int maxLines)
 {
     const QFontMetricsF fm(font);
@@ -51,10 +52,14 @@ QStringList fitLines(const QString &text, const QFont &font, double width, int m
         while (cut > 1 && fm.horizontalAdvance(rest.left(cut)) > width)
             --cut;
         const int space = int(rest.left(cut + 1).lastIndexOf(QLatin1Char(' ')));
-        if (space > 0)
-            cut = space;
-        lines << rest.left(cut).trimmed();
-        rest = rest.mid(cut).trimmed();
+        if (space <= 0) {
+            const int end = int(rest.indexOf(QLatin1Char(' ')));
+            lines << fm.elidedText(end < 0 ? rest : rest.left(end), Qt::ElideRight, width);
+            rest = end < 0 ? QString() : rest.mid(end).trimmed();
+            continue;
+        }
+        lines << rest.left(space).trimmed();
+        rest = rest.mid(space).trimmed();
     }
     return lines;
 }

@@ -120,9 +120,17 @@ private Q_SLOTS:
     void aboutBoxShowsTheDocuments()
     {
         {
+            // Below the expected version, what the database, Qt and the server really are.
+            QVERIFY(Session::start());
+            QVERIFY(TestDb::exec(QStringLiteral("INSERT INTO zmiany_schematu_bazy (zsb_major_release_number, "
+                                                "zsb_minor_release_number, zsb_point_release_number) VALUES (1, 11, 7)")));
             OProgramie about;
             QCOMPARE(about.findChild<QLabel *>(QStringLiteral("laWersjaProgramu"))->text(), QStringLiteral("<b>1.0.0.0</b>"));
             QCOMPARE(about.findChild<QLabel *>(QStringLiteral("laWersjaBazy"))->text(), QStringLiteral("<b>01.11.0004</b>"));
+            QCOMPARE(about.findChild<QLabel *>(QStringLiteral("laWersjaBazySerwera"))->text(), QStringLiteral("<b>01.11.0007</b>"));
+            QCOMPARE(about.findChild<QLabel *>(QStringLiteral("laWersjaQt"))->text(), QStringLiteral("<b>%1</b>").arg(qVersion()));
+            QCOMPARE(about.findChild<QLabel *>(QStringLiteral("laWersjaPostgreSQL"))->text(),
+                     QStringLiteral("<b>%1</b>").arg(TestDb::scalar(QStringLiteral("SHOW server_version")).toString()));
             QVERIFY(text(about, "txtBrowserLicencja").contains(QStringLiteral("Warunki licencji programu Orvalo")));
             QVERIFY(text(about, "textBrowser").contains(QStringLiteral("Składniki osób trzecich")));
         }

@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QMessageBox>
+#include <QToolButton>
 
 
 namespace {
@@ -359,7 +360,13 @@ private Q_SLOTS:
                 QCOMPARE(d->findChild<TAVListaWyboru *>(QStringLiteral("lwFkMgz"))->data().toInt(),
                          db(QStringLiteral("SELECT nrz_fk_mgz FROM narzedzia WHERE nrz_id = ?"), {tool}).toInt());
                 QVERIFY(!d->findChild<QComboBox *>(QStringLiteral("cbFkStnWydanie"))->isEnabled());
-                choose(d, "lwFkMuz");
+                // From the keyboard: Tab stops at the pick field, not at its buttons; F4 opens its list.
+                auto *place = d->findChild<TAVListaWyboru *>(QStringLiteral("lwFkMuz"));
+                place->setFocus();
+                QTest::keyClick(place, Qt::Key_Tab);
+                QVERIFY(!qobject_cast<QToolButton *>(QApplication::focusWidget()));
+                place->setFocus();
+                QTest::keyClick(place, Qt::Key_F4);
                 TestUi::pressOk(d);
             });
             driver.onNext(pick(tool, {toolId("RE-005"), toolId("EL-004"), toolId("EL-007")}));

@@ -156,6 +156,12 @@ private Q_SLOTS:
         driver.onNext([](QWidget *w) { QTest::keyClick(qobject_cast<TAVDialog *>(w)->ewidencja()->tableView(), Qt::Key_Escape); });
         QVERIFY(!pick->operacja(nullptr, QModelIndex(), &ref));
         QCOMPARE(ref.second, 4);
+        // Enter in the search field takes the one row the search leaves.
+        driver.onNext([](QWidget *w) {
+            TestUi::search(*qobject_cast<TAVDialog *>(w)->ewidencja(), QStringLiteral("mgz_nazwa"), QStringLiteral("dodatkowy 30"));
+        });
+        QVERIFY(pick->operacja(nullptr, QModelIndex(), &ref));
+        QCOMPARE(ref.first, QStringLiteral("MG_D30"));
     }
 };
 

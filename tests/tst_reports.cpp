@@ -15,11 +15,13 @@
 #include <QPrintDialog>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScrollArea>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QWidget>
 #include <QtTest>
 
@@ -224,9 +226,16 @@ private slots:
             QVERIFY(text.contains(QStringLiteral("Kod Nazwa Kategoria Stan techniczny Numer ewidencyjny")));
             QVERIFY(text.contains(QStringLiteral("Strona %1 z %2").arg(page).arg(pages)));
         }
-        // Each tool once, with its name whole next to its code.
+        // Each tool once, with its name whole next to its code; words are
+        // never broken across lines.
         for (const QString &code : codes(QStringLiteral("SELECT nrz_kod FROM narzedzia")))
             QCOMPARE(all.count(QRegularExpression(QStringLiteral("(^| )%1 ").arg(QRegularExpression::escape(code)))), 1);
+        // (the PDF's text gives ligatures as one letter)
+        const QString text = QString(all).replace(QChar(0xFB01), QStringLiteral("fi")).replace(QChar(0xFB02), QStringLiteral("fl"));
+        for (const QString &name : codes(QStringLiteral("SELECT ktr_nrz_nazwa || ' ' || nrz_nazwa FROM v_narzedzia"))) {
+            for (const QString &word : name.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+                QVERIFY2(text.contains(word), qPrintable(word));
+        }
     }
 
     void toolCardShowsThePhoto()
@@ -330,6 +339,11 @@ private slots:
         driver.onNext([&](QWidget *w) {
             auto *preview = qobject_cast<ReportPreviewDialog *>(w);
             QVERIFY(preview);
+            // At page width from the start, with drawn page buttons.
+            auto *scroll = preview->findChild<QScrollArea *>();
+            QVERIFY(scroll->widget()->width() >= scroll->viewport()->width() * 9 / 10);
+            for (QToolButton *b : preview->findChildren<QToolButton *>())
+                QVERIFY2(!b->icon().isNull(), qPrintable(b->toolTip()));
             ready = preview->pagesReady();
             current = preview->currentPage();
             preview->accept();

@@ -11,6 +11,7 @@
 #include "TestMain.h"
 
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -21,6 +22,7 @@
 #include <QResource>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTimer>
 
 using TestUi::trigger;
 
@@ -133,7 +135,7 @@ private Q_SLOTS:
         });
         answer(driver, &decimals);
         driver.onNext([&](QWidget *w) {
-            edit(w, "leWartosc")->setText(QStringLiteral("1250,5"));
+            edit(w, "leWartosc")->setText(QStringLiteral("1 250,5"));
             QVERIFY(tool(w)->loadPhotoFile(photo));
             tool(w)->chooseLkl();
             ok(w);
@@ -148,6 +150,24 @@ private Q_SLOTS:
                     {id}).toString(),
                  QStringLiteral("2/6/1250.50"));
         QCOMPARE(storedPhoto(id), QSize(400, 200));
+
+        // The dialog shows the value and the date as the register does, and
+        // an OK takes them back unchanged.
+        QVERIFY(TestDb::exec(QStringLiteral("UPDATE narzedzia SET nrz_przeglad = '2026-12-21' WHERE nrz_id = ?"), {id}));
+        view.select();
+        QString value, date;
+        driver.onNext([&](QWidget *w) {
+            value = edit(w, "leWartosc")->text();
+            date = w->findChild<QDateEdit *>(QStringLiteral("dtPrzeglad"))->text();
+            ok(w);
+        });
+        const QString stamp = db(QStringLiteral("SELECT zmodyfikowano::text FROM narzedzia WHERE nrz_id = ?"), {id}).toString();
+        QVERIFY(editTool(view, id));
+        TAVTableModel *m = view.getModel();
+        QCOMPARE(value, QStringLiteral("1\u00A0250,50"));
+        QCOMPARE(m->data(m->index(m->rowOfKey(id), m->fieldIndex(QStringLiteral("nrz_wartosc")))).toString(), value);
+        QCOMPARE(date, QStringLiteral("21.12.2026"));
+        QCOMPARE(db(QStringLiteral("SELECT zmodyfikowano::text FROM narzedzia WHERE nrz_id = ?"), {id}).toString(), stamp);
     }
 
     // The warehouse's tools tab adds there without asking; a location of
@@ -351,6 +371,11 @@ private Q_SLOTS:
         QCOMPARE(currentKey(view), last);
         QVERIFY(scan(QStringLiteral("BRAK-404")).contains(QStringLiteral("Nie znaleziono kodu „BRAK-404”")));
         QCOMPARE(currentKey(view), last);
+        // The refusal goes with the next keystroke (or after a few seconds).
+        QVERIFY(view.scanStatus()->findChild<QTimer *>()->isActive());
+        QTest::keyClick(field, Qt::Key_X);
+        QVERIFY(view.scanStatus()->text().isEmpty());
+        field->clear();
 
         QLineEdit *name = nullptr;
         for (auto *le : view.searchPanel()->findChildren<QLineEdit *>())
