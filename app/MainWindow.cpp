@@ -198,6 +198,12 @@ void MainWindow::buildMenus(bool admin)
     QAction *password = account->addAction(QStringLiteral("Zmień &hasło"));
     password->setObjectName(QStringLiteral("actionChangePassword"));
     connect(password, &QAction::triggered, this, &MainWindow::changePassword);
+    QAction *logout = account->addAction(QStringLiteral("Wy&loguj"));
+    logout->setObjectName(QStringLiteral("actionLogout"));
+    connect(logout, &QAction::triggered, this, [this] {
+        m_loggedOut = true;
+        close();
+    });
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("Po&moc"));
     QAction *helpFile = help->addAction(QStringLiteral("&Pomoc aplikacji"));

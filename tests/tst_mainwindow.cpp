@@ -203,6 +203,12 @@ private Q_SLOTS:
         w->findChild<QAction *>(QStringLiteral("actionStationSettings"))->trigger();
         QCOMPARE(driver.seen().last().title, QStringLiteral("Ustawienia stanowiska"));
         QVERIFY(MovementSlip::asks());
+        // "Wyloguj" closes the window for the login dialog to come back; closing does not.
+        w->findChild<QAction *>(QStringLiteral("actionLogout"))->trigger();
+        QVERIFY(!w->isVisible() && w->loggedOut());
+        w = signIn(QStringLiteral("admin"));
+        w->close();
+        QVERIFY(!w->loggedOut());
     }
 
     void modulesOpenOnceAndCloseToTheLogo()
