@@ -75,6 +75,11 @@ QString LogInDialog::login() const
     return ui->leUzytkownik->text();
 }
 
+void LogInDialog::clearPassword()
+{
+    ui->leHaslo->clear();
+}
+
 QString LogInDialog::password() const
 {
     return ui->leHaslo->text();

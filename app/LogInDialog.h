@@ -27,6 +27,8 @@ public:
     QString dbUserPassword() const { return m_dbUserPassword; }
     QString login() const;
     QString password() const;
+    // Shown again after "Wyloguj": the next user types a password of his own.
+    void clearPassword();
 
     static QString placeholderName();
 

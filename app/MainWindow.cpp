@@ -3,6 +3,7 @@
 #include "AdminPermissionFrame.h"
 #include "ChangePasswordDialog.h"
 #include "Factories.h"
+#include "MovementSlip.h"
 #include "OProgramie.h"
 #include "OVApplication.h"
 #include "TAVContext.h"
@@ -11,7 +12,10 @@
 #include "TAVTableModel.h"
 #include "TAVUiState.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -152,6 +156,27 @@ QToolButton *MainWindow::moduleButton(const QString &label, const QString &iconN
     return b;
 }
 
+namespace {
+// What this workstation keeps for itself, whoever signs in on it.
+void editStationSettings(QWidget *parent)
+{
+    QDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("UstawieniaStanowiska"));
+    dialog.setWindowTitle(QStringLiteral("Ustawienia stanowiska"));
+    auto *slip = new QCheckBox(QStringLiteral("&Pytaj o wydruk karty wydania narzędzia po wydaniu i zwrocie"), &dialog);
+    slip->setObjectName(QStringLiteral("ckPytajOKarteWydania"));
+    slip->setChecked(MovementSlip::asks());
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto *layout = new QVBoxLayout(&dialog);
+    layout->addWidget(slip);
+    layout->addWidget(buttons);
+    if (dialog.exec() == QDialog::Accepted)
+        MovementSlip::setAsks(slip->isChecked());
+}
+} // namespace
+
 void MainWindow::buildMenus(bool admin)
 {
     QMenu *program = menuBar()->addMenu(QStringLiteral("&Program"));
@@ -162,6 +187,10 @@ void MainWindow::buildMenus(bool admin)
         connect(update, &QAction::triggered, OVApplication::instance(), &OVApplication::checkForUpdate);
         program->addSeparator();
     }
+    QAction *station = program->addAction(QStringLiteral("&Ustawienia stanowiska…"));
+    station->setObjectName(QStringLiteral("actionStationSettings"));
+    connect(station, &QAction::triggered, this, [this] { editStationSettings(this); });
+    program->addSeparator();
     QAction *quit = program->addAction(QStringLiteral("&Zakończ"));
     quit->setObjectName(QStringLiteral("actionQuit"));
     connect(quit, &QAction::triggered, this, &QWidget::close);
@@ -170,6 +199,12 @@ void MainWindow::buildMenus(bool admin)
     QAction *password = account->addAction(QStringLiteral("Zmień &hasło"));
     password->setObjectName(QStringLiteral("actionChangePassword"));
     connect(password, &QAction::triggered, this, &MainWindow::changePassword);
+    QAction *logout = account->addAction(QStringLiteral("Wy&loguj"));
+    logout->setObjectName(QStringLiteral("actionLogout"));
+    connect(logout, &QAction::triggered, this, [this] {
+        m_loggedOut = true;
+        close();
+    });
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("Po&moc"));
     QAction *helpFile = help->addAction(QStringLiteral("&Pomoc aplikacji"));

@@ -37,6 +37,8 @@ public:
     QTabWidget *tabs() const { return m_tabs; }
     QStackedWidget *pages() const { return m_stack; }
     ButtonExt *palette() const { return m_palette; }
+    // Closed through "Wyloguj": the login dialog comes back.
+    bool loggedOut() const { return m_loggedOut; }
 
 public Q_SLOTS:
     void ewidencjaMagazyny();
@@ -78,4 +80,5 @@ private:
     QTabWidget *m_tabs = nullptr;
     QLabel *m_logo = nullptr;
     QStackedWidget *m_stack = nullptr;
+    bool m_loggedOut = false;
 };

@@ -29,15 +29,21 @@ int main(int argc, char **argv)
 
     std::unique_ptr<IniDbSettingsManipulator> settings(OrvStartup::openProfiles());
     std::unique_ptr<LogInDialog> loginDialog(new LogInDialog(settings.get()));
-    if (!OrvStartup::signIn(*loginDialog))
-        return 0;
-    if (!OrvStartup::checkSchemaVersion())
-        return 0;
+    // "Wyloguj" closes the main window and signs in anew, without a restart.
+    for (;;) {
+        if (!OrvStartup::signIn(*loginDialog))
+            return 0;
+        if (!OrvStartup::checkSchemaVersion())
+            return 0;
 
-    // Other workstations' changes reach the open registers as they commit.
-    TAVLiveUpdates::instance()->start();
-    MainWindow window;
-    const int result = app.exec();
-    TAVLiveUpdates::instance()->stop();
-    return result;
+        // Other workstations' changes reach the open registers as they commit.
+        TAVLiveUpdates::instance()->start();
+        auto window = std::make_unique<MainWindow>();
+        const int result = app.exec();
+        TAVLiveUpdates::instance()->stop();
+        if (!window->loggedOut())
+            return result;
+        window.reset();
+        loginDialog->clearPassword();
+    }
 }

@@ -6,6 +6,7 @@
 #include "TAVMessages.h"
 
 #include <QDebug>
+#include <QHash>
 #include <QSqlRecord>
 
 namespace OrvCommands {
@@ -16,19 +17,41 @@ bool refuseSystemRowEdit(TAVTableModel *model, const QModelIndex &index)
         return false;
     if (!model->value(index.row(), QStringLiteral("systemowy")).toBool())
         return false;
-    TAVMessages::information(QStringLiteral("Edycja wpisu"), QStringLiteral("Wpis systemowy - nie można go edytować."));
+    TAVMessages::warning(QStringLiteral("Edycja wpisu"), QStringLiteral("Wpis systemowy - nie można go edytować."));
     return true;
 }
 
-bool confirmDelete()
+bool confirmDelete(TAVTableModel *model, const QModelIndex &index)
 {
-    return TAVMessages::question(QStringLiteral("Czy chcesz usunąć wpis?"), QStringLiteral("Czy chcesz usunąć wpis?"));
+    // What a row is called and the columns that name it, by table.
+    static const QHash<QString, QStringList> names{
+            {QStringLiteral("narzedzia"), {QStringLiteral("narzędzie"), QStringLiteral("nrz_kod"), QStringLiteral("nrz_nazwa")}},
+            {QStringLiteral("magazyny"), {QStringLiteral("magazyn"), QStringLiteral("mgz_symbol"), QStringLiteral("mgz_nazwa")}},
+            {QStringLiteral("lokalizacje"), {QStringLiteral("lokalizację"), QStringLiteral("lkl_nazwa")}},
+            {QStringLiteral("miejsca_uzytkowania"),
+             {QStringLiteral("miejsce użytkowania"), QStringLiteral("muz_kod"), QStringLiteral("muz_nazwa")}},
+            {QStringLiteral("pracownicy"), {QStringLiteral("pracownika"), QStringLiteral("prc_imie"), QStringLiteral("prc_nazwisko")}},
+            {QStringLiteral("kategorie_narzedzi"), {QStringLiteral("kategorię"), QStringLiteral("ktr_nrz_nazwa")}},
+            {QStringLiteral("uzytkownicy"), {QStringLiteral("użytkownika"), QStringLiteral("uzt_login")}}};
+    const QString title = QStringLiteral("Czy chcesz usunąć wpis?");
+    QString text = title;
+    const QStringList name = model && index.isValid() ? names.value(model->tableName()) : QStringList();
+    if (!name.isEmpty()) {
+        QStringList parts{name.first()};
+        for (int i = 1; i < name.size(); ++i) {
+            const QString value = model->value(index.row(), name.at(i)).toString().trimmed();
+            if (!value.isEmpty())
+                parts << value.toHtmlEscaped();
+        }
+        text = QStringLiteral("Czy chcesz usunąć %1?").arg(parts.join(QLatin1Char(' ')));
+    }
+    return TAVMessages::question(title, text);
 }
 } // namespace OrvCommands
 
 bool BasicDeleteCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *)
 {
-    if (!_model || !_modelIndex.isValid() || !OrvCommands::confirmDelete())
+    if (!_model || !_modelIndex.isValid() || !OrvCommands::confirmDelete(_model, _modelIndex))
         return false;
     return _model->remove(_model->record(_modelIndex.row()), _modelIndex);
 }

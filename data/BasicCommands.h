@@ -19,8 +19,10 @@ class TAVListaWyboru;
 namespace OrvCommands {
 // The refusal shown for editing a system row.
 bool refuseSystemRowEdit(TAVTableModel *model, const QModelIndex &index);
-// "Czy chcesz usunąć wpis?"; true on Yes.
-bool confirmDelete();
+// "Czy chcesz usunąć wpis?" as the title; the question names the row of
+// the index when its register is known ("… narzędzie EL-050 Wiertarka?").
+// True on Yes.
+bool confirmDelete(TAVTableModel *model = nullptr, const QModelIndex &index = QModelIndex());
 }
 
 // Adds a record through the register's dialog, or edits the selected one.

@@ -1030,13 +1030,13 @@ bool TAVTableModel::write(WriteOp op, const QSqlRecord &_rec, const QModelIndex 
 {
     if (op == WriteOp::Update && (m_systemRowMode == SystemRowsNoEdit || m_systemRowMode == SystemRowsLocked)
         && isSystemRow(index)) {
-        TAVMessages::information(QStringLiteral("Edycja wpisu"),
+        TAVMessages::warning(QStringLiteral("Edycja wpisu"),
                 QStringLiteral("Wpis systemowy - nie można go edytować."));
         return false;
     }
     if (op == WriteOp::Delete && (m_systemRowMode == SystemRowsNoDelete || m_systemRowMode == SystemRowsLocked)
         && isSystemRow(index)) {
-        TAVMessages::information(QStringLiteral("Usuwanie wpisu"),
+        TAVMessages::warning(QStringLiteral("Usuwanie wpisu"),
                 QStringLiteral("Wpis systemowy - nie można go usunąć."));
         return false;
     }

@@ -69,7 +69,7 @@ bool NaprawyPrzegladyCommand::send(TAVTableModel *model, const QModelIndex &inde
         return false;
     if (!Movement::lockedOnStock(tool, true)) {
         transaction.rollback();
-        TAVMessages::information(title(), refusal());
+        TAVMessages::warning(title(), refusal());
         return false;
     }
     QString cause;
@@ -123,7 +123,7 @@ bool NaprawyPrzegladyCommand::takeBack(TAVTableModel *model, const QModelIndex &
         return false;
     if (!Movement::lockedOnStock(tool, false)) {
         transaction.rollback();
-        TAVMessages::information(title(), refusal());
+        TAVMessages::warning(title(), refusal());
         return false;
     }
     QMap<QString, QVariant> toolValues{{QStringLiteral("nrz_fk_stn"), rec.value(QStringLiteral("np_fk_stn_prz"))},

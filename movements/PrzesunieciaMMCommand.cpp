@@ -154,12 +154,12 @@ bool PrzesunieciaMMCommand::cancel(TAVTableModel *model, const QModelIndex &inde
     const QPersistentModelIndex row = inRegister ? QPersistentModelIndex(index) : QPersistentModelIndex(fresh->index(0, 0));
     // Another workstation may have got there first: read it again.
     if (fresh->rowCount() < 1 || fresh->value(0, QStringLiteral("psnmm_status")).toBool()) {
-        TAVMessages::information(kCancelInfo, QStringLiteral("Operacja przerwana. Wydanie zostało już anulowane."));
+        TAVMessages::warning(kCancelInfo, QStringLiteral("Operacja przerwana. Wydanie zostało już anulowane."));
         return false;
     }
     const qint64 tool = fresh->value(0, QStringLiteral("psnmm_fk_nrz")).toLongLong();
     if (Movement::toolValue(tool, QStringLiteral("nrz_przyjete_na_stan")).toBool()) {
-        TAVMessages::information(kCancelInfo,
+        TAVMessages::warning(kCancelInfo,
                                  QStringLiteral("Operacja przerwana. Narzedzie jest już na stanie. Wydanie zostało już "
                                                 "zrealizowane i nie można anulować."));
         return false;

@@ -50,7 +50,7 @@ bool PrzypisaneNarzedziaPracownikomPrzyjmijCommand::tmpOperacja(TAVTableModel *m
 bool PrzypisaneNarzedziaPracownikomCommand::issue(TAVTableModel *model, const QModelIndex &index)
 {
     if (!model->value(index.row(), QStringLiteral("prc_zatrudniony")).toBool()) {
-        TAVMessages::information(kTitle, QStringLiteral("Nie można zrealizować żądania. Pracownik nie jest zatrudniony."));
+        TAVMessages::warning(kTitle, QStringLiteral("Nie można zrealizować żądania. Pracownik nie jest zatrudniony."));
         return false;
     }
     std::unique_ptr<TAVTableModel> issues = Movement::fresh(QStringLiteral("PrzypisaneNarzedziaPracownikomModel"),
@@ -79,7 +79,7 @@ bool PrzypisaneNarzedziaPracownikomCommand::issue(TAVTableModel *model, const QM
     // Locked: a second workstation issuing the same tool waits and then reads false.
     if (!Movement::lockedOnStock(tool, true)) {
         transaction.rollback();
-        TAVMessages::information(kTitle, QStringLiteral("Nie można zrealizować żądania. Wybrane narzędzie już nie jest "
+        TAVMessages::warning(kTitle, QStringLiteral("Nie można zrealizować żądania. Wybrane narzędzie już nie jest "
                                                         "na magazynie."));
         return false;
     }
@@ -119,7 +119,7 @@ bool PrzypisaneNarzedziaPracownikomCommand::takeBack(TAVTableModel *model, const
                                                  QStringLiteral("pnp_id"), key, QStringLiteral("pnp_status"));
     if (status != QLatin1String("false") || !Movement::lockedOnStock(tool, false)) {
         transaction.rollback();
-        TAVMessages::information(kTitle, QStringLiteral("Nie można zrealizować zwrotu. Wybrane narzędzie już jest na "
+        TAVMessages::warning(kTitle, QStringLiteral("Nie można zrealizować zwrotu. Wybrane narzędzie już jest na "
                                                         "magazynie lub narzędzie zostało zwrócone."));
         return false;
     }

@@ -4,12 +4,14 @@
 #include "AdminPermissionFrame.h"
 #include "MainWindow.h"
 #include "ModalDriver.h"
+#include "MovementSlip.h"
 #include "Session.h"
 #include "TestMain.h"
 #include "TAVMessages.h"
 #include "TAVUiState.h"
 #include "TestUi.h"
 
+#include <QCheckBox>
 #include <QCryptographicHash>
 #include <QLabel>
 #include <QMenuBar>
@@ -183,6 +185,30 @@ private Q_SLOTS:
         w = signIn(QStringLiteral("admin"));
         QVERIFY(!w->isMaximized());
         QCOMPARE(w->size(), QSize(900, 700));
+    }
+
+    // "Nie pytaj więcej" of the issue slip is taken back in the workstation's settings.
+    void slipQuestionComesBack()
+    {
+        auto w = signIn(QStringLiteral("kierownik"));
+        QVERIFY(w);
+        MovementSlip::setAsks(false);
+        ModalDriver driver;
+        driver.onNext([](QWidget *d) {
+            auto *ask = d->findChild<QCheckBox *>(QStringLiteral("ckPytajOKarteWydania"));
+            QVERIFY(!ask->isChecked());
+            ask->setChecked(true);
+            TestUi::pressOk(d);
+        });
+        w->findChild<QAction *>(QStringLiteral("actionStationSettings"))->trigger();
+        QCOMPARE(driver.seen().last().title, QStringLiteral("Ustawienia stanowiska"));
+        QVERIFY(MovementSlip::asks());
+        // "Wyloguj" closes the window for the login dialog to come back; closing does not.
+        w->findChild<QAction *>(QStringLiteral("actionLogout"))->trigger();
+        QVERIFY(!w->isVisible() && w->loggedOut());
+        w = signIn(QStringLiteral("admin"));
+        w->close();
+        QVERIFY(!w->loggedOut());
     }
 
     void modulesOpenOnceAndCloseToTheLogo()

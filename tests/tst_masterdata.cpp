@@ -189,6 +189,12 @@ private Q_SLOTS:
         TRIGGER(categories, "Kasuj");
         QCOMPARE(db(QStringLiteral("SELECT count(*) FROM pracownicy WHERE prc_id = 1")).toInt()
                          + db(QStringLiteral("SELECT count(*) FROM kategorie_narzedzi WHERE ktr_nrz_id = 1")).toInt(), 2);
+        // The question names the row; every refusal carries the warning icon.
+        QCOMPARE(driver.seen().at(0).text, QStringLiteral("Czy chcesz usunąć pracownika %1?")
+                                                   .arg(db(QStringLiteral("SELECT prc_imie || ' ' || prc_nazwisko FROM pracownicy "
+                                                                          "WHERE prc_id = 1")).toString()));
+        for (int i : {1, 2, 4})
+            QCOMPARE(driver.seen().at(i).icon, QMessageBox::Warning);
 
         // Any user keeps places, employees and categories; users are for administrators.
         QVERIFY(Session::start(QStringLiteral("magazynier")));

@@ -232,7 +232,8 @@ private Q_SLOTS:
         TRIGGER(*m.view, "Edytuj");
         QCOMPARE(db(QStringLiteral("SELECT zmodyfikowano::text FROM magazyny WHERE mgz_id = ?"), {id}).toString(), stamp);
 
-        driver.expectBox(QStringLiteral("Czy chcesz usunąć wpis?"), QStringLiteral("Czy chcesz usunąć wpis?"), QMessageBox::No);
+        driver.expectBox(QStringLiteral("Czy chcesz usunąć wpis?"),
+                         QStringLiteral("Czy chcesz usunąć magazyn MG_GNIEZNO Magazyn Gniezno-Winiary?"), QMessageBox::No);
         TRIGGER(*m.view, "Kasuj");
         driver.pressNext(QMessageBox::Yes);
         TRIGGER(*m.view, "Kasuj");
