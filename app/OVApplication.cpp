@@ -58,6 +58,9 @@ OVApplication::OVApplication(int &argc, char **argv)
     // Dates, numbers and calendars speak the language of the rest of the
     // program, whatever locale the workstation was set up with.
     QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
+    // The desktop's own file dialogs follow the workstation's language; Qt's
+    // follow the program's (Polish names, dates and sizes).
+    setAttribute(Qt::AA_DontUseNativeDialogs);
     TAVUiState::installMessageBoxTitleFit();
     s_instance = this;
     TAVSession::setCurrent(this);

@@ -121,7 +121,9 @@ void TAVEwidencja::printReportTable()
     if (!where.isEmpty())
         where = QStringLiteral(" WHERE ") + where;
     ParameterList params;
-    printReport(m_model->tableReportName(), params, {{QStringLiteral("%TAV_QUERY_WHERE%"), where}});
+    // The rows the register shows, in the order it shows them.
+    printReport(m_model->tableReportName(), params,
+                {{QStringLiteral("%TAV_QUERY_WHERE%"), where}, {QStringLiteral("%TAV_QUERY_ORDER%"), m_model->printOrder()}});
 }
 
 void TAVEwidencja::printTable()

@@ -423,6 +423,14 @@ QString TAVTableModel::orderClause(bool ascending) const
                      : QStringLiteral("%1 DESC NULLS FIRST, %2 DESC").arg(column, key);
 }
 
+QString TAVTableModel::printOrder() const
+{
+    const QString column = sortColumnName();
+    if (!column.isEmpty() && m_emptyRecord.indexOf(column) < 0)
+        return QString();
+    return orderClause(displayAscending()) + QStringLiteral(", ");
+}
+
 QStringList TAVTableModel::afterConditions(bool valueNull, bool ascending) const
 {
     const QString key = keyColumnName();

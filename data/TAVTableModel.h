@@ -113,6 +113,10 @@ public:
     // is not among the rows the filter gives.
     int rowOfKey(const QVariant &key);
     QString sortColumnName() const;
+    // The order the register shows, for a print over its table or view
+    // (ending in ", " so the print's own key order follows); empty when the
+    // sort column is the view's own, which the table lacks.
+    QString printOrder() const;
     Qt::SortOrder sortOrder() const { return m_sortOrder; }
 
     QString tableName() const { return m_tableName; }

@@ -55,14 +55,15 @@ QString failureSuffix()
 
 void replaceInQueries(QDomDocument &doc, const QMap<QString, QString> &replace)
 {
-    if (replace.isEmpty())
-        return;
     const QDomNodeList queries = doc.elementsByTagName(QStringLiteral("query"));
     for (int i = 0; i < queries.count(); ++i) {
         QDomElement query = queries.at(i).toElement();
         QString text = query.text();
         for (auto it = replace.cbegin(); it != replace.cend(); ++it)
             text.replace(it.key(), it.value(), Qt::CaseSensitive);
+        // A register's order comes before the report's own key order; without
+        // one the key alone orders the rows.
+        text.replace(QStringLiteral("%TAV_QUERY_ORDER%"), QString());
         while (query.hasChildNodes())
             query.removeChild(query.firstChild());
         query.appendChild(doc.createTextNode(text));

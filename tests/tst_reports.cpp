@@ -211,6 +211,27 @@ private slots:
             QVERIFY(text.contains(QStringLiteral("Brak pozycji do wydrukowania.")));
     }
 
+    // The register's order comes first; the key breaks ties.
+    void tablePrintFollowsTheRegistersOrder()
+    {
+        ModalDriver driver;
+        ParameterList params;
+        const QString where = QStringLiteral(" WHERE nrz_kod LIKE 'EL-0%'");
+        const QString text = print(QStringLiteral("narzedzia_table"), params,
+                                   {{QStringLiteral("%TAV_QUERY_WHERE%"), where},
+                                    {QStringLiteral("%TAV_QUERY_ORDER%"), QStringLiteral("nrz_nazwa DESC NULLS FIRST, nrz_id DESC, ")}},
+                                   &driver);
+        const QStringList expected = codes(QStringLiteral("SELECT nrz_kod FROM v_narzedzia") + where
+                                           + QStringLiteral(" ORDER BY nrz_nazwa DESC, nrz_id DESC"));
+        QVERIFY(expected.size() > 3);
+        int at = -1;
+        for (const QString &code : expected) {
+            const int next = text.indexOf(code + QLatin1Char(' '), at + 1);
+            QVERIFY2(next > at, qPrintable(code + QStringLiteral(": ") + text.left(600)));
+            at = next;
+        }
+    }
+
     void longTablesRepeatTheirHeaderAndKeepRowsWhole()
     {
         ModalDriver driver;
@@ -413,6 +434,9 @@ private slots:
         for (const QString &e : {QStringLiteral("Młot udarowo-obrotowy Hilti TE 30-A36"), QStringLiteral("<v>5890</v>"),
                                  QStringLiteral("Zestaw kluczy nasadowych 1/2\" 94 el. Stanley"), QStringLiteral("Na stanie")})
             QVERIFY2(sheet.contains(e), qPrintable(e + QStringLiteral(" in ") + sheet.left(800)));
+        // Real numbers and dates, shown the Polish way by their formats.
+        const QString styles = run(QStringLiteral("unzip"), {QStringLiteral("-p"), xlsx, QStringLiteral("xl/styles.xml")});
+        QVERIFY2(styles.contains(QLatin1String("#,##0.00")) && styles.contains(QLatin1String("dd.mm.yyyy")), qPrintable(styles.left(800)));
 
         int cancelledAt = -1;
         QVERIFY(!exportQuery(ExportFormat::Csv, QStringLiteral("SELECT g AS nrz_kod FROM generate_series(1, 2000) g"),
