@@ -14,6 +14,7 @@
 #include "OVApplication.h"
 #include "Startup.h"
 #include "TAVEwidencja.h"
+#include "TAVListaWyboru.h"
 #include "TAVTableModel.h"
 
 #include "TabelaKategorieNarzedziDialog.h"
@@ -31,9 +32,11 @@
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSqlRecord>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -209,6 +212,41 @@ QList<Shot> shotList()
                  c.onModal(c.saveAndClose(QStringLiteral("komunikat_usuwanie")));
                  kasuj->trigger();
              }
+         }},
+        // A warehouse that still holds tools: the database refuses the delete.
+        {QStringLiteral("komunikat_usuwanie_odmowa"), QStringLiteral("admin"), [](ShotCamera &c) {
+             TAVEwidencja *view = c.openModule(QStringLiteral("mgz2"));
+             QAction *kasuj = view ? registerAction(view, QStringLiteral("Kasuj")) : nullptr;
+             if (!kasuj)
+                 return;
+             selectWhere(view, {{QStringLiteral("mgz_symbol"), QStringLiteral("MG_BUDOWA1")}});
+             c.onModal([](QWidget *w) {
+                 if (auto *box = qobject_cast<QMessageBox *>(w))
+                     box->button(QMessageBox::Yes)->click();
+             });
+             c.onModal(c.saveAndClose(QStringLiteral("komunikat_usuwanie_odmowa")));
+             kasuj->trigger();
+         }},
+        // Issuing a tool whose inspection is overdue asks first; the picture answers No.
+        {QStringLiteral("komunikat_przeglad"), QStringLiteral("admin"), [](ShotCamera &c) {
+             TAVEwidencja *view = c.openModule(QStringLiteral("role"));
+             QAction *wydaj = view ? registerAction(view, QStringLiteral("Wydaj pracownikowi")) : nullptr;
+             if (!wydaj)
+                 return;
+             view->selectFirstRow();
+             c.onModal([](QWidget *w) {
+                 const QSqlDatabase db = QSqlDatabase::database();
+                 QSqlQuery q(db);
+                 q.exec(QStringLiteral("SELECT nrz_id FROM narzedzia WHERE nrz_kod = 'PM-005'"));
+                 if (auto *tool = w->findChild<TAVListaWyboru *>(QStringLiteral("lwFkNrz")); tool && q.next())
+                     tool->setKey(q.value(0));
+                 if (auto *place = w->findChild<TAVListaWyboru *>(QStringLiteral("lwFkMuz")))
+                     place->setKey(1);
+                 if (auto *box = w->findChild<QDialogButtonBox *>())
+                     box->button(QDialogButtonBox::Ok)->click();
+             });
+             c.onModal(c.saveAndClose(QStringLiteral("komunikat_przeglad")));
+             wydaj->trigger();
          }},
         {QStringLiteral("pracownicy"), QStringLiteral("admin"), [](ShotCamera &c) {
              TAVEwidencja *view = c.openModule(QStringLiteral("role"));

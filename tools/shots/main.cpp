@@ -16,8 +16,10 @@
 #include <QFont>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTranslator>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 void quietHandler(QtMsgType type, const QMessageLogContext &, const QString &message)
@@ -36,6 +38,8 @@ int main(int argc, char **argv)
     QStandardPaths::setTestModeEnabled(true);
     OVApplication app(argc, argv);
     qInstallMessageHandler(quietHandler);
+    // The buttons of the toolkit's boxes in Polish, as the program shows them.
+    std::unique_ptr<QTranslator> translator(OrvStartup::loadToolkitTranslation());
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Writes the manual's pictures of Orvalo's windows."));
