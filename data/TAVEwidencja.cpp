@@ -2,9 +2,11 @@
 
 #include "Factories.h"
 #include "TAVCommand.h"
+#include "TAVContext.h"
 #include "TAVDialog.h"
 #include "TAVDb.h"
 #include "TAVMessages.h"
+#include "TAVScanField.h"
 #include "TAVSession.h"
 #include "TAVPermissionPolicy.h"
 #include "TAVTableModel.h"
@@ -35,7 +37,6 @@
 
 namespace {
 const char *const kSearchFieldName = "searchFieldName";
-const int kScanStatusMs = 5000;
 
 // A pick list narrowed to one row: Enter takes it, as a double click would.
 void pickTheOnlyRow(TAVEwidencja *view)
@@ -285,33 +286,8 @@ void TAVEwidencja::fillToolBar()
 
 void TAVEwidencja::addScanField()
 {
-    auto *box = new QWidget(m_toolBar);
-    auto *layout = new QGridLayout(box);
-    layout->setContentsMargins(4, 0, 4, 0);
-    layout->setVerticalSpacing(2);
-    m_scanField = new QLineEdit(box);
-    m_scanField->setObjectName(QStringLiteral("leSkanuj"));
-    m_scanField->setPlaceholderText(QStringLiteral("kod, kod kreskowy, nr ewid. lub seryjny"));
-    m_scanField->setToolTip(QStringLiteral("Zeskanuj lub wpisz kod i naciśnij Enter [Ctrl+K, F2]"));
-    m_scanField->setClearButtonEnabled(true);
-    m_scanField->setMinimumWidth(m_scanField->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 26);
-    auto *label = new QLabel(QStringLiteral("S&kanuj:"), box);
-    label->setBuddy(m_scanField);
-    m_scanStatus = new QLabel(box);
-    m_scanStatus->setObjectName(QStringLiteral("laSkanuj"));
-    // A "not found" stays only until the next keystroke or for a few seconds.
-    auto *fade = new QTimer(m_scanStatus);
-    fade->setSingleShot(true);
-    fade->setInterval(kScanStatusMs);
-    connect(fade, &QTimer::timeout, m_scanStatus, &QLabel::clear);
-    connect(m_scanField, &QLineEdit::textEdited, m_scanStatus, [this] {
-        if (m_scanStatus->property("found") == false)
-            m_scanStatus->clear();
-    });
-    layout->addWidget(label, 0, 0);
-    layout->addWidget(m_scanField, 0, 1);
-    layout->addWidget(m_scanStatus, 1, 0, 1, 2);
-    m_toolBar->addWidget(box);
+    m_scan = new TAVScanField(m_toolBar);
+    m_toolBar->addWidget(m_scan);
     for (const QKeySequence &keys : {QKeySequence(Qt::CTRL | Qt::Key_K), QKeySequence(Qt::Key_F2)}) {
         auto *shortcut = new QShortcut(keys, this);
         shortcut->setContext(Qt::WidgetWithChildrenShortcut);
@@ -331,22 +307,27 @@ void TAVEwidencja::addScanField()
     }
 }
 
+QLineEdit *TAVEwidencja::scanField() const
+{
+    return m_scan ? m_scan->field() : nullptr;
+}
+
+QLabel *TAVEwidencja::scanStatus() const
+{
+    return m_scan ? m_scan->status() : nullptr;
+}
+
 void TAVEwidencja::focusScanField()
 {
-    if (!m_scanField)
-        return;
-    m_scanField->setFocus(Qt::ShortcutFocusReason);
-    m_scanField->selectAll();
+    if (m_scan)
+        m_scan->focusField();
 }
 
 void TAVEwidencja::scan()
 {
-    if (!m_scanField)
+    if (!m_scan)
         return;
-    const QString text = m_scanField->text().trimmed();
-    // Ready for the next code whatever this one finds.
-    m_scanField->clear();
-    m_scanField->setFocus();
+    const QString text = m_scan->takeCode();
     if (text.isEmpty())
         return;
     qDebug() << "TAVEwidencja::scan()";
@@ -361,24 +342,24 @@ void TAVEwidencja::scan()
     }
     if (keys.isEmpty()) {
         if (m_model->scanKey(text, QString()).isValid())
-            showScanResult(QStringLiteral("Kod „%1” należy do pozycji spoza tego zestawienia.").arg(text), false);
+            m_scan->showResult(QStringLiteral("Kod „%1” należy do pozycji spoza tego zestawienia.").arg(text), false);
         else
-            showScanResult(QStringLiteral("Nie znaleziono kodu „%1”.").arg(text), false);
+            m_scan->showResult(QStringLiteral("Nie znaleziono kodu „%1”.").arg(text), false);
         return;
     }
     const QVariant key = keys.size() == 1 ? keys.first() : chooseScanned(text, keys);
     if (!key.isValid()) {
-        showScanResult(QStringLiteral("Kod „%1” ma kilka pozycji – nie wybrano żadnej.").arg(text), false);
+        m_scan->showResult(QStringLiteral("Kod „%1” ma kilka pozycji – nie wybrano żadnej.").arg(text), false);
         return;
     }
     if (cleared)
         clearSearch();
     if (selectKey(key))
-        showScanResult(QStringLiteral("Znaleziono: %1").arg(text)
+        m_scan->showResult(QStringLiteral("Znaleziono: %1").arg(text)
                                + (cleared ? QStringLiteral(" (wyszukiwanie wyczyszczone)") : QString()),
                        true);
     else
-        showScanResult(QStringLiteral("Nie znaleziono kodu „%1”.").arg(text), false);
+        m_scan->showResult(QStringLiteral("Nie znaleziono kodu „%1”.").arg(text), false);
 }
 
 QVariant TAVEwidencja::chooseScanned(const QString &text, const QVariantList &keys)
@@ -387,7 +368,7 @@ QVariant TAVEwidencja::chooseScanned(const QString &text, const QVariantList &ke
     for (const QVariant &key : keys)
         ids << QString::number(key.toLongLong());
     const QString filter = QStringLiteral("%1 IN (%2)").arg(m_model->primaryKeyName(), ids.join(QLatin1Char(',')));
-    auto *view = new TAVEwidencja(m_modelName, QStringLiteral("LISTA_WYBORU"), QString(), nullptr);
+    auto *view = new TAVEwidencja(m_modelName, TAVContext::PickList, QString(), nullptr);
     view->getModel()->setFilter(filter);
     view->setFixedFilter(filter);
     TAVDialog dialog(m_model, QModelIndex(), this);
@@ -399,19 +380,6 @@ QVariant TAVEwidencja::chooseScanned(const QString &text, const QVariantList &ke
     const QSqlRecord chosen = dialog.getRecord();
     const QVariant key = chosen.value(m_model->primaryKeyName());
     return key.isNull() ? QVariant() : QVariant(key.toLongLong());
-}
-
-void TAVEwidencja::showScanResult(const QString &text, bool found)
-{
-    qDebug() << "   result:" << text;
-    m_scanStatus->setText(text);
-    m_scanStatus->setProperty("found", found);
-    if (QTimer *fade = m_scanStatus->findChild<QTimer *>())
-        found ? fade->stop() : fade->start();
-    m_scanStatus->setStyleSheet(found ? QStringLiteral("color: #1b6e20;")
-                                      : QStringLiteral("color: #c00000; font-weight: bold;"));
-    if (!found)
-        QApplication::beep();
 }
 
 QAction *TAVEwidencja::commandAction(const QString &text) const
@@ -594,7 +562,7 @@ void TAVEwidencja::keyPressEvent(QKeyEvent *event)
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (m_scanField && focus == m_scanField) {
+        if (m_scan && focus == m_scan->field()) {
             scan();
             pickTheOnlyRow(this);
             return;

@@ -19,6 +19,7 @@ class QLineEdit;
 class QPushButton;
 class QSplitter;
 class QTabWidget;
+class TAVScanField;
 class QTableView;
 class QToolBar;
 class TAVTableModel;
@@ -59,8 +60,8 @@ public:
     QAction *searchAction() const { return m_searchAction; }
     // The "Skanuj" field and its answer; null when the model declares no
     // scan columns.
-    QLineEdit *scanField() const { return m_scanField; }
-    QLabel *scanStatus() const { return m_scanStatus; }
+    QLineEdit *scanField() const;
+    QLabel *scanStatus() const;
     QModelIndex currentIndex() const;
     // The toolbar action of a command by its text ("Dodaj", "Edytuj").
     QAction *commandAction(const QString &text) const;
@@ -120,7 +121,6 @@ private:
     void addExportAction();
     void addScanField();
     void focusScanField();
-    void showScanResult(const QString &text, bool found);
     void shareHeight();
     // Several rows carry the scanned code: the user picks one (invalid: none).
     QVariant chooseScanned(const QString &text, const QVariantList &keys);
@@ -157,8 +157,7 @@ private:
     QPointer<QPushButton> m_searchButton;
     QPointer<QPushButton> m_clearButton;
     QAction *m_searchAction = nullptr;
-    QLineEdit *m_scanField = nullptr;
-    QLabel *m_scanStatus = nullptr;
+    TAVScanField *m_scan = nullptr;
     QActionGroup *m_actionGroup = nullptr;
     int m_appliedColumns = -1;
     bool m_applyingColumns = false;
