@@ -7,6 +7,7 @@
 #include "TAVDb.h"
 #include "TAVMessages.h"
 #include "TAVScanField.h"
+#include "TAVSearchPanel.h"
 #include "TAVSession.h"
 #include "TAVPermissionPolicy.h"
 #include "TAVTableModel.h"
@@ -36,8 +37,6 @@
 #include <QVBoxLayout>
 
 namespace {
-const char *const kSearchFieldName = "searchFieldName";
-
 // A pick list narrowed to one row: Enter takes it, as a double click would.
 void pickTheOnlyRow(TAVEwidencja *view)
 {
@@ -46,9 +45,6 @@ void pickTheOnlyRow(TAVEwidencja *view)
         && view->tableView()->selectionModel()->isRowSelected(current.row(), QModelIndex()))
         Q_EMIT view->rowActivated(current);
 }
-// Marks a search choice whose items carry their own SQL conditions.
-const char *const kSearchCondition = "searchCondition";
-
 QString quoted(const QString &text)
 {
     return QLatin1Char('"') + text + QLatin1Char('"');
@@ -233,12 +229,7 @@ void TAVEwidencja::applyColumnSetup()
             m_table->setItemDelegateForColumn(d.first, d.second);
     }
     setColumnsOrder();
-    // The search captions come from the headers, which may have been late.
-    for (QLabel *label : m_searchPanel->findChildren<QLabel *>()) {
-        const QVariant column = label->property(kSearchFieldName);
-        if (column.isValid())
-            label->setText(m_model->headerData(m_model->fieldIndex(column.toString()), Qt::Horizontal).toString());
-    }
+    m_searchPanel->updateCaptions();
     m_widthsRestored = TAVUiState::restoreColumnWidths(m_table, stateKey());
     if (!m_widthsRestored)
         fitColumns();
@@ -393,64 +384,13 @@ QAction *TAVEwidencja::commandAction(const QString &text) const
 
 void TAVEwidencja::setSearchBar()
 {
-    m_searchPanel = new QGroupBox(QStringLiteral("Wyszukiwarka"), this);
-    m_searchPanel->setObjectName(QStringLiteral("searchPanel"));
-    auto *box = new QVBoxLayout(m_searchPanel);
-    auto *grid = new QGridLayout;
-    auto *buttons = new QHBoxLayout;
-    box->addLayout(grid);
-    box->addLayout(buttons);
-    box->addItem(new QSpacerItem(10, 10, QSizePolicy::Expanding, QSizePolicy::Expanding));
-
-    int row = 0;
-    for (const auto &field : m_model->searchFields()) {
-        const bool condition = field.second == TAVTableModel::ConditionSearch;
-        const QString header = condition
-                ? m_model->searchChoiceLabel(field.first)
-                : m_model->headerData(m_model->fieldIndex(field.first), Qt::Horizontal).toString();
-        auto *label = new QLabel(header, m_searchPanel);
-        // A condition choice names itself; the headers do not rename it.
-        if (!condition)
-            label->setProperty(kSearchFieldName, field.first);
-        QWidget *input = nullptr;
-        if (condition) {
-            auto *combo = new QComboBox(m_searchPanel);
-            for (const auto &item : m_model->searchChoiceItems(field.first))
-                combo->addItem(item.first, item.second.isEmpty() ? QVariant() : QVariant(item.second));
-            combo->setProperty(kSearchCondition, true);
-            input = combo;
-        } else if (field.second == TAVTableModel::TextSearch) {
-            input = new QLineEdit(m_searchPanel);
-        } else if (field.second == TAVTableModel::ChoiceSearch) {
-            input = new QComboBox(m_searchPanel);
-        } else {
-            auto *combo = new QComboBox(m_searchPanel);
-            combo->addItem(QString());
-            combo->addItem(QStringLiteral("W trakcie"), false);
-            combo->addItem(QStringLiteral("Zakończono"), true);
-            input = combo;
-        }
-        input->setProperty(kSearchFieldName, field.first);
-        label->setBuddy(input);
-        grid->addWidget(label, row, 0);
-        grid->addWidget(input, row, 1);
-        ++row;
-    }
-    if (row > 0) {
-        m_searchButton = new QPushButton(QStringLiteral("SZUKAJ"), m_searchPanel);
-        m_searchButton->setObjectName(QStringLiteral("pbSzukaj"));
-        m_clearButton = new QPushButton(QStringLiteral("WYCZYŚĆ"), m_searchPanel);
-        m_clearButton->setObjectName(QStringLiteral("pbWyczysc"));
-        // Return in a search field is ours, not the dialog's default button.
-        m_searchButton->setAutoDefault(false);
-        m_clearButton->setAutoDefault(false);
+    m_searchPanel = new TAVSearchPanel(m_model, this);
+    m_searchButton = m_searchPanel->searchButton();
+    m_clearButton = m_searchPanel->clearButton();
+    if (m_searchButton) {
         connect(m_searchButton, &QPushButton::clicked, this, &TAVEwidencja::makeSearch);
         connect(m_clearButton, &QPushButton::clicked, this, &TAVEwidencja::clearSearch);
-        buttons->addWidget(m_searchButton);
-        buttons->addWidget(m_clearButton);
     }
-    m_searchPanel->setMaximumWidth(360);
-    m_searchPanel->setVisible(row > 0);
 }
 
 QString TAVEwidencja::baseFilter() const
@@ -465,43 +405,16 @@ QString TAVEwidencja::baseFilter() const
 
 bool TAVEwidencja::hasSearchTerms() const
 {
-    const auto inputs = m_searchPanel->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
-    for (QWidget *input : inputs) {
-        if (!input->property(kSearchFieldName).isValid() || qobject_cast<QLabel *>(input))
-            continue;
-        if (!input->property("text").toString().trimmed().isEmpty())
-            return true;
-        if (auto *combo = qobject_cast<QComboBox *>(input); combo && combo->currentData().isValid())
-            return true;
-    }
-    return false;
+    return m_searchPanel->hasTerms();
 }
 
 void TAVEwidencja::makeSearch()
 {
-    QString conditions;
-    const auto inputs = m_searchPanel->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
-    for (QWidget *input : inputs) {
-        const QVariant column = input->property(kSearchFieldName);
-        if (!column.isValid() || qobject_cast<QLabel *>(input))
-            continue;
-        const QString text = input->property("text").toString();
-        if (!text.trimmed().isEmpty()) {
-            // The text is searched for as typed: quotes, %, _ and \ included.
-            conditions += QStringLiteral(" %1 ILIKE %2 AND").arg(column.toString(), TAVDb::likeContains(text));
-        } else if (auto *combo = qobject_cast<QComboBox *>(input)) {
-            const QVariant data = combo->currentData(Qt::UserRole);
-            if (data.isValid() && combo->property(kSearchCondition).toBool())
-                conditions += QStringLiteral(" (%1) AND").arg(data.toString());
-            else if (data.isValid())
-                conditions += QStringLiteral(" %1 = %2 AND").arg(column.toString(), data.toString());
-        }
-    }
+    QString conditions = m_searchPanel->conditions();
     if (conditions.isEmpty()) {
         clearSearch();
         return;
     }
-    conditions.chop(3);
     const QString base = baseFilter();
     const QString filter = base.isEmpty() ? conditions : QStringLiteral("(%1) AND %2 ").arg(conditions, base);
     m_model->setFilter(filter);
@@ -511,15 +424,7 @@ void TAVEwidencja::makeSearch()
 
 void TAVEwidencja::clearSearch()
 {
-    const auto inputs = m_searchPanel->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
-    for (QWidget *input : inputs) {
-        if (input->property(kSearchFieldName).isValid() && !qobject_cast<QLabel *>(input)
-            && input->metaObject()->indexOfProperty("text") >= 0)
-            input->setProperty("text", QString());
-        // A condition choice goes back to its first item (no condition).
-        if (auto *combo = qobject_cast<QComboBox *>(input); combo && combo->property(kSearchCondition).toBool())
-            combo->setCurrentIndex(0);
-    }
+    m_searchPanel->clearInputs();
     m_model->setFilter(baseFilter());
 }
 

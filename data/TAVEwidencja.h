@@ -9,6 +9,8 @@
 #include <QString>
 #include <QVariant>
 
+#include "TAVSearchPanel.h"
+
 class ParameterList;
 class QAction;
 class QActionGroup;
@@ -20,6 +22,7 @@ class QPushButton;
 class QSplitter;
 class QTabWidget;
 class TAVScanField;
+
 class QTableView;
 class QToolBar;
 class TAVTableModel;
@@ -56,7 +59,7 @@ public:
     QTableView *tableView() const { return m_table; }
     QToolBar *toolBar() const { return m_toolBar; }
     QTabWidget *relativeTabs() const { return m_tabs; }
-    QGroupBox *searchPanel() const { return m_searchPanel; }
+    TAVSearchPanel *searchPanel() const { return m_searchPanel; }
     QAction *searchAction() const { return m_searchAction; }
     // The "Skanuj" field and its answer; null when the model declares no
     // scan columns.
@@ -153,7 +156,7 @@ private:
     QSplitter *m_splitter = nullptr;
     // The user's own division was kept or made: no more automatic sharing.
     bool m_splitterKept = false;
-    QGroupBox *m_searchPanel = nullptr;
+    TAVSearchPanel *m_searchPanel = nullptr;
     QPointer<QPushButton> m_searchButton;
     QPointer<QPushButton> m_clearButton;
     QAction *m_searchAction = nullptr;
