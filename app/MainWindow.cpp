@@ -1,16 +1,25 @@
 #include "MainWindow.h"
 
-#include "AdminPermissionFrame.h"
 #include "ChangePasswordDialog.h"
 #include "Factories.h"
+#include "KategorieNarzedziModel.h"
+#include "MagazynyModel.h"
+#include "MiejscaUzytkowaniaModel.h"
 #include "MovementSlip.h"
+#include "NaprawyPrzegladyModel.h"
+#include "NarzedziaModel.h"
 #include "OProgramie.h"
 #include "OVApplication.h"
-#include "TAVContext.h"
+#include "OvUprawnieniaAdminModel.h"
+#include "PracownicyModel.h"
+#include "PrzesunieciaMMModel.h"
+#include "PrzypisaneNarzedziaPracownikomModel.h"
 #include "TAVEwidencja.h"
 #include "TAVLiveUpdates.h"
+#include "TAVRegister.h"
 #include "TAVTableModel.h"
 #include "TAVUiState.h"
+#include "UzytkownicyModel.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -65,32 +74,15 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     frameLayout->addWidget(m_palette);
     frameLayout->addItem(new QSpacerItem(20, 40, QSizePolicy::Minimum, QSizePolicy::Expanding));
 
-    struct Module
-    {
-        const char *label;
-        const char *icon;
-        void (MainWindow::*slot)();
-        bool adminOnly;
-    };
-    const Module modules[] = {
-        {"Magazyny", "mgz2", &MainWindow::ewidencjaMagazyny, false},
-        {"Miejsca Użytkowania", "construction", &MainWindow::ewidencjaMiejscaUzytkowania, false},
-        {"Pracownicy", "role", &MainWindow::ewidencjaPracownicy, false},
-        {"Kategorie Narzędzi", "listtools", &MainWindow::ewidencjaKategorieNarzedzi, false},
-        {"Narzędzia", "adv", &MainWindow::orvaloa, false},
-        {"Naprawy i przeglądy", "file_mgr", &MainWindow::ewidencjaNaprawyPrzeglady, false},
-        {"Przesunięcia MM", "przesunieciamm", &MainWindow::ewidencjaPrzesunieciaMM, false},
-        {"Przypisane narzędzia \npracownikom", "roletools", &MainWindow::ewidencjaPrzypisaneNarzedziaPracownikom, false},
-        {"Użytkownicy", "user", &MainWindow::ewidencjaUzytkownikow, true},
-        {"Uprawnienia \nadministratora", "admin1", &MainWindow::uprawnieniaAdministrator, true},
-    };
-    for (const Module &m : modules) {
+    // The palette is what the registers declare, in their order.
+    for (const TAVRegisterDeclaration *reg : TAVRegisters::modules()) {
+        const TAVModuleDeclaration &m = *reg->module;
         if (m.adminOnly && !admin)
             continue;
-        QToolButton *b = moduleButton(QString::fromUtf8(m.label), QString::fromLatin1(m.icon));
+        QToolButton *b = moduleButton(m.caption, m.icon);
         if (m.adminOnly)
             b->setStyleSheet(QString::fromLatin1(kAdminButtonStyle));
-        connect(b, &QToolButton::clicked, this, m.slot);
+        connect(b, &QToolButton::clicked, this, [this, reg] { openModule(*reg); });
         m_palette->addButton(b);
     }
     frame->setMaximumWidth(m_palette->sizeHint().width() + frameLayout->contentsMargins().left()
@@ -264,98 +256,74 @@ void MainWindow::addModuleTab(QWidget *widget, const QString &title)
         m_stack->setCurrentWidget(m_tabs);
 }
 
-void MainWindow::openModule(const Register &main, const QList<Register> &relatives)
+void MainWindow::openModule(const TAVRegisterDeclaration &reg)
 {
-    if (showExisting(main.title))
+    const TAVModuleDeclaration &module = *reg.module;
+    if (showExisting(module.title))
         return;
-    auto *view = new TAVEwidencja(main.model, main.context, QString());
-    view->setTitle(main.title);
-    for (const Register &r : relatives) {
-        auto *relative = new TAVEwidencja(r.model, r.context, r.refField);
-        relative->setTitle(r.title);
-        view->addRelative(relative, r.refField);
+    if (module.page) {
+        addModuleTab(module.page(), module.title);
+        return;
     }
-    addModuleTab(view, main.title);
+    auto *view = new TAVEwidencja(reg.modelName(), module.context, QString());
+    view->setTitle(module.title);
+    for (const auto &[shown, tab] : TAVRegisters::tabsUnder(reg.modelName())) {
+        auto *relative = new TAVEwidencja(shown->modelName(), tab.context, tab.linkColumn);
+        relative->setTitle(tab.title);
+        view->addRelative(relative, tab.linkColumn);
+    }
+    addModuleTab(view, module.title);
     view->selectFirstRow();
 }
 
 void MainWindow::ewidencjaMagazyny()
 {
-    openModule({QStringLiteral("Magazyny"), QStringLiteral("MagazynyModel"), QString(), QString()},
-               {{QStringLiteral("Narzędzia"), QStringLiteral("NarzedziaModel"), QString(), QStringLiteral("nrz_fk_mgz")},
-                {QStringLiteral("Przesunięcia - Wydane"), QStringLiteral("PrzesunieciaMMModel"), TAVContext::Issued,
-                 QStringLiteral("psnmm_fk_mgz_src")},
-                {QStringLiteral("Przesunięcia - Przyjęte"), QStringLiteral("PrzesunieciaMMModel"),
-                 TAVContext::Received, QStringLiteral("psnmm_fk_mgz_dst")},
-                {QStringLiteral("Lokalizacje"), QStringLiteral("LokalizacjeModel"), QString(), QStringLiteral("lkl_fk_mgz")},
-                {QStringLiteral("Kierownicy magazynu"), QStringLiteral("OvUprawnieniaMgzModel"),
-                 TAVContext::ManagersOf, QStringLiteral("ovuprmgz_fk_mgz")}});
+    openModule(TAVRegisters::of<MagazynyModel>());
 }
 
 void MainWindow::ewidencjaMiejscaUzytkowania()
 {
-    openModule({QStringLiteral("Miejsca Użytkowania"), QStringLiteral("MiejscaUzytkowaniaModel"), QString(), QString()},
-               {{QStringLiteral("Przypisane narzędzia"), QStringLiteral("PrzypisaneNarzedziaPracownikomModel"),
-                 QString(), QStringLiteral("pnp_fk_muz")}});
+    openModule(TAVRegisters::of<MiejscaUzytkowaniaModel>());
 }
 
 void MainWindow::ewidencjaPracownicy()
 {
-    openModule({QStringLiteral("Pracownicy"), QStringLiteral("PracownicyModel"), QString(), QString()},
-               {{QStringLiteral("Przypisane narzędzia"), QStringLiteral("PrzypisaneNarzedziaPracownikomModel"),
-                 TAVContext::Received, QStringLiteral("pnp_fk_prc")}});
+    openModule(TAVRegisters::of<PracownicyModel>());
 }
 
 void MainWindow::ewidencjaKategorieNarzedzi()
 {
-    openModule({QStringLiteral("Kategorie Narzędzi"), QStringLiteral("KategorieNarzedziModel"), QString(), QString()}, {});
+    openModule(TAVRegisters::of<KategorieNarzedziModel>());
 }
 
 void MainWindow::orvaloa()
 {
-    openModule({QStringLiteral("Narzędzia"), QStringLiteral("NarzedziaModel"), QString(), QString()},
-               {{QStringLiteral("Przypisane narzędzia pracownikom"), QStringLiteral("PrzypisaneNarzedziaPracownikomModel"),
-                 QString(), QStringLiteral("pnp_fk_nrz")},
-                {QStringLiteral("Naprawy i przeglądy"), QStringLiteral("NaprawyPrzegladyModel"),
-                 TAVContext::RepairsOfTool, QStringLiteral("np_fk_nrz")},
-                {QStringLiteral("Przesunięcia MM"), QStringLiteral("PrzesunieciaMMModel"), QString(),
-                 QStringLiteral("psnmm_fk_nrz")}});
+    openModule(TAVRegisters::of<NarzedziaModel>());
 }
 
 void MainWindow::ewidencjaNaprawyPrzeglady()
 {
-    openModule({QStringLiteral("Naprawy i przeglądy"), QStringLiteral("NaprawyPrzegladyModel"), TAVContext::Main,
-                QString()},
-               {});
+    openModule(TAVRegisters::of<NaprawyPrzegladyModel>());
 }
 
 void MainWindow::ewidencjaPrzesunieciaMM()
 {
-    openModule({QStringLiteral("Przesunięcia MM"), QStringLiteral("PrzesunieciaMMModel"), TAVContext::Main,
-                QString()},
-               {});
+    openModule(TAVRegisters::of<PrzesunieciaMMModel>());
 }
 
 void MainWindow::ewidencjaPrzypisaneNarzedziaPracownikom()
 {
-    openModule({QStringLiteral("Przypisane narzędzia"), QStringLiteral("PrzypisaneNarzedziaPracownikomModel"), QString(),
-                QString()},
-               {});
+    openModule(TAVRegisters::of<PrzypisaneNarzedziaPracownikomModel>());
 }
 
 void MainWindow::ewidencjaUzytkownikow()
 {
-    openModule({QStringLiteral("Użytkownicy"), QStringLiteral("UzytkownicyModel"), QString(), QString()},
-               {{QStringLiteral("Kierownik magazynu"), QStringLiteral("OvUprawnieniaMgzModel"),
-                 TAVContext::ManagedBy, QStringLiteral("ovuprmgz_fk_uzt")}});
+    openModule(TAVRegisters::of<UzytkownicyModel>());
 }
 
 void MainWindow::uprawnieniaAdministrator()
 {
-    const QString title = QStringLiteral("Prawa administratora");
-    if (showExisting(title))
-        return;
-    addModuleTab(new AdminPermissionFrame, title);
+    openModule(TAVRegisters::of<OvUprawnieniaAdminModel>());
 }
 
 void MainWindow::closeTab(int index)

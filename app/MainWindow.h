@@ -9,6 +9,7 @@ class QStackedWidget;
 class QTabWidget;
 class QToolButton;
 class QVBoxLayout;
+struct TAVRegisterDeclaration;
 
 // A column of module buttons.
 class ButtonExt : public QFrame
@@ -60,19 +61,11 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    struct Register
-    {
-        QString title;
-        QString model;
-        QString context;
-        QString refField;
-    };
-
     QToolButton *moduleButton(const QString &label, const QString &iconName, int iconSize = 32);
     void buildMenus(bool admin);
     void buildStatusBar(bool admin);
     // Brings the module's tab forward, opening it the first time.
-    void openModule(const Register &main, const QList<Register> &relatives);
+    void openModule(const TAVRegisterDeclaration &reg);
     bool showExisting(const QString &title);
     void addModuleTab(QWidget *widget, const QString &title);
 

@@ -1,10 +1,9 @@
 #include "OVApplication.h"
 
-#include "CommandRegistration.h"
+#include "Registers.h"
 
 #include "Factories.h"
-#include "ModelRegistration.h"
-#include "MovementRegistration.h"
+#include "MovementRegisters.h"
 #include "TAVValidator.h"
 
 #include "TAVDb.h"
@@ -65,20 +64,8 @@ OVApplication::OVApplication(int &argc, char **argv)
     s_instance = this;
     TAVSession::setCurrent(this);
     initCompiledResources();
-    registerCommands();
-    registerModels();
-}
-
-void OVApplication::registerCommands()
-{
-    registerMasterDataCommands();
-    registerMovementCommands();
-}
-
-void OVApplication::registerModels()
-{
-    registerMasterDataModels();
-    registerMovementModels();
+    declareMasterDataRegisters();
+    declareMovementRegisters();
 }
 
 OVApplication::~OVApplication()

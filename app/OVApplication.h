@@ -108,8 +108,6 @@ private:
     bool helpKey(QObject *watched, QEvent *event);
     QList<qint32> readUprMgz(qint32 uztId, bool *ok) const;
     bool readAdmin(qint32 uztId, bool *ok) const;
-    void registerCommands();
-    void registerModels();
 
     QString m_login;
     qint32 m_uztId = 0;

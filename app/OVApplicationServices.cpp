@@ -2,9 +2,14 @@
 // check, the update check and the help.
 #include "OVApplication.h"
 
+#include "ChangePasswordDialog.h"
+#include "LogInDbSettingsDialog.h"
+#include "LogInDialog.h"
 #include "MainWindow.h"
+#include "OProgramie.h"
 #include "TAVDialog.h"
 #include "TAVEwidencja.h"
+#include "TAVRegister.h"
 #include "TAVTableModel.h"
 
 #include <QDebug>
@@ -222,42 +227,36 @@ void OVApplication::showHelpViewer(const QUrl &url)
 
 QString OVApplication::helpSectionFor(QWidget *window)
 {
-    static const QHash<QString, QString> byModel{
-            {QStringLiteral("MagazynyModel"), QStringLiteral("magazyny")},
-            {QStringLiteral("LokalizacjeModel"), QStringLiteral("magazyny")},
-            {QStringLiteral("MiejscaUzytkowaniaModel"), QStringLiteral("miejsca")},
-            {QStringLiteral("PracownicyModel"), QStringLiteral("pracownicy")},
-            {QStringLiteral("KategorieNarzedziModel"), QStringLiteral("kategorie")},
-            {QStringLiteral("NarzedziaModel"), QStringLiteral("narzedzia")},
-            {QStringLiteral("NarzedziaSkladaneModel"), QStringLiteral("narzedzia")},
-            {QStringLiteral("PrzesunieciaMMModel"), QStringLiteral("mm")},
-            {QStringLiteral("PrzypisaneNarzedziaPracownikomModel"), QStringLiteral("wydania")},
-            {QStringLiteral("NaprawyPrzegladyModel"), QStringLiteral("naprawy")},
-            {QStringLiteral("UzytkownicyModel"), QStringLiteral("uzytkownicy")},
-            {QStringLiteral("OvUprawnieniaMgzModel"), QStringLiteral("uzytkownicy")},
-            {QStringLiteral("OvUprawnieniaAdminModel"), QStringLiteral("uzytkownicy")}};
-    static const QHash<QString, QString> byWindow{{QStringLiteral("LogInDialog"), QStringLiteral("logowanie")},
-                                                  {QStringLiteral("LogInDbSettingsDialog"), QStringLiteral("profile")},
-                                                  {QStringLiteral("ChangePasswordDialog"), QStringLiteral("konto")},
-                                                  {QStringLiteral("OProgramie"), QStringLiteral("pomoc")}};
     if (!window)
         return QString();
+    const auto sectionOf = [](const QString &modelName) {
+        const TAVRegisterDeclaration *reg = TAVRegisters::find(modelName);
+        return reg ? reg->helpSection : QString();
+    };
     if (auto *dialog = qobject_cast<TAVDialog *>(window)) {
         if (dialog->ewidencja())
             return QStringLiteral("listy-wyboru");
-        return dialog->model() ? byModel.value(QString::fromLatin1(dialog->model()->metaObject()->className())) : QString();
+        return dialog->model() ? sectionOf(QString::fromLatin1(dialog->model()->metaObject()->className())) : QString();
     }
     // The register holding the focus, else the main window's current tab.
     for (QWidget *w = focusWidget(); w && w->window() == window; w = w->parentWidget()) {
         if (auto *view = qobject_cast<TAVEwidencja *>(w))
-            return byModel.value(view->modelName());
+            return sectionOf(view->modelName());
     }
     if (auto *main = qobject_cast<MainWindow *>(window)) {
         if (auto *view = qobject_cast<TAVEwidencja *>(main->tabs()->currentWidget()))
-            return byModel.value(view->modelName());
+            return sectionOf(view->modelName());
         return QStringLiteral("okno-glowne");
     }
-    return byWindow.value(QString::fromLatin1(window->metaObject()->className()));
+    if (qobject_cast<LogInDialog *>(window))
+        return QStringLiteral("logowanie");
+    if (qobject_cast<LogInDbSettingsDialog *>(window))
+        return QStringLiteral("profile");
+    if (qobject_cast<ChangePasswordDialog *>(window))
+        return QStringLiteral("konto");
+    if (qobject_cast<OProgramie *>(window))
+        return QStringLiteral("pomoc");
+    return QString();
 }
 
 bool OVApplication::helpKey(QObject *watched, QEvent *event)

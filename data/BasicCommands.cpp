@@ -1,13 +1,16 @@
 #include "BasicCommands.h"
 
+#include "Factories.h"
+
 #include "TAVDialog.h"
 #include "TAVEwidencja.h"
 #include "TAVListaWyboru.h"
 #include "TAVMessages.h"
 
 #include <QDebug>
-#include <QHash>
 #include <QSqlRecord>
+
+#include <memory>
 
 namespace OrvCommands {
 bool refuseSystemRowEdit(TAVTableModel *model, const QModelIndex &index)
@@ -23,23 +26,14 @@ bool refuseSystemRowEdit(TAVTableModel *model, const QModelIndex &index)
 
 bool confirmDelete(TAVTableModel *model, const QModelIndex &index)
 {
-    // What a row is called and the columns that name it, by table.
-    static const QHash<QString, QStringList> names{
-            {QStringLiteral("narzedzia"), {QStringLiteral("narzędzie"), QStringLiteral("nrz_kod"), QStringLiteral("nrz_nazwa")}},
-            {QStringLiteral("magazyny"), {QStringLiteral("magazyn"), QStringLiteral("mgz_symbol"), QStringLiteral("mgz_nazwa")}},
-            {QStringLiteral("lokalizacje"), {QStringLiteral("lokalizację"), QStringLiteral("lkl_nazwa")}},
-            {QStringLiteral("miejsca_uzytkowania"),
-             {QStringLiteral("miejsce użytkowania"), QStringLiteral("muz_kod"), QStringLiteral("muz_nazwa")}},
-            {QStringLiteral("pracownicy"), {QStringLiteral("pracownika"), QStringLiteral("prc_imie"), QStringLiteral("prc_nazwisko")}},
-            {QStringLiteral("kategorie_narzedzi"), {QStringLiteral("kategorię"), QStringLiteral("ktr_nrz_nazwa")}},
-            {QStringLiteral("uzytkownicy"), {QStringLiteral("użytkownika"), QStringLiteral("uzt_login")}}};
     const QString title = QStringLiteral("Czy chcesz usunąć wpis?");
     QString text = title;
-    const QStringList name = model && index.isValid() ? names.value(model->tableName()) : QStringList();
-    if (!name.isEmpty()) {
-        QStringList parts{name.first()};
-        for (int i = 1; i < name.size(); ++i) {
-            const QString value = model->value(index.row(), name.at(i)).toString().trimmed();
+    const TAVRegisterDeclaration *reg =
+            model && index.isValid() ? TAVRegisters::find(QString::fromLatin1(model->metaObject()->className())) : nullptr;
+    if (reg && !reg->rowNoun.isEmpty()) {
+        QStringList parts{reg->rowNoun};
+        for (const QString &column : reg->nameColumns) {
+            const QString value = model->value(index.row(), column).toString().trimmed();
             if (!value.isEmpty())
                 parts << value.toHtmlEscaped();
         }
@@ -65,19 +59,41 @@ bool TAVListaWyboruCommand::pickInto(TAVTableModel *caller, TAVListaWyboru *fiel
     return true;
 }
 
-bool TAVListaWyboruCommand::run(const Setup &setup, TAVTableModel *model, const QModelIndex &index,
-                                QPair<QString, int> *refField)
+TAVListaWyboruCommand::TAVListaWyboruCommand(const TAVRegisterDeclaration &declaration, QObject *parent)
+    : TAVCommand(parent), m_modelName(declaration.modelName()), m_list(declaration.pickList.value_or(TAVPickListDeclaration()))
 {
-    auto *view = new TAVEwidencja(setup.modelName, setup.context, QString(), nullptr);
-    if (!setup.filter.isEmpty()) {
-        view->getModel()->setFilter(setup.filter);
-        if (setup.fixFilter)
-            view->setFixedFilter(setup.filter);
+    setName(m_list.name);
+}
+
+QString TAVListaWyboruCommand::captionQuery() const
+{
+    if (m_list.captionFields.isEmpty())
+        return QString();
+    std::unique_ptr<TAVTableModel> model(SFModels::instance()->create(m_modelName, QString()));
+    if (!model)
+        return QString();
+    const QString caption = m_list.captionFields.size() == 1
+            ? m_list.captionFields.first()
+            : QStringLiteral("concat_ws(' ', %1)").arg(m_list.captionFields.join(QStringLiteral(", ")));
+    return QStringLiteral("SELECT %1 FROM %2 WHERE %3 = :id").arg(caption, model->tableName(), model->primaryKeyName());
+}
+
+bool TAVListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex,
+                                        QPair<QString, int> *_refField)
+{
+    const QString signature = m_list.name + QStringLiteral("::tmpOperacja( TAVTableModel* _model, const QModelIndex& "
+                                                           "_modelIndex, QPair<QString, int> * _refField )");
+    const TAVPickRows rows = m_list.rows ? m_list.rows({*this, _model, _refField, signature}) : TAVPickRows();
+    auto *view = new TAVEwidencja(m_modelName, m_list.context, QString(), nullptr);
+    if (!rows.filter.isEmpty()) {
+        view->getModel()->setFilter(rows.filter);
+        if (rows.fixed)
+            view->setFixedFilter(rows.filter);
     }
-    std::unique_ptr<TAVDialog> dialog(new TAVDialog(model, index, nullptr));
+    std::unique_ptr<TAVDialog> dialog(new TAVDialog(_model, _modelIndex, nullptr));
     dialog->setEwidencja(view);
     const QVariant title = parameter(QStringLiteral("windowTitle"));
-    if (setup.useWindowTitle && title.isValid())
+    if (m_list.useWindowTitle && title.isValid())
         dialog->setWindowTitle(title.toString());
     view->selectFirstRow();
 
@@ -87,13 +103,13 @@ bool TAVListaWyboruCommand::run(const Setup &setup, TAVTableModel *model, const 
     if (dialog->exec() == QDialog::Accepted) {
         const QSqlRecord chosen = dialog->getRecord();
         if (chosen.count() > 0 && chosen.value(0).isValid() && !chosen.isNull(0)) {
-            if (refField) {
-                refField->second = chosen.value(0).toInt();
-                if (!setup.captionFields.isEmpty()) {
+            if (_refField) {
+                _refField->second = chosen.value(0).toInt();
+                if (!m_list.captionFields.isEmpty()) {
                     QStringList parts;
-                    for (const QString &field : setup.captionFields)
+                    for (const QString &field : m_list.captionFields)
                         parts << chosen.value(field).toString();
-                    refField->first = parts.join(QLatin1Char(' '));
+                    _refField->first = parts.join(QLatin1Char(' '));
                 }
             }
             result = true;
@@ -101,8 +117,8 @@ bool TAVListaWyboruCommand::run(const Setup &setup, TAVTableModel *model, const 
     }
     m_ewidencja = nullptr;
     m_dialog = nullptr;
-    qDebug() << setup.signature;
-    if (refField)
-        qDebug().nospace() << "   Returned val: QPair(" << refField->first << "," << refField->second << ")";
+    qDebug().noquote() << signature;
+    if (_refField)
+        qDebug().nospace() << "   Returned val: QPair(" << _refField->first << "," << _refField->second << ")";
     return result;
 }

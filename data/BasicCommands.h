@@ -2,6 +2,7 @@
 
 #include "Factories.h"
 #include "TAVCommand.h"
+#include "TAVRegister.h"
 #include "TAVTableModel.h"
 
 #include <QDialog>
@@ -108,38 +109,43 @@ protected:
     bool tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField) override;
 };
 
-// Shows a register in a modal dialog and hands back the chosen row's key
-// and caption through the reference pair.
+// A register's pick list, as its declaration describes it: the register
+// in a modal window; the chosen row's key and caption go back through the
+// reference pair.
 class TAVListaWyboruCommand : public TAVCommand
 {
     Q_OBJECT
 public:
-    explicit TAVListaWyboruCommand(QObject *parent = nullptr) : TAVCommand(parent) {}
+    explicit TAVListaWyboruCommand(const TAVRegisterDeclaration &declaration, QObject *parent = nullptr);
 
     // Runs the list for a pick field (pair: the reference it starts from);
     // true when a different row was chosen, which the field then shows.
     bool pickInto(TAVTableModel *caller, TAVListaWyboru *field, QPair<QString, int> pair = QPair<QString, int>());
+    // The query giving the caption of a row's key (placeholder :id), as
+    // a pick field shows it; empty when the list has no caption fields.
+    QString captionQuery() const;
 
     // The register and dialog of the run in progress (tests, callers).
     TAVEwidencja *ewidencja() const { return m_ewidencja; }
     TAVDialog *dialog() const { return m_dialog; }
 
 protected:
-    struct Setup
-    {
-        QString modelName;
-        QString context;
-        QString filter;          // model filter and, with fixFilter, the register's fixed one
-        bool fixFilter = false;
-        bool useWindowTitle = true;
-        QStringList captionFields;  // joined by spaces; none: only the key is set
-        const char *signature = "";
-    };
-    bool run(const Setup &setup, TAVTableModel *model, const QModelIndex &index, QPair<QString, int> *refField);
+    bool tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField) override;
 
 private:
+    QString m_modelName;
+    TAVPickListDeclaration m_list;
     TAVEwidencja *m_ewidencja = nullptr;
     TAVDialog *m_dialog = nullptr;
+};
+
+// The pick list of the register of Model, under the name callers know it by
+// (MagazynyListaWyboruCommand is TAVPickList<MagazynyModel>).
+template <class Model>
+class TAVPickList : public TAVListaWyboruCommand
+{
+public:
+    explicit TAVPickList(QObject *parent = nullptr) : TAVListaWyboruCommand(TAVRegisters::of<Model>(), parent) {}
 };
 
 template <typename Dialog>

@@ -1,28 +1,16 @@
 #pragma once
 
+// The movement registers' pick lists under the names callers know them by;
+// what each offers is declared with its register (MovementRegisters.cpp).
+
 #include "BasicCommands.h"
+#include "NaprawyPrzegladyModel.h"
+#include "PrzesunieciaMMModel.h"
 
 // Open transfers of a warehouse: the pair names the warehouse column
 // (source or destination) and the warehouse; the chosen transfer's key comes
 // back in it.
-class PrzesunieciaMMListaWyboruCommand : public TAVListaWyboruCommand
-{
-    Q_OBJECT
-public:
-    using TAVListaWyboruCommand::TAVListaWyboruCommand;
-
-protected:
-    bool tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField) override;
-};
-
+using PrzesunieciaMMListaWyboruCommand = TAVPickList<PrzesunieciaMMModel>;
 // Open repairs and inspections of a tool: the pair's key names the tool; the
 // chosen trip's key comes back in it.
-class NaprawyPrzegladyListaWyboruCommand : public TAVListaWyboruCommand
-{
-    Q_OBJECT
-public:
-    using TAVListaWyboruCommand::TAVListaWyboruCommand;
-
-protected:
-    bool tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField) override;
-};
+using NaprawyPrzegladyListaWyboruCommand = TAVPickList<NaprawyPrzegladyModel>;

@@ -1,84 +1,27 @@
 #pragma once
 
+// The master-data registers' pick lists under the names callers know them
+// by; what each offers is declared with its register (Registers.cpp).
+
 #include "BasicCommands.h"
+#include "KategorieNarzedziModel.h"
+#include "LokalizacjeModel.h"
+#include "MagazynyModel.h"
+#include "MiejscaUzytkowaniaModel.h"
+#include "NarzedziaModel.h"
+#include "PracownicyModel.h"
+#include "UzytkownicyModel.h"
 
-// Warehouse pick list; with "checkPermissionMgz" a manager sees only the
-// warehouses he manages.
-class MagazynyListaWyboruCommand : public TAVListaWyboruCommand
-{
-    Q_OBJECT
-public:
-    using TAVListaWyboruCommand::TAVListaWyboruCommand;
-
-protected:
-    bool tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField) override;
-};
-
-// Location pick list, limited to the warehouse the caller names.
-class LokalizacjeListaWyboruCommand : public TAVListaWyboruCommand
-{
-    Q_OBJECT
-public:
-    using TAVListaWyboruCommand::TAVListaWyboruCommand;
-
-protected:
-    bool tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField) override;
-};
-
-// Place-of-use pick list.
-class MiejscaUzytkowaniaListaWyboruCommand : public TAVListaWyboruCommand
-{
-    Q_OBJECT
-public:
-    using TAVListaWyboruCommand::TAVListaWyboruCommand;
-
-protected:
-    bool tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField) override;
-};
-
-// Employee pick list; the caption is the full name.
-class PracownicyListaWyboruCommand : public TAVListaWyboruCommand
-{
-    Q_OBJECT
-public:
-    using TAVListaWyboruCommand::TAVListaWyboruCommand;
-
-protected:
-    bool tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField) override;
-};
-
-// Tool category pick list.
-class KategorieNarzedziListaWyboruCommand : public TAVListaWyboruCommand
-{
-    Q_OBJECT
-public:
-    using TAVListaWyboruCommand::TAVListaWyboruCommand;
-
-protected:
-    bool tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField) override;
-};
-
-// User pick list; the caption is the full name.
-class UzytkownicyListaWyboruCommand : public TAVListaWyboruCommand
-{
-    Q_OBJECT
-public:
-    using TAVListaWyboruCommand::TAVListaWyboruCommand;
-
-protected:
-    bool tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField) override;
-};
-
-// Tool pick list. The caller states which tools it can take as the
-// parameter "filter", a condition on the tools' view (tools on stock in the
-// source warehouse for a transfer, say); a manager sees only the tools of
-// his warehouses within it.
-class NarzedziaListaWyboruCommand : public TAVListaWyboruCommand
-{
-    Q_OBJECT
-public:
-    using TAVListaWyboruCommand::TAVListaWyboruCommand;
-
-protected:
-    bool tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex, QPair<QString, int> *_refField) override;
-};
+// Parameters: "checkPermissionMgz" (a manager sees only his warehouses),
+// "onlyActive" (where tools are to go).
+using MagazynyListaWyboruCommand = TAVPickList<MagazynyModel>;
+// Limited to the warehouse of the pair (column, key) it is run with.
+using LokalizacjeListaWyboruCommand = TAVPickList<LokalizacjeModel>;
+using MiejscaUzytkowaniaListaWyboruCommand = TAVPickList<MiejscaUzytkowaniaModel>;
+using PracownicyListaWyboruCommand = TAVPickList<PracownicyModel>;
+using KategorieNarzedziListaWyboruCommand = TAVPickList<KategorieNarzedziModel>;
+using UzytkownicyListaWyboruCommand = TAVPickList<UzytkownicyModel>;
+// The caller states which tools it can take as the parameter "filter", a
+// condition on the tools' view; a manager sees only the tools of his
+// warehouses within it.
+using NarzedziaListaWyboruCommand = TAVPickList<NarzedziaModel>;

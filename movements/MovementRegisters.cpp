@@ -1,0 +1,135 @@
+#include "MovementRegisters.h"
+
+#include "Factories.h"
+#include "MagazynyModel.h"
+#include "MiejscaUzytkowaniaModel.h"
+#include "MovementPermissions.h"
+#include "MovementValidators.h"
+#include "NaprawyPrzegladyCommands.h"
+#include "NaprawyPrzegladyModel.h"
+#include "NarzedziaModel.h"
+#include "PracownicyModel.h"
+#include "PrzesunieciaMMCommand.h"
+#include "PrzesunieciaMMModel.h"
+#include "PrzypisaneNarzedziaPracownikomCommand.h"
+#include "PrzypisaneNarzedziaPracownikomModel.h"
+#include "TAVContext.h"
+#include "TAVRegister.h"
+#include "TAVTableModel.h"
+
+#include <QDebug>
+
+namespace {
+QVariantList columns(std::initializer_list<const char *> names)
+{
+    QVariantList list;
+    for (const char *n : names)
+        list << QString::fromLatin1(n);
+    return list;
+}
+
+TAVModuleDeclaration module(const QString &caption, const char *icon, int order, const QString &title,
+                            const QString &context)
+{
+    TAVModuleDeclaration m;
+    m.caption = caption;
+    m.icon = QString::fromLatin1(icon);
+    m.order = order;
+    m.title = title;
+    m.context = context;
+    return m;
+}
+
+void declarePrzesunieciaMM()
+{
+    TAVRegisterDeclaration r;
+    r.commands = [] {
+        SFCommands *f = SFCommands::instance();
+        const auto side = [](const char *column) { return new OvPermisionPrzesunieciaMm(columns({column, "mgz_id"})); };
+        f->registerCommand(new PrzesunieciaMMWydajCommand(side("psnmm_fk_mgz_src")));
+        f->registerCommand(new PrzesunieciaMMAnulujCommand(side("psnmm_fk_mgz_src")));
+        f->registerCommand(new PrzesunieciaMMPrzyjmijCommand(side("psnmm_fk_mgz_dst")));
+    };
+    r.module = module(QStringLiteral("Przesunięcia MM"), "przesunieciamm", 70, QStringLiteral("Przesunięcia MM"),
+                      TAVContext::Main);
+    r.tabs = {{&MagazynyModel::staticMetaObject, QStringLiteral("Przesunięcia - Wydane"), TAVContext::Issued,
+               QStringLiteral("psnmm_fk_mgz_src"), 2},
+              {&MagazynyModel::staticMetaObject, QStringLiteral("Przesunięcia - Przyjęte"), TAVContext::Received,
+               QStringLiteral("psnmm_fk_mgz_dst"), 3},
+              {&NarzedziaModel::staticMetaObject, QStringLiteral("Przesunięcia MM"), QString(),
+               QStringLiteral("psnmm_fk_nrz"), 3}};
+    r.pickList = TAVPickListDeclaration{QStringLiteral("PrzesunieciaMMListaWyboruCommand"), QString(), {}, true, {}};
+    r.pickList->rows = [](const TAVPickCall &call) {
+        TAVPickRows rows;
+        if (TAVTableModel::is<MagazynyModel>(call.caller) && call.refField)
+            rows.filter = QStringLiteral("psnmm_status = false and %1 = %2").arg(call.refField->first).arg(call.refField->second);
+        // A search in the list keeps to the warehouse's open transfers.
+        rows.fixed = true;
+        return rows;
+    };
+    r.helpSection = QStringLiteral("mm");
+    TAVRegisters::declare<PrzesunieciaMMModel>(std::move(r));
+}
+
+void declarePrzypisaneNarzedziaPracownikom()
+{
+    TAVRegisterDeclaration r;
+    r.commands = [] {
+        SFCommands *f = SFCommands::instance();
+        f->registerCommand(new PrzypisaneNarzedziaPracownikomWydajCommand(nullptr));
+        f->registerCommand(new PrzypisaneNarzedziaPracownikomPrzyjmijCommand(
+                new OVPermissionPrzypisaneNarzedziaPracownikom(columns({"pnp_fk_mgz"}))));
+    };
+    r.module = module(QStringLiteral("Przypisane narzędzia \npracownikom"), "roletools", 80,
+                      QStringLiteral("Przypisane narzędzia"), QString());
+    r.tabs = {{&MiejscaUzytkowaniaModel::staticMetaObject, QStringLiteral("Przypisane narzędzia"), QString(),
+               QStringLiteral("pnp_fk_muz"), 1},
+              {&PracownicyModel::staticMetaObject, QStringLiteral("Przypisane narzędzia"), TAVContext::Received,
+               QStringLiteral("pnp_fk_prc"), 1},
+              {&NarzedziaModel::staticMetaObject, QStringLiteral("Przypisane narzędzia pracownikom"), QString(),
+               QStringLiteral("pnp_fk_nrz"), 1}};
+    r.helpSection = QStringLiteral("wydania");
+    TAVRegisters::declare<PrzypisaneNarzedziaPracownikomModel>(std::move(r));
+}
+
+void declareNaprawyPrzeglady()
+{
+    TAVRegisterDeclaration r;
+    r.commands = [] {
+        // Registered under their class names.
+        const auto trips = [](qint32 type, bool issue) {
+            return new OVPermissionNaprawyPrzeglady(columns({"nrz_fk_mgz"}), type, issue);
+        };
+        SFCommands *f = SFCommands::instance();
+        f->registerCommand(new NaprawyWydajCommand(trips(0, true)));
+        f->registerCommand(new NaprawyPrzyjmijCommand(trips(0, false)));
+        f->registerCommand(new PrzegladyWydajCommand(trips(1, true)));
+        f->registerCommand(new PrzegladyPrzyjmijCommand(trips(1, false)));
+    };
+    r.module = module(QStringLiteral("Naprawy i przeglądy"), "file_mgr", 60, QStringLiteral("Naprawy i przeglądy"),
+                      TAVContext::Main);
+    r.tabs = {{&NarzedziaModel::staticMetaObject, QStringLiteral("Naprawy i przeglądy"), TAVContext::RepairsOfTool,
+               QStringLiteral("np_fk_nrz"), 2}};
+    r.pickList = TAVPickListDeclaration{QStringLiteral("NaprawyPrzegladyListaWyboruCommand"), QString(), {}, false, {}};
+    r.pickList->rows = [](const TAVPickCall &call) {
+        TAVPickRows rows;
+        if (TAVTableModel::is<NarzedziaModel>(call.caller) && call.refField && call.refField->second > 0) {
+            qDebug().noquote() << call.signature;
+            qDebug() << "   refField:" << *call.refField;
+            rows.filter = QStringLiteral("np_status = false and np_fk_nrz = %1").arg(call.refField->second);
+            rows.fixed = true;
+        }
+        return rows;
+    };
+    r.helpSection = QStringLiteral("naprawy");
+    TAVRegisters::declare<NaprawyPrzegladyModel>(std::move(r));
+}
+} // namespace
+
+void declareMovementRegisters()
+{
+    registerMovementValidators();
+    declarePrzesunieciaMM();
+    declarePrzypisaneNarzedziaPracownikom();
+    declareNaprawyPrzeglady();
+}

@@ -1,4 +1,0 @@
-#pragma once
-
-// Registers the commands of the registers built so far, in toolbar order.
-void registerMasterDataCommands();
