@@ -53,11 +53,11 @@ void declarePrzesunieciaMM()
     r.module = module(QStringLiteral("Przesunięcia MM"), "przesunieciamm", 70, QStringLiteral("Przesunięcia MM"),
                       TAVContext::Main);
     r.tabs = {{&MagazynyModel::staticMetaObject, QStringLiteral("Przesunięcia - Wydane"), TAVContext::Issued,
-               QStringLiteral("psnmm_fk_mgz_src"), 2},
+               QStringLiteral("psnmm_fk_mgz_src"), 20},
               {&MagazynyModel::staticMetaObject, QStringLiteral("Przesunięcia - Przyjęte"), TAVContext::Received,
-               QStringLiteral("psnmm_fk_mgz_dst"), 3},
+               QStringLiteral("psnmm_fk_mgz_dst"), 30},
               {&NarzedziaModel::staticMetaObject, QStringLiteral("Przesunięcia MM"), QString(),
-               QStringLiteral("psnmm_fk_nrz"), 3}};
+               QStringLiteral("psnmm_fk_nrz"), 30}};
     r.pickList = TAVPickListDeclaration{QStringLiteral("PrzesunieciaMMListaWyboruCommand"), QString(), {}, true, {}};
     r.pickList->rows = [](const TAVPickCall &call) {
         TAVPickRows rows;
@@ -83,11 +83,11 @@ void declarePrzypisaneNarzedziaPracownikom()
     r.module = module(QStringLiteral("Przypisane narzędzia \npracownikom"), "roletools", 80,
                       QStringLiteral("Przypisane narzędzia"), QString());
     r.tabs = {{&MiejscaUzytkowaniaModel::staticMetaObject, QStringLiteral("Przypisane narzędzia"), QString(),
-               QStringLiteral("pnp_fk_muz"), 1},
+               QStringLiteral("pnp_fk_muz"), 10},
               {&PracownicyModel::staticMetaObject, QStringLiteral("Przypisane narzędzia"), TAVContext::Received,
-               QStringLiteral("pnp_fk_prc"), 1},
+               QStringLiteral("pnp_fk_prc"), 10},
               {&NarzedziaModel::staticMetaObject, QStringLiteral("Przypisane narzędzia pracownikom"), QString(),
-               QStringLiteral("pnp_fk_nrz"), 1}};
+               QStringLiteral("pnp_fk_nrz"), 10}};
     r.helpSection = QStringLiteral("wydania");
     TAVRegisters::declare<PrzypisaneNarzedziaPracownikomModel>(std::move(r));
 }
@@ -109,7 +109,7 @@ void declareNaprawyPrzeglady()
     r.module = module(QStringLiteral("Naprawy i przeglądy"), "file_mgr", 60, QStringLiteral("Naprawy i przeglądy"),
                       TAVContext::Main);
     r.tabs = {{&NarzedziaModel::staticMetaObject, QStringLiteral("Naprawy i przeglądy"), TAVContext::RepairsOfTool,
-               QStringLiteral("np_fk_nrz"), 2}};
+               QStringLiteral("np_fk_nrz"), 20}};
     r.pickList = TAVPickListDeclaration{QStringLiteral("NaprawyPrzegladyListaWyboruCommand"), QString(), {}, false, {}};
     r.pickList->rows = [](const TAVPickCall &call) {
         TAVPickRows rows;

@@ -106,7 +106,7 @@ void declareLokalizacje()
 {
     TAVRegisterDeclaration r;
     r.commands = [] { registerAddEditDelete<TabelaLokalizacjeDialog>(QStringLiteral("Lokalizacje"), managersOf("lkl_fk_mgz")); };
-    r.tabs = {{&MagazynyModel::staticMetaObject, QStringLiteral("Lokalizacje"), QString(), QStringLiteral("lkl_fk_mgz"), 4}};
+    r.tabs = {{&MagazynyModel::staticMetaObject, QStringLiteral("Lokalizacje"), QString(), QStringLiteral("lkl_fk_mgz"), 40}};
     r.pickList = pickList("LokalizacjeListaWyboruCommand", TAVContext::PickList, {QStringLiteral("lkl_nazwa")});
     r.pickList->rows = [](const TAVPickCall &call) {
         TAVPickRows rows;
@@ -171,7 +171,7 @@ void declareNarzedzia()
         add("NarzedziaCmdEtykieta", new NarzedziaEtykietaCommand(everyone()));
     };
     r.module = module(QStringLiteral("Narzędzia"), "adv", 50, false, QStringLiteral("Narzędzia"));
-    r.tabs = {{&MagazynyModel::staticMetaObject, QStringLiteral("Narzędzia"), QString(), QStringLiteral("nrz_fk_mgz"), 1}};
+    r.tabs = {{&MagazynyModel::staticMetaObject, QStringLiteral("Narzędzia"), QString(), QStringLiteral("nrz_fk_mgz"), 10}};
     r.pickList = pickList("NarzedziaListaWyboruCommand", TAVContext::PickList, {QStringLiteral("nrz_kod")});
     r.pickList->rows = [](const TAVPickCall &call) {
         QStringList conditions;
@@ -227,9 +227,9 @@ void declareUzytkownicy()
         add("OvUprawnieniaMgzKasujCommand", new BasicDeleteCommand(admins()));
     };
     managers.tabs = {{&MagazynyModel::staticMetaObject, QStringLiteral("Kierownicy magazynu"), TAVContext::ManagersOf,
-                      QStringLiteral("ovuprmgz_fk_mgz"), 5},
+                      QStringLiteral("ovuprmgz_fk_mgz"), 50},
                      {&UzytkownicyModel::staticMetaObject, QStringLiteral("Kierownik magazynu"), TAVContext::ManagedBy,
-                      QStringLiteral("ovuprmgz_fk_uzt"), 1}};
+                      QStringLiteral("ovuprmgz_fk_uzt"), 10}};
     managers.helpSection = QStringLiteral("uzytkownicy");
     TAVRegisters::declare<OvUprawnieniaMgzModel>(std::move(managers));
 

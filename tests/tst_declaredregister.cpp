@@ -1,6 +1,6 @@
 // A register declared here from the framework's helpers alone (a model, a
-// small dialog with pick fields and a photo, one registration call) works
-// end to end through the real widgets.
+// small dialog with pick fields and a photo, one declaration) works end to
+// end through the real widgets.
 
 #include "BasicCommands.h"
 #include "Factories.h"
@@ -16,6 +16,10 @@
 #include "TAVListaWyboru.h"
 #include "TAVPhotoLabel.h"
 #include "TAVValidator.h"
+#include "MagazynyModel.h"
+#include "MainWindow.h"
+#include "OVApplication.h"
+#include "TAVRegister.h"
 #include "TestMain.h"
 #include "TestUi.h"
 
@@ -136,8 +140,15 @@ private Q_SLOTS:
     void initTestCase()
     {
         QResource::registerResource(qEnvironmentVariable("ORV_BIN_DIR") + QStringLiteral("/orv_icons.rcc"));
-        SFModels::instance()->registerModel(new SprzetModel);
-        registerAddEditDelete<SprzetDialog>(QStringLiteral("Sprzet"), [] { return new OVPermissionNoRestriction; });
+        // The whole declaration: commands, module, a tab under the
+        // warehouses, a pick list and the manual's section.
+        TAVRegisterDeclaration r;
+        r.commands = [] { registerAddEditDelete<SprzetDialog>(QStringLiteral("Sprzet"), [] { return new OVPermissionNoRestriction; }); };
+        r.module = TAVModuleDeclaration{QStringLiteral("Sprzęt"), QStringLiteral("listtools"), 45, false, QStringLiteral("Sprzęt"), {}, {}};
+        r.tabs = {{&MagazynyModel::staticMetaObject, QStringLiteral("Sprzęt"), QString(), QStringLiteral("nrz_fk_mgz"), 15}};
+        r.pickList = TAVPickListDeclaration{QStringLiteral("SprzetListaWyboruCommand"), QString(), {QStringLiteral("nrz_kod"), QStringLiteral("nrz_nazwa")}, true, {}};
+        r.helpSection = QStringLiteral("narzedzia");
+        TAVRegisters::declare<SprzetModel>(std::move(r));
     }
     void init() { QVERIFY(Session::start()); }
 
@@ -195,6 +206,34 @@ private Q_SLOTS:
         TRIGGER(view, "Kasuj");
         QCOMPARE(TestDb::scalar(QStringLiteral("SELECT count(*) FROM narzedzia WHERE nrz_id = ?"), {id}).toInt(), 0);
         QCOMPARE(m->rowCount(), 0);
+    }
+
+    // The palette, the module tab, the tab under another module and the
+    // pick list come from the declaration alone.
+    void declarationReachesPaletteTabsAndPickList()
+    {
+        MainWindow window;
+        QStringList captions;
+        for (QToolButton *b : window.palette()->buttons())
+            captions << b->text();
+        QCOMPARE(captions.indexOf(QStringLiteral("Sprzęt")), captions.indexOf(QStringLiteral("Kategorie Narzędzi")) + 1);
+        window.palette()->buttons().at(captions.indexOf(QStringLiteral("Sprzęt")))->click();
+        QCOMPARE(window.tabs()->tabText(window.tabs()->currentIndex()), QStringLiteral("Sprzęt"));
+        window.ewidencjaMagazyny();
+        auto *warehouses = qobject_cast<TAVEwidencja *>(window.tabs()->currentWidget());
+        QStringList tabs;
+        for (TAVEwidencja *r : warehouses->relatives())
+            tabs << r->title();
+        QCOMPARE(tabs.mid(0, 3), (QStringList{"Narzędzia", "Sprzęt", "Przesunięcia - Wydane"}));
+        QCOMPARE(OVApplication::instance()->helpSectionFor(&window), QStringLiteral("magazyny"));
+
+        TAVPickList<SprzetModel> pick;
+        QCOMPARE(pick.captionQuery(), QStringLiteral("SELECT concat_ws(' ', nrz_kod, nrz_nazwa) FROM narzedzia WHERE nrz_id = :id"));
+        ModalDriver driver;
+        driver.onNext(TestUi::pickKey(1));
+        QPair<QString, int> chosen;
+        QVERIFY(pick.operacja(nullptr, QModelIndex(), &chosen));
+        QCOMPARE(chosen.first, TestDb::scalar(QStringLiteral("SELECT nrz_kod || ' ' || nrz_nazwa FROM narzedzia WHERE nrz_id = 1")).toString());
     }
 
     // Required pick fields are reported with the other fields in one
