@@ -92,6 +92,17 @@ bool TAVLiveUpdates::connectNow()
     return true;
 }
 
+int TAVLiveUpdates::keyLimit()
+{
+    if (m_keyLimit <= 0) {
+        TAVDbError error;
+        const TAVDb::ResultPtr r = TAVDb::exec(QStringLiteral("SELECT f_limit_kluczy_powiadomienia()"), {}, &error);
+        if (r && PQresultStatus(r.get()) == PGRES_TUPLES_OK && PQntuples(r.get()) == 1)
+            m_keyLimit = QByteArray(PQgetvalue(r.get(), 0, 0)).toInt();
+    }
+    return m_keyLimit;
+}
+
 void TAVLiveUpdates::lost()
 {
     qDebug() << "TAVLiveUpdates::lost()";

@@ -33,6 +33,9 @@ public:
     // Registers are reading what another workstation changed: nobody asked
     // for it, so a failure waits for the user's next action to be shown.
     bool isReadingNews() const { return m_readingNews; }
+    // How many changed rows the database names in one notice; a register
+    // told of more reads its rows again whole. Asked of the database once.
+    int keyLimit();
 
 Q_SIGNALS:
     // Live updates started or stopped (for the status bar).
@@ -55,4 +58,5 @@ private:
     QSet<QString> m_whole;
     bool m_wanted = false;
     bool m_readingNews = false;
+    int m_keyLimit = 0;
 };

@@ -126,7 +126,7 @@ private Q_SLOTS:
                                                 "zsb_minor_release_number, zsb_point_release_number) VALUES (1, 11, 7)")));
             OProgramie about;
             QCOMPARE(about.findChild<QLabel *>(QStringLiteral("laWersjaProgramu"))->text(), QStringLiteral("<b>1.0.0.0</b>"));
-            QCOMPARE(about.findChild<QLabel *>(QStringLiteral("laWersjaBazy"))->text(), QStringLiteral("<b>01.11.0004</b>"));
+            QCOMPARE(about.findChild<QLabel *>(QStringLiteral("laWersjaBazy"))->text(), QStringLiteral("<b>%1</b>").arg(OVApplication::expectedSchemaVersion()));
             QCOMPARE(about.findChild<QLabel *>(QStringLiteral("laWersjaBazySerwera"))->text(), QStringLiteral("<b>01.11.0007</b>"));
             QCOMPARE(about.findChild<QLabel *>(QStringLiteral("laWersjaQt"))->text(), QStringLiteral("<b>%1</b>").arg(qVersion()));
             QCOMPARE(about.findChild<QLabel *>(QStringLiteral("laWersjaPostgreSQL"))->text(),
