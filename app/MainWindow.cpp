@@ -359,7 +359,7 @@ void MainWindow::changePassword()
         return;
     OVApplication *app = OVApplication::instance();
     const QString digest = OVApplication::passwordDigest(dialog.newPassword());
-    std::unique_ptr<TAVTableModel> model(SFModels::instance()->create(QStringLiteral("UzytkownicyModel"), QString()));
+    std::unique_ptr<TAVTableModel> model(SFModels::instance()->create<UzytkownicyModel>());
     if (!model) {
         QMessageBox::information(this, QStringLiteral("Zmiana hasła"),
                                  QStringLiteral("Hasło nie zostało zmienione. Wystąpił błąd w przetwarzaniu. Jeśli "

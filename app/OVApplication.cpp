@@ -3,6 +3,9 @@
 #include "Registers.h"
 
 #include "Factories.h"
+#include "OvUprawnieniaAdminModel.h"
+#include "OvUprawnieniaMgzModel.h"
+#include "UzytkownicyModel.h"
 #include "MovementRegisters.h"
 #include "TAVValidator.h"
 
@@ -144,7 +147,7 @@ QString joinIds(const QList<qint32> &ids)
 bool OVApplication::loginToApp(QString _login, QString _password, qint32 &outUztId) const
 {
     const QString digest = passwordDigest(_password);
-    std::unique_ptr<TAVTableModel> model(SFModels::instance()->create(QStringLiteral("UzytkownicyModel"), QString()));
+    std::unique_ptr<TAVTableModel> model(SFModels::instance()->create<UzytkownicyModel>());
     if (!model)
         return false;
     // Escaped by libpq for the live connection, whatever its
@@ -187,7 +190,7 @@ bool OVApplication::isAdmin(qint32 uztId) const
 bool OVApplication::readAdmin(qint32 uztId, bool *ok) const
 {
     *ok = false;
-    std::unique_ptr<TAVTableModel> model(SFModels::instance()->create(QStringLiteral("OvUprawnieniaAdminModel"), QString()));
+    std::unique_ptr<TAVTableModel> model(SFModels::instance()->create<OvUprawnieniaAdminModel>());
     if (!model)
         return false;
     model->setFilter(QStringLiteral("ovupradm_fk_uzt = %1").arg(uztId));
@@ -213,7 +216,7 @@ QList<qint32> OVApplication::readUprMgz(qint32 uztId, bool *ok) const
 {
     QList<qint32> ids;
     *ok = false;
-    std::unique_ptr<TAVTableModel> model(SFModels::instance()->create(QStringLiteral("OvUprawnieniaMgzModel"), QString()));
+    std::unique_ptr<TAVTableModel> model(SFModels::instance()->create<OvUprawnieniaMgzModel>());
     if (!model)
         return ids;
     model->setFilter(QStringLiteral("ovuprmgz_fk_uzt = %1").arg(uztId));

@@ -16,7 +16,11 @@
 #include "BenchSupport.h"
 #include "Factories.h"
 #include "MainWindow.h"
+#include "NaprawyPrzegladyModel.h"
+#include "NarzedziaModel.h"
 #include "OVApplication.h"
+#include "PrzesunieciaMMModel.h"
+#include "PrzypisaneNarzedziaPracownikomModel.h"
 #include "Startup.h"
 #include "TAVDialog.h"
 #include "TAVEwidencja.h"
@@ -50,7 +54,7 @@ struct Register
 {
     const char *name;
     Kind kind;
-    const char *model;
+    const QMetaObject *model;
     const char *context;
     const char *sortColumn;
     const char *searchColumn;
@@ -59,14 +63,14 @@ struct Register
 };
 
 const Register kRegisters[] = {
-    {"tools", Kind::Tools, "NarzedziaModel", "", "nrz_nazwa", "nrz_nazwa", "%wiertarka%nr 12%", &MainWindow::orvaloa},
-    {"transfers", Kind::Transfers, "PrzesunieciaMMModel", "GLOWNE", "psnmm_data_wydanie", "psnmm_uwagi_wydanie",
+    {"tools", Kind::Tools, &NarzedziaModel::staticMetaObject, "", "nrz_nazwa", "nrz_nazwa", "%wiertarka%nr 12%", &MainWindow::orvaloa},
+    {"transfers", Kind::Transfers, &PrzesunieciaMMModel::staticMetaObject, "GLOWNE", "psnmm_data_wydanie", "psnmm_uwagi_wydanie",
      "%partia 12%", &MainWindow::ewidencjaPrzesunieciaMM},
-    {"issues", Kind::Issues, "PrzypisaneNarzedziaPracownikomModel", "", "pnp_data_wydanie", "pnp_uwagi_wydanie",
+    {"issues", Kind::Issues, &PrzypisaneNarzedziaPracownikomModel::staticMetaObject, "", "pnp_data_wydanie", "pnp_uwagi_wydanie",
      "%wydanie 12%", &MainWindow::ewidencjaPrzypisaneNarzedziaPracownikom},
-    {"repairs", Kind::Repairs, "NaprawyPrzegladyModel", "GLOWNE", "np_data_wyd", "np_uwagi_wyd", "%naprawa 12%",
+    {"repairs", Kind::Repairs, &NaprawyPrzegladyModel::staticMetaObject, "GLOWNE", "np_data_wyd", "np_uwagi_wyd", "%naprawa 12%",
      &MainWindow::ewidencjaNaprawyPrzeglady},
-    {"live", Kind::Live, "NarzedziaModel", "", "nrz_nazwa", "nrz_nazwa", "", &MainWindow::orvaloa},
+    {"live", Kind::Live, &NarzedziaModel::staticMetaObject, "", "nrz_nazwa", "nrz_nazwa", "", &MainWindow::orvaloa},
 };
 
 const Register *registerNamed(const QString &name)
@@ -329,8 +333,8 @@ int runRaw(int argc, char **argv, const Register &reg)
     if (!bench::connectApp(app))
         return 1;
     app.setUztId(1);
-    const Sql sql = sqlOf(reg.model, reg.context);
-    const Sql tools = sqlOf("NarzedziaModel", "");
+    const Sql sql = sqlOf(reg.model->className(), reg.context);
+    const Sql tools = sqlOf(NarzedziaModel::staticMetaObject.className(), "");
     PGconn *c = bench::connectRaw();
     if (!c)
         return 1;
@@ -353,7 +357,7 @@ int runRaw(int argc, char **argv, const Register &reg)
     QString key;
     if (reg.kind == Kind::Tools) {
         // The tools module's first tab follows the current tool.
-        const Sql held = sqlOf("PrzypisaneNarzedziaPracownikomModel", "");
+        const Sql held = sqlOf(PrzypisaneNarzedziaPracownikomModel::staticMetaObject.className(), "");
         // A write in the middle and reading that row back.
         key = QString::fromUtf8(one(c, QStringLiteral("SELECT nrz_id FROM narzedzia ORDER BY nrz_id OFFSET "
                                                       "(SELECT count(*) / 2 FROM narzedzia) LIMIT 1")));
@@ -787,10 +791,10 @@ int runModel(int argc, char **argv, const Register &reg)
     // A keeper's session has shown a register already: styles, fonts and the catalogue are at hand.
     openModule(window, &MainWindow::ewidencjaKategorieNarzedzi)->grab();
     window.closeTab(window.tabs()->currentIndex());
-    { std::unique_ptr<TAVTableModel> warm(SFModels::instance()->create(QLatin1String(reg.model), QLatin1String(reg.context))); }
+    { std::unique_ptr<TAVTableModel> warm(SFModels::instance()->create(QLatin1String(reg.model->className()), QLatin1String(reg.context))); }
     // The model alone: first rows and the count.
     {
-        std::unique_ptr<TAVTableModel> m(SFModels::instance()->create(QLatin1String(reg.model), QLatin1String(reg.context)));
+        std::unique_ptr<TAVTableModel> m(SFModels::instance()->create(QLatin1String(reg.model->className()), QLatin1String(reg.context)));
         QElapsedTimer t;
         t.start();
         m->select();

@@ -7,6 +7,13 @@
 class TAVCommand;
 class TAVTableModel;
 
+// The name a model class is known by in the factory and the register views.
+template <class Model>
+QString modelNameOf()
+{
+    return QString::fromLatin1(Model::staticMetaObject.className());
+}
+
 class TAVSingletonFactory : public QObject
 {
     Q_OBJECT
@@ -51,6 +58,11 @@ public:
 
     void registerModel(TAVTableModel *prototype);
     TAVTableModel *create(const QString &modelName, const QString &context) const;
+    template <class Model>
+    TAVTableModel *create(const QString &context = QString()) const
+    {
+        return create(modelNameOf<Model>(), context);
+    }
     QStringList names() const { return m_prototypes.keys(); }
 
 private:

@@ -2,6 +2,7 @@
 #include "ui_AdminPermissionFrame.h"
 
 #include "Factories.h"
+#include "OvUprawnieniaAdminModel.h"
 #include "TAVSession.h"
 #include "TAVCommand.h"
 #include "TAVTableModel.h"
@@ -39,7 +40,7 @@ AdminPermissionFrame::AdminPermissionFrame(QWidget *parent) : QFrame(parent), ui
     ui->tbAdd->setIcon(QIcon(QStringLiteral(":/actions/key_add.png")));
     ui->tbRem->setIcon(QIcon(QStringLiteral(":/actions/key_delete.png")));
 
-    m_model = SFModels::instance()->create(QStringLiteral("OvUprawnieniaAdminModel"), QString());
+    m_model = SFModels::instance()->create<OvUprawnieniaAdminModel>();
     m_model->setParent(this);
     const int keyColumn = m_model->fieldIndex(kKeyColumn);
 

@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 
 #include "Factories.h"
+#include "NarzedziaModel.h"
 #include "ListaWyboruCommands.h"
 #include "TAVDb.h"
 #include "TAVMessages.h"
@@ -94,7 +95,7 @@ bool NarzedziaDodajEdytujCommand::add(TAVTableModel *model, const QModelIndex &i
     std::unique_ptr<TAVTableModel> own;
     int row = model->rowOfKey(key);
     if (row < 0) {
-        own.reset(SFModels::instance()->create(QStringLiteral("NarzedziaModel"), QString()));
+        own.reset(SFModels::instance()->create<NarzedziaModel>());
         own->setFilter(QStringLiteral("nrz_id = %1").arg(key.toLongLong()));
         own->select();
         edited = own.get();
@@ -135,7 +136,7 @@ bool NarzedziaDodajEdytujCommand::edit(TAVTableModel *model, const QModelIndex &
     }
     const QString keyName = model->primaryKeyName();
     const QVariant key = model->value(index.row(), keyName);
-    std::unique_ptr<TAVTableModel> tool(SFModels::instance()->create(QStringLiteral("NarzedziaModel"), QString()));
+    std::unique_ptr<TAVTableModel> tool(SFModels::instance()->create<NarzedziaModel>());
     tool->setUseView(false);
     tool->setFilter(QStringLiteral("nrz_id = %1").arg(key.toLongLong()));
     tool->select();

@@ -2,6 +2,7 @@
 #include "ui_TabelaNarzedziaDialog.h"
 
 #include "ListaWyboruCommands.h"
+#include "Factories.h"
 #include "NarzedziaModel.h"
 #include "TAVDataWidget.h"
 #include "TAVEwidencja.h"
@@ -142,7 +143,7 @@ void TabelaNarzedziaDialog::showAssembly()
     }
     ui->laFkNrz->hide();
     ui->leFkNrz->hide();
-    m_skladane = new TAVEwidencja(QStringLiteral("NarzedziaSkladaneModel"), QString(), QString(), ui->gbSkladane);
+    m_skladane = new TAVEwidencja(modelNameOf<NarzedziaSkladaneModel>(), QString(), QString(), ui->gbSkladane);
     const QString filter = QStringLiteral("nrz_fk_nrz = %1").arg(key.toLongLong());
     m_skladane->setFixedFilter(filter);
     m_skladane->getModel()->setFilter(filter);
