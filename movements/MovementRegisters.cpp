@@ -28,17 +28,6 @@ QVariantList columns(std::initializer_list<const char *> names)
     return list;
 }
 
-TAVModuleDeclaration module(const QString &caption, const char *icon, int order, const QString &title,
-                            const QString &context)
-{
-    TAVModuleDeclaration m;
-    m.caption = caption;
-    m.icon = QString::fromLatin1(icon);
-    m.order = order;
-    m.title = title;
-    m.context = context;
-    return m;
-}
 
 void declarePrzesunieciaMM()
 {
@@ -50,8 +39,8 @@ void declarePrzesunieciaMM()
         f->registerCommand(new PrzesunieciaMMAnulujCommand(side("psnmm_fk_mgz_src")));
         f->registerCommand(new PrzesunieciaMMPrzyjmijCommand(side("psnmm_fk_mgz_dst")));
     };
-    r.module = module(QStringLiteral("Przesunięcia MM"), "przesunieciamm", 70, QStringLiteral("Przesunięcia MM"),
-                      TAVContext::Main);
+    r.module = TAVModuleDeclaration{QStringLiteral("Przesunięcia MM"), QStringLiteral("przesunieciamm"), 70, false,
+                                 QStringLiteral("Przesunięcia MM"), TAVContext::Main};
     r.tabs = {{&MagazynyModel::staticMetaObject, QStringLiteral("Przesunięcia - Wydane"), TAVContext::Issued,
                QStringLiteral("psnmm_fk_mgz_src"), 20},
               {&MagazynyModel::staticMetaObject, QStringLiteral("Przesunięcia - Przyjęte"), TAVContext::Received,
@@ -80,8 +69,8 @@ void declarePrzypisaneNarzedziaPracownikom()
         f->registerCommand(new PrzypisaneNarzedziaPracownikomPrzyjmijCommand(
                 new OVPermissionPrzypisaneNarzedziaPracownikom(columns({"pnp_fk_mgz"}))));
     };
-    r.module = module(QStringLiteral("Przypisane narzędzia \npracownikom"), "roletools", 80,
-                      QStringLiteral("Przypisane narzędzia"), QString());
+    r.module = TAVModuleDeclaration{QStringLiteral("Przypisane narzędzia \npracownikom"), QStringLiteral("roletools"), 80, false,
+                                 QStringLiteral("Przypisane narzędzia"), QString()};
     r.tabs = {{&MiejscaUzytkowaniaModel::staticMetaObject, QStringLiteral("Przypisane narzędzia"), QString(),
                QStringLiteral("pnp_fk_muz"), 10},
               {&PracownicyModel::staticMetaObject, QStringLiteral("Przypisane narzędzia"), TAVContext::Received,
@@ -106,8 +95,8 @@ void declareNaprawyPrzeglady()
         f->registerCommand(new PrzegladyWydajCommand(trips(1, true)));
         f->registerCommand(new PrzegladyPrzyjmijCommand(trips(1, false)));
     };
-    r.module = module(QStringLiteral("Naprawy i przeglądy"), "file_mgr", 60, QStringLiteral("Naprawy i przeglądy"),
-                      TAVContext::Main);
+    r.module = TAVModuleDeclaration{QStringLiteral("Naprawy i przeglądy"), QStringLiteral("file_mgr"), 60, false,
+                                 QStringLiteral("Naprawy i przeglądy"), TAVContext::Main};
     r.tabs = {{&NarzedziaModel::staticMetaObject, QStringLiteral("Naprawy i przeglądy"), TAVContext::RepairsOfTool,
                QStringLiteral("np_fk_nrz"), 20}};
     r.pickList = TAVPickListDeclaration{QStringLiteral("NaprawyPrzegladyListaWyboruCommand"), QString(), {}, false, {}};

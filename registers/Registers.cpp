@@ -64,22 +64,13 @@ TAVPickListDeclaration pickList(const char *name, const QString &context, QStrin
     return list;
 }
 
-TAVModuleDeclaration module(const QString &caption, const char *icon, int order, bool adminOnly, const QString &title)
-{
-    TAVModuleDeclaration m;
-    m.caption = caption;
-    m.icon = QString::fromLatin1(icon);
-    m.order = order;
-    m.adminOnly = adminOnly;
-    m.title = title;
-    return m;
-}
 
 void declareMagazyny()
 {
     TAVRegisterDeclaration r;
     r.commands = [] { registerAddEditDelete<TabelaMagazynDialog>(QStringLiteral("Magazyny"), admins); };
-    r.module = module(QStringLiteral("Magazyny"), "mgz2", 10, false, QStringLiteral("Magazyny"));
+    r.module = TAVModuleDeclaration{QStringLiteral("Magazyny"), QStringLiteral("mgz2"), 10, false,
+                                 QStringLiteral("Magazyny")};
     r.pickList = pickList("MagazynyListaWyboruCommand", TAVContext::PickList, {QStringLiteral("mgz_symbol")});
     r.pickList->rows = [](const TAVPickCall &call) {
         TAVPickRows rows;
@@ -124,7 +115,8 @@ void declareMiejscaUzytkowania()
 {
     TAVRegisterDeclaration r;
     r.commands = [] { registerAddEditDelete<TabelaMiejscaUzytkowaniaDialog>(QStringLiteral("MiejscaUzytkowania"), everyone); };
-    r.module = module(QStringLiteral("Miejsca Użytkowania"), "construction", 20, false, QStringLiteral("Miejsca Użytkowania"));
+    r.module = TAVModuleDeclaration{QStringLiteral("Miejsca Użytkowania"), QStringLiteral("construction"), 20, false,
+                                 QStringLiteral("Miejsca Użytkowania")};
     r.pickList = pickList("MiejscaUzytkowaniaListaWyboruCommand", TAVContext::PickList, {QStringLiteral("muz_nazwa")});
     r.helpSection = QStringLiteral("miejsca");
     r.rowNoun = QStringLiteral("miejsce użytkowania");
@@ -136,7 +128,8 @@ void declarePracownicy()
 {
     TAVRegisterDeclaration r;
     r.commands = [] { registerAddEditDelete<TabelaPracownicyDialog>(QStringLiteral("Pracownicy"), everyone); };
-    r.module = module(QStringLiteral("Pracownicy"), "role", 30, false, QStringLiteral("Pracownicy"));
+    r.module = TAVModuleDeclaration{QStringLiteral("Pracownicy"), QStringLiteral("role"), 30, false,
+                                 QStringLiteral("Pracownicy")};
     r.pickList = pickList("PracownicyListaWyboruCommand", QString(), {QStringLiteral("prc_imie"), QStringLiteral("prc_nazwisko")});
     r.pickList->useWindowTitle = false;
     r.helpSection = QStringLiteral("pracownicy");
@@ -149,7 +142,8 @@ void declareKategorieNarzedzi()
 {
     TAVRegisterDeclaration r;
     r.commands = [] { registerAddEditDelete<TabelaKategorieNarzedziDialog>(QStringLiteral("KategorieNarzedzi"), everyone); };
-    r.module = module(QStringLiteral("Kategorie Narzędzi"), "listtools", 40, false, QStringLiteral("Kategorie Narzędzi"));
+    r.module = TAVModuleDeclaration{QStringLiteral("Kategorie Narzędzi"), QStringLiteral("listtools"), 40, false,
+                                 QStringLiteral("Kategorie Narzędzi")};
     r.pickList = pickList("KategorieNarzedziListaWyboruCommand", QString(), {QStringLiteral("ktr_nrz_nazwa")});
     r.helpSection = QStringLiteral("kategorie");
     r.rowNoun = QStringLiteral("kategorię");
@@ -170,7 +164,8 @@ void declareNarzedzia()
         add("NarzedziaCmdKasuj", new BasicDeleteCommand(tools()));
         add("NarzedziaCmdEtykieta", new NarzedziaEtykietaCommand(everyone()));
     };
-    r.module = module(QStringLiteral("Narzędzia"), "adv", 50, false, QStringLiteral("Narzędzia"));
+    r.module = TAVModuleDeclaration{QStringLiteral("Narzędzia"), QStringLiteral("adv"), 50, false,
+                                 QStringLiteral("Narzędzia")};
     r.tabs = {{&MagazynyModel::staticMetaObject, QStringLiteral("Narzędzia"), QString(), QStringLiteral("nrz_fk_mgz"), 10}};
     r.pickList = pickList("NarzedziaListaWyboruCommand", TAVContext::PickList, {QStringLiteral("nrz_kod")});
     r.pickList->rows = [](const TAVPickCall &call) {
@@ -213,7 +208,8 @@ void declareUzytkownicy()
 {
     TAVRegisterDeclaration r;
     r.commands = [] { registerAddEditDelete<TabelaUzytkownicyDialog>(QStringLiteral("Uzytkownicy"), admins); };
-    r.module = module(QStringLiteral("Użytkownicy"), "user", 90, true, QStringLiteral("Użytkownicy"));
+    r.module = TAVModuleDeclaration{QStringLiteral("Użytkownicy"), QStringLiteral("user"), 90, true,
+                                 QStringLiteral("Użytkownicy")};
     r.pickList = pickList("UzytkownicyListaWyboruCommand", TAVContext::PickList,
                           {QStringLiteral("uzt_imie"), QStringLiteral("uzt_nazwisko")});
     r.helpSection = QStringLiteral("uzytkownicy");
@@ -238,8 +234,8 @@ void declareUzytkownicy()
         SFCommands::instance()->registerCommand(new AddAdminCommand(admins()));
         add("RemAdminCommand", new RemAdminCommand(admins()));
     };
-    administrators.module = module(QStringLiteral("Uprawnienia \nadministratora"), "admin1", 100, true,
-                                   QStringLiteral("Prawa administratora"));
+    administrators.module = TAVModuleDeclaration{QStringLiteral("Uprawnienia \nadministratora"), QStringLiteral("admin1"), 100, true,
+                                 QStringLiteral("Prawa administratora")};
     administrators.module->page = [] { return new AdminPermissionFrame; };
     administrators.helpSection = QStringLiteral("uzytkownicy");
     TAVRegisters::declare<OvUprawnieniaAdminModel>(std::move(administrators));
