@@ -1,5 +1,7 @@
 #include "TAVDb.h"
 
+#include "TAVCatalogue.h"
+
 #include "TAVLiveUpdates.h"
 #include "TAVMessages.h"
 #include "TAVTransaction.h"
@@ -18,9 +20,6 @@
 
 namespace {
 bool s_readFailureShown = false;
-bool s_catalogueLoaded = false;
-QHash<QString, QStringList> s_constraintColumns;
-QHash<QString, QString> s_constraintMessages;
 QHash<QString, QString> s_stateSentences;
 
 void clearResult(PGresult *r)
@@ -382,62 +381,6 @@ bool execBatch(const QString &sql, std::vector<ResultPtr> *results, TAVDbError *
     }
 }
 
-void loadCatalogue()
-{
-    if (s_catalogueLoaded || inTransaction())
-        return;
-    static const char *sql =
-            "SELECT i.relname::text, string_agg(a.attname::text, ',' ORDER BY k.n), NULL::text "
-            "  FROM pg_index x JOIN pg_class i ON i.oid = x.indexrelid "
-            "  JOIN pg_namespace s ON s.oid = i.relnamespace AND s.nspname = 'public' "
-            "  CROSS JOIN LATERAL unnest(x.indkey::int2[]) WITH ORDINALITY AS k(attnum, n) "
-            "  JOIN pg_attribute a ON a.attrelid = x.indrelid AND a.attnum = k.attnum "
-            " GROUP BY i.relname "
-            "UNION ALL "
-            "SELECT c.conname::text, string_agg(a.attname::text, ',' ORDER BY a.attnum), "
-            "       obj_description(c.oid, 'pg_constraint') "
-            "  FROM pg_constraint c JOIN pg_namespace s ON s.oid = c.connamespace AND s.nspname = 'public' "
-            "  LEFT JOIN pg_attribute a ON a.attrelid = c.conrelid AND a.attnum = ANY(c.conkey) "
-            " GROUP BY c.oid, c.conname";
-    TAVDbError error;
-    ResultPtr r = exec(QString::fromLatin1(sql), {}, &error);
-    if (!r)
-        return;
-    for (int row = 0; row < PQntuples(r.get()); ++row) {
-        const QString name = QString::fromUtf8(PQgetvalue(r.get(), row, 0));
-        const QString cols = QString::fromUtf8(PQgetvalue(r.get(), row, 1));
-        if (!cols.isEmpty())
-            s_constraintColumns.insert(name, cols.split(QLatin1Char(',')));
-        if (!PQgetisnull(r.get(), row, 2))
-            s_constraintMessages.insert(name, QString::fromUtf8(PQgetvalue(r.get(), row, 2)));
-    }
-    s_catalogueLoaded = true;
-}
-
-QString primaryKeyOf(const QString &table)
-{
-    static QHash<QString, QString> cache;
-    auto it = cache.constFind(table);
-    if (it != cache.constEnd())
-        return it.value();
-    const QString key = database().primaryIndex(table).fieldName(0);
-    if (!key.isEmpty())
-        cache.insert(table, key);
-    return key;
-}
-
-QStringList constraintColumns(const QString &name)
-{
-    loadCatalogue();
-    return s_constraintColumns.value(name);
-}
-
-QString constraintMessage(const QString &name)
-{
-    loadCatalogue();
-    return s_constraintMessages.value(name);
-}
-
 void setStateSentence(const QString &sqlState, const QString &sentence)
 {
     s_stateSentences.insert(sqlState, sentence);
@@ -452,8 +395,8 @@ QString causeSentence(const TAVDbError &e, const QHash<QString, QString> &labels
                               "spróbuj ponownie, gdy połączenie wróci.");
     if (e.isOwnRule())
         return e.message;
-    const QString own = e.constraint.isEmpty() ? QString() : constraintMessage(e.constraint);
-    QStringList columns = e.constraint.isEmpty() ? QStringList() : constraintColumns(e.constraint);
+    const QString own = e.constraint.isEmpty() ? QString() : TAVCatalogue::constraintMessage(e.constraint);
+    QStringList columns = e.constraint.isEmpty() ? QStringList() : TAVCatalogue::constraintColumns(e.constraint);
     if (columns.isEmpty() && !e.column.isEmpty())
         columns << e.column;
     QStringList named;

@@ -75,14 +75,6 @@ QString causeSentence(const TAVDbError &error, const QHash<QString, QString> &la
 // word (a guard of the schema refusing a stale write, say).
 void setStateSentence(const QString &sqlState, const QString &sentence);
 
-// Columns of a unique index or a constraint, and the Polish message the
-// schema gives a constraint (its comment); read once from the catalogue.
-QStringList constraintColumns(const QString &name);
-QString constraintMessage(const QString &name);
-void loadCatalogue();
-// The key column of a table (its primary key's first column).
-QString primaryKeyOf(const QString &table);
-
 // The connection was found lost: one message for the whole program until
 // a read succeeds again.
 void reportReadFailure(const TAVDbError &error);

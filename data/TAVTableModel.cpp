@@ -1,9 +1,12 @@
 #include "TAVTableModel.h"
 
+#include "TAVCatalogue.h"
 #include "TAVContext.h"
 #include "TAVFormat.h"
 #include "TAVItemDelegate.h"
+#include "TAVLiveUpdates.h"
 #include "TAVMessages.h"
+#include "TAVRowWriter.h"
 #include "TAVSession.h"
 #include "TAVTransaction.h"
 
@@ -27,64 +30,9 @@ const char *kPrepareSig = "TAVTableModel::prepareEmptyNullValues( QSqlRecord& _r
 
 const Oid kNumericOid = 1700;
 const Oid kInt8Oid = 20;
-// More changed rows than this at once: read the register again instead.
-const int kBurst = 200;
 
 const char *const kAuditNames[] = {"systemowy", "fk_uzt_stworzono", "fk_uzt_zmodyfikowano", "stworzono",
                                    "zmodyfikowano"};
-
-// The catalogue does not change while the program runs: one read per name.
-QHash<QString, QSqlRecord> &recordCache()
-{
-    static QHash<QString, QSqlRecord> cache;
-    return cache;
-}
-
-QSqlRecord cachedRecord(const QString &name)
-{
-    auto it = recordCache().constFind(name);
-    if (it != recordCache().constEnd())
-        return it.value();
-    const QSqlRecord rec = TAVDb::database().record(name);
-    if (!rec.isEmpty())
-        recordCache().insert(name, rec);
-    return rec;
-}
-
-QSqlIndex cachedPrimaryIndex(const QString &table)
-{
-    static QHash<QString, QSqlIndex> cache;
-    auto it = cache.constFind(table);
-    if (it != cache.constEnd())
-        return it.value();
-    const QSqlIndex index = TAVDb::database().primaryIndex(table);
-    if (!index.isEmpty())
-        cache.insert(table, index);
-    return index;
-}
-
-// Foreign-key columns of a table by the table they point at.
-QHash<QString, QStringList> foreignColumns(const QString &table)
-{
-    static QHash<QString, QHash<QString, QStringList>> cache;
-    auto it = cache.constFind(table);
-    if (it != cache.constEnd())
-        return it.value();
-    TAVDbError error;
-    TAVDb::ResultPtr r = TAVDb::exec(
-            QStringLiteral("SELECT a.attname::text, f.relname::text FROM pg_constraint c "
-                           "JOIN pg_class t ON t.oid = c.conrelid JOIN pg_class f ON f.oid = c.confrelid "
-                           "JOIN pg_attribute a ON a.attrelid = c.conrelid AND a.attnum = c.conkey[1] "
-                           "WHERE c.contype = 'f' AND t.relname = $1 AND array_length(c.conkey, 1) = 1"),
-            {table}, &error);
-    QHash<QString, QStringList> map;
-    if (!r)
-        return map;
-    for (int i = 0; i < PQntuples(r.get()); ++i)
-        map[QString::fromUtf8(PQgetvalue(r.get(), i, 1))] << QString::fromUtf8(PQgetvalue(r.get(), i, 0));
-    cache.insert(table, map);
-    return map;
-}
 
 QByteArray cellBytes(const QByteArray &row, int cell, bool *isNull)
 {
@@ -236,12 +184,12 @@ void TAVTableModel::initialize()
     m_sortColumn = -1;
     m_sortOrder = Qt::AscendingOrder;
     m_orderColumn = 0;
-    TAVDb::loadCatalogue();
+    TAVCatalogue::loadConstraints();
 }
 
 void TAVTableModel::readEmptyRecord()
 {
-    m_emptyRecord = cachedRecord(m_tableName);
+    m_emptyRecord = TAVCatalogue::record(m_tableName);
     // A field without a value is "not given"; the driver hands out typed nulls.
     for (int i = 0; i < m_emptyRecord.count(); ++i)
         m_emptyRecord.setValue(i, QVariant());
@@ -254,7 +202,7 @@ QString TAVTableModel::sourceName() const
 
 void TAVTableModel::setUpColumns()
 {
-    m_columns = cachedRecord(sourceName());
+    m_columns = TAVCatalogue::record(sourceName());
     for (int i = 0; i < m_columns.count(); ++i)
         m_columns.setValue(i, QVariant());
     m_nameIndex.clear();
@@ -304,10 +252,10 @@ void TAVTableModel::createActions() {}
 void TAVTableModel::generateSelectStatement()
 {
     QSqlDatabase db = TAVDb::database();
-    const QSqlRecord rec = cachedRecord(m_tableName);
+    const QSqlRecord rec = TAVCatalogue::record(m_tableName);
     m_selectStatement = db.driver() ? db.driver()->sqlStatement(QSqlDriver::SelectStatement, m_tableName, rec, false)
                                     : QString();
-    m_primaryIndex = cachedPrimaryIndex(m_tableName);
+    m_primaryIndex = TAVCatalogue::primaryIndex(m_tableName);
     qDebug() << "TAVTableModel::generateSelectStatement()";
     qDebug() << "   select statement:" << m_selectStatement;
     qDebug() << "   PRIMARY KEY DB:" << m_primaryIndex;
@@ -618,7 +566,7 @@ bool TAVTableModel::select()
     if (m_columns.isEmpty()) {
         // The catalogue could not be read when the model was made.
         readEmptyRecord();
-        m_primaryIndex = cachedPrimaryIndex(m_tableName);
+        m_primaryIndex = TAVCatalogue::primaryIndex(m_tableName);
         setUpColumns();
         if (!m_columns.isEmpty())
             setHeaders();
@@ -668,7 +616,6 @@ bool TAVTableModel::select()
     m_count = QByteArray(PQgetvalue(results[0].get(), 0, 0)).toInt();
     m_cache.put(0, first.rows, first.keys);
     endResetModel();
-    syncCompat();
     return true;
 }
 
@@ -1005,13 +952,7 @@ QSqlRecord TAVTableModel::givenFields(const QSqlRecord &rec)
 
 QString TAVTableModel::rowVersion(const QVariant &key) const
 {
-    if (!key.isValid() || key.isNull())
-        return QString();
-    TAVDbError error;
-    TAVDb::ResultPtr r = TAVDb::exec(QStringLiteral("SELECT xmin::text FROM %1 WHERE %2 = $1").arg(m_tableName,
-                                                                                                  primaryKeyName()),
-                                     {key}, &error);
-    return r && PQntuples(r.get()) > 0 ? QString::fromLatin1(PQgetvalue(r.get(), 0, 0)) : QString();
+    return TAVRowWriter(m_tableName, primaryKeyName(), QMetaType()).rowVersion(key);
 }
 
 QString TAVTableModel::lastErrorCause() const
@@ -1052,23 +993,14 @@ bool TAVTableModel::write(WriteOp op, const QSqlRecord &_rec, const QModelIndex 
     QSqlRecord rec = _rec;
     if (op != WriteOp::Delete)
         prepareEmptyNullValues(rec);
-    const qint32 uzt = TAVSession::currentUserId();
-    // 0 means no user yet; the audit key is then left empty rather than dangling.
-    const QVariant user = uzt > 0 ? QVariant(uzt) : QVariant(QMetaType::fromType<int>());
     const QString pk = primaryKeyName();
     const int pkColumn = fieldIndex(pk);
     const QString version = op == WriteOp::Update ? std::exchange(m_expectedVersion, QString()) : QString();
     QVariant key;
     QVariant above;
     int knownRow = -1;
-
-    if (op == WriteOp::Insert) {
-        for (const char *name : {"fk_uzt_stworzono", "fk_uzt_zmodyfikowano"}) {
-            const int idx = rec.indexOf(QString::fromLatin1(name));
-            if (idx >= 0)
-                rec.setValue(idx, user);
-        }
-    } else {
+    TAVRowWriter::stampUser(op, rec, TAVSession::currentUserId());
+    if (op != WriteOp::Insert) {
         if (op == WriteOp::Update && givenFields(rec).isEmpty())
             return false;
         if (index.isValid() && index.row() < m_count && pkColumn >= 0) {
@@ -1086,92 +1018,46 @@ bool TAVTableModel::write(WriteOp op, const QSqlRecord &_rec, const QModelIndex 
             m_lastId = QVariant();
             return false;
         }
-        if (op == WriteOp::Update) {
-            const int modIdx = rec.indexOf(QStringLiteral("fk_uzt_zmodyfikowano"));
-            if (modIdx >= 0)
-                rec.setValue(modIdx, user);
-            // The key is never rewritten by an edit.
-            const int pkIdx = rec.indexOf(pk);
-            if (pkIdx >= 0)
-                rec.setValue(pkIdx, QVariant());
-        }
+        // The key is never rewritten by an edit.
+        const int pkIdx = rec.indexOf(pk);
+        if (op == WriteOp::Update && pkIdx >= 0)
+            rec.setValue(pkIdx, QVariant());
     }
 
-    QString statement;
-    QVector<QVariant> values;
-    const QSqlRecord given = givenFields(rec);
-    if (op == WriteOp::Insert) {
-        QStringList names;
-        QStringList marks;
-        for (int i = 0; i < given.count(); ++i) {
-            names << given.fieldName(i);
-            marks << QStringLiteral("$%1").arg(i + 1);
-            values << given.value(i);
-        }
-        statement = names.isEmpty()
-                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES RETURNING %2").arg(m_tableName, pk)
-                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING %4")
-                          .arg(m_tableName, names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")), pk);
-    } else if (op == WriteOp::Update) {
-        QStringList sets;
-        for (int i = 0; i < given.count(); ++i) {
-            sets << QStringLiteral("%1 = $%2").arg(given.fieldName(i)).arg(i + 1);
-            values << given.value(i);
-        }
-        values << key;
-        statement = QStringLiteral("UPDATE %1 SET %2 WHERE %3 = $%4")
-                            .arg(m_tableName, sets.join(QStringLiteral(", ")), pk)
-                            .arg(values.size());
-        if (!version.isEmpty()) {
-            values << version;
-            statement += QStringLiteral(" AND xmin::text = $%1").arg(values.size());
-        }
+    TAVRowWriter writer(m_tableName, pk, m_emptyRecord.field(pk).metaType());
+    const TAVRowWriter::Result result = writer.write(op, givenFields(rec), key, version);
+    if (op == WriteOp::Update) {
         qDebug() << kUpdateSig;
-        qDebug() << "   update query:" << statement;
-    } else {
-        values << key;
-        statement = QStringLiteral("DELETE FROM %1 WHERE %2 = $1").arg(m_tableName, pk);
+        qDebug() << "   update query:" << result.statement;
     }
-
-    TAVDbError error;
-    TAVDb::ResultPtr result(nullptr, [](PGresult *r) { PQclear(r); });
-    if (TAVTransaction::writeAllowed(&error))
-        result = TAVDb::exec(statement, values, &error);
-    if (!result) {
-        m_lastError = error;
+    m_lastError = result.error;
+    switch (result.outcome) {
+    case TAVRowWriter::Outcome::Failed:
         m_lastId = QVariant();
-        reportWriteError(op, statement);
+        if (m_lastError.isError())
+            reportWriteError(op, result.statement);
         return false;
-    }
-    m_lastError = TAVDbError();
-    const int affected = QByteArray(PQcmdTuples(result.get())).toInt();
-    if (op == WriteOp::Insert) {
-        if (PQntuples(result.get()) < 1) {
-            m_lastId = QVariant();
-            return false;
-        }
-        const QMetaType keyType = m_emptyRecord.field(pk).metaType();
-        key = TAVDb::fromText(PQgetvalue(result.get(), 0, 0), PQgetlength(result.get(), 0, 0), keyType);
-        qDebug() << "Last inserted PK:" << key.toString();
-        m_lastId = key;
-    } else if (op == WriteOp::Update && affected == 0) {
-        // Another workstation deleted or saved the row meanwhile: nothing was written.
-        const bool exists = !version.isEmpty() && !rowVersion(key).isEmpty();
-        m_lastError.sqlState = QStringLiteral("02000");
-        m_lastError.message = exists ? QStringLiteral("row changed meanwhile") : QStringLiteral("row no longer exists");
+    case TAVRowWriter::Outcome::ChangedMeanwhile:
+    case TAVRowWriter::Outcome::Gone:
         m_lastId = QVariant();
         applyOwnWrite(WriteOp::Update, key.toLongLong(), knownRow);
         if (m_showErrors)
             TAVMessages::warning(QStringLiteral("Edycja wpisu"),
-                    exists ? QStringLiteral("Wpis został w międzyczasie zmieniony na innym stanowisku. Zamknij okno, "
-                                            "aby zobaczyć zmiany, i wprowadź swoje ponownie.")
-                           : QStringLiteral("Wpis nie istnieje już w bazie danych. Mógł zostać usunięty na innym "
-                                            "stanowisku."));
+                    result.outcome == TAVRowWriter::Outcome::ChangedMeanwhile
+                            ? QStringLiteral("Wpis został w międzyczasie zmieniony na innym stanowisku. Zamknij okno, "
+                                             "aby zobaczyć zmiany, i wprowadź swoje ponownie.")
+                            : QStringLiteral("Wpis nie istnieje już w bazie danych. Mógł zostać usunięty na innym "
+                                             "stanowisku."));
         return false;
-    } else if (op == WriteOp::Update) {
+    case TAVRowWriter::Outcome::Written:
+        break;
+    }
+    if (op == WriteOp::Insert) {
+        key = result.key;
+        qDebug() << "Last inserted PK:" << key.toString();
         m_lastId = key;
     } else {
-        m_lastId = above;
+        m_lastId = op == WriteOp::Update ? key : above;
     }
     const qint64 k = key.toLongLong();
     ++m_writeCount;
@@ -1179,7 +1065,6 @@ bool TAVTableModel::write(WriteOp op, const QSqlRecord &_rec, const QModelIndex 
         t->touch(m_tableName, k);
     applyOwnWrite(op, k, knownRow);
     TAVChangeBus::instance()->announce(m_tableName, {k}, this);
-    syncCompat();
     return true;
 }
 
@@ -1300,7 +1185,7 @@ void TAVTableModel::refreshRows(const QList<qint64> &keys)
 {
     if (!m_active || keys.isEmpty())
         return;
-    if (m_refreshWhole || keys.size() > kBurst) {
+    if (m_refreshWhole || keys.size() > TAVLiveUpdates::instance()->keyLimit()) {
         refresh();
         return;
     }
@@ -1422,7 +1307,7 @@ void TAVTableModel::onRowsChanged(const QString &table, const QList<qint64> &key
             list << QString::number(k);
         TAVDbError error;
         TAVDb::ResultPtr r = TAVDb::exec(QStringLiteral("SELECT DISTINCT %1 FROM %2 WHERE %3 = ANY($1::bigint[])")
-                                                 .arg(column, table, TAVDb::primaryKeyOf(table)),
+                                                 .arg(column, table, TAVCatalogue::primaryKey(table)),
                                          {QVariant(QLatin1Char('{') + list.join(QLatin1Char(',')) + QLatin1Char('}'))},
                                          &error);
         QList<qint64> mine;
@@ -1432,7 +1317,7 @@ void TAVTableModel::onRowsChanged(const QString &table, const QList<qint64> &key
         }
         refreshRows(mine);
     }
-    const QStringList columns = foreignColumns(m_tableName).value(table);
+    const QStringList columns = TAVCatalogue::foreignColumns(m_tableName).value(table);
     if (columns.isEmpty())
         return;
     // Rows held that show something of the changed rows.
@@ -1459,30 +1344,24 @@ void TAVTableModel::onTableChanged(const QString &table)
 {
     if (!m_active)
         return;
-    if (table.isEmpty() || table == m_tableName || (m_useView && !m_viewName.isEmpty() && foreignColumns(m_tableName).contains(table)))
+    if (table.isEmpty() || table == m_tableName || (m_useView && !m_viewName.isEmpty() && TAVCatalogue::foreignColumns(m_tableName).contains(table)))
         refresh();
 }
 
 QSqlRelationalTableModel *TAVTableModel::sqlModel() const
 {
+    // Built on demand and read whole with the filter and order of the moment.
     if (!m_compat) {
         m_compat = new QSqlRelationalTableModel(const_cast<TAVTableModel *>(this), TAVDb::database());
         m_compat->setEditStrategy(QSqlTableModel::OnManualSubmit);
         m_compat->setJoinMode(QSqlRelationalTableModel::LeftJoin);
         m_compat->setTable(sourceName());
-        syncCompat();
     }
-    return m_compat;
-}
-
-void TAVTableModel::syncCompat() const
-{
-    if (!m_compat)
-        return;
     m_compat->setFilter(m_filter);
     m_compat->setSort(m_orderColumn, m_sortOrder);
     if (m_compat->select()) {
         while (m_compat->canFetchMore())
             m_compat->fetchMore();
     }
+    return m_compat;
 }

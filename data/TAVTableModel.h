@@ -2,6 +2,7 @@
 
 #include "TAVDb.h"
 #include "TAVRowCache.h"
+#include "TAVRowWriter.h"
 
 #include <QAbstractTableModel>
 #include <QHash>
@@ -262,7 +263,7 @@ protected:
     }
 
 private:
-    enum class WriteOp { Insert, Update, Delete };
+    using WriteOp = TAVRowWriter::Op;
     struct Flag
     {
         QString column;
@@ -307,7 +308,6 @@ private:
     QByteArray readOne(qint64 key, bool *found) const;
     void readFailedNow(const TAVDbError &error) const;
     bool isSystemRow(const QModelIndex &index) const;
-    void syncCompat() const;
 
     // What the model shows.
     QString m_tableName;

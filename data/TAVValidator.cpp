@@ -1,5 +1,6 @@
 #include "TAVValidator.h"
 
+#include "TAVCatalogue.h"
 #include "TAVDb.h"
 
 #include <QDebug>
@@ -12,17 +13,6 @@
 namespace {
 TAVValidatorManager *s_manager = nullptr;
 
-// The tabs after the first "select" and after "from" are part of the text.
-const char *kCatalogueQuery =
-        "select\tc.table_name, c.column_name, c.is_nullable,c.data_type, c.character_maximum_length, "
-        "c.domain_name,kcu.constraint_name,tc.constraint_type,cc.check_clause,dc.constraint_name as "
-        "check_constraint_name,cc_.check_clause from\tinformation_schema.columns as c left join "
-        "information_schema.key_column_usage  kcu ON c.column_name = kcu.column_name and c.table_name = "
-        "kcu.table_name left join information_schema.table_constraints tc on kcu.constraint_name = "
-        "tc.constraint_name left join information_schema.check_constraints cc on kcu.constraint_name = "
-        "cc.constraint_name left join information_schema.domain_constraints dc on c.domain_name = "
-        "dc.domain_name left join information_schema.check_constraints cc_ on dc.constraint_name = "
-        "cc_.constraint_name where c.table_name = :table_name";
 
 bool textOf(const QVariant &value, QString *text)
 {
@@ -102,52 +92,23 @@ void TAVDBValidator::fillDbInfo()
     m_uniqueSets.clear();
     m_loaded = false;
     ++m_catalogueReads;
-    QSqlQuery query(QSqlDatabase::database());
-    if (!query.prepare(QString::fromLatin1(kCatalogueQuery))) {
+    TAVCatalogue::Table table;
+    if (!TAVCatalogue::table(m_tableName, &table)) {
+        // Not remembered: the next check asks the catalogue again.
         qDebug() << "TAVDBValidator::fillDbInfo()";
-        qDebug() << "   last error:" << query.lastError().text();
+        qDebug() << "   catalogue of" << m_tableName << "not read";
         return;
     }
-    query.bindValue(QStringLiteral(":table_name"), m_tableName);
-    if (!query.exec()) {
-        // Not remembered: the next check reads the catalogue again.
-        qDebug() << "TAVDBValidator::fillDbInfo()";
-        qDebug() << "   last error:" << query.lastError().text();
-        return;
+    for (const auto &[name, column] : table.columns) {
+        TAVColumnInfo info;
+        info.columnName = name;
+        info.nullable = column.nullable;
+        info.maxLength = column.maxLength;
+        info.unique = column.unique;
+        info.domainValidator = domainValidatorFor(column.domainConstraint);
+        m_columns.emplace(name, std::move(info));
     }
-    while (query.next()) {
-        const QString column = query.value(1).toString();
-        auto found = m_columns.find(column);
-        if (found == m_columns.end()) {
-            TAVColumnInfo info;
-            info.columnName = column;
-            found = m_columns.emplace(column, std::move(info)).first;
-        }
-        // A column is listed once per key it takes part in: merge them, so a
-        // UNIQUE column is checked whatever order the server returns.
-        TAVColumnInfo &info = found->second;
-        info.nullable = query.value(2).toString().toUpper() == QLatin1String("YES");
-        info.maxLength = query.value(4).toInt();
-        info.unique = info.unique || query.value(7).toString() == QLatin1String("UNIQUE");
-        if (!info.domainValidator)
-            info.domainValidator = domainValidatorFor(query.value(9).toString());
-    }
-    // Uniqueness over several columns lives in unique indexes.
-    QSqlQuery sets(QSqlDatabase::database());
-    sets.prepare(QStringLiteral(
-            "SELECT string_agg(a.attname::text, ',' ORDER BY k.n) FROM pg_index x "
-            "JOIN pg_class t ON t.oid = x.indrelid "
-            "CROSS JOIN LATERAL unnest(x.indkey::int2[]) WITH ORDINALITY AS k(attnum, n) "
-            "JOIN pg_attribute a ON a.attrelid = t.oid AND a.attnum = k.attnum "
-            "WHERE t.relname = :table_name AND x.indisunique AND x.indnkeyatts > 1 AND x.indpred IS NULL "
-            "AND NOT x.indisprimary GROUP BY x.indexrelid"));
-    sets.bindValue(QStringLiteral(":table_name"), m_tableName);
-    if (!sets.exec()) {
-        m_columns.clear();
-        return;
-    }
-    while (sets.next())
-        m_uniqueSets.append(sets.value(0).toString().split(QLatin1Char(',')));
+    m_uniqueSets = table.uniqueSets;
     m_loaded = !m_columns.empty();
 }
 
@@ -162,7 +123,7 @@ bool TAVDBValidator::validateUnique(const QStringList &columns, const QVariantMa
             return true;
         conditions << QStringLiteral("%1 = :%1").arg(c);
     }
-    const QString pk = TAVDb::primaryKeyOf(m_tableName);
+    const QString pk = TAVCatalogue::primaryKey(m_tableName);
     if (key.isValid() && !key.isNull() && !pk.isEmpty())
         conditions << QStringLiteral("%1 <> :own_key").arg(pk);
     QSqlQuery query(QSqlDatabase::database());
