@@ -4,8 +4,6 @@
 
 #include "TAVValidator.h"
 
-#include "TAVListaWyboru.h"
-
 #include <QComboBox>
 #include <QDateEdit>
 #include <QSqlQuery>
@@ -78,13 +76,6 @@ void userHeaders(const std::function<void(const QString &, const QString &, cons
                 QStringLiteral("%1 - %2").arg(who, QString::fromUtf8(part.second)),
                 QStringLiteral("%1 - %2").arg(user, QString::fromUtf8(part.second)));
     }
-}
-
-void requirePicked(ValidationMessages &messages, std::initializer_list<QPair<TAVListaWyboru *, QString>> fields)
-{
-    for (const auto &field : fields)
-        if (field.first->data().toInt() == 0)
-            messages.add(QStringLiteral("Pozycja <b>%1</b> nie może być pusta.").arg(field.second), field.first);
 }
 
 void checkReturn(ValidationMessages &messages, QDateEdit *issued, QDateEdit *returned, QComboBox *state)

@@ -26,10 +26,6 @@ public:
 public Q_SLOTS:
     void setWydanieMode();
     void setPrzyjecieMode();
-    void chooseNrz();
-    void chooseMgz();
-    void choosePrc();
-    void chooseMuz();
 
 protected:
     void addChecks(ValidationMessages &messages) override;
