@@ -9,8 +9,6 @@
 #include "TAVTransaction.h"
 #include "TabelaNaprawyPrzegladyDialog.h"
 
-#include <QDialog>
-
 #include <memory>
 
 NaprawyPrzegladyCommand::NaprawyPrzegladyCommand(int type, bool sending, TAVPermissionPolicy *policy, QObject *parent)
@@ -48,20 +46,18 @@ bool NaprawyPrzegladyCommand::send(TAVTableModel *model, const QModelIndex &inde
         return false;
     std::unique_ptr<TAVTableModel> rows = Movement::fresh(QStringLiteral("NaprawyPrzegladyModel"),
                                                           QStringLiteral("np_id = -1"));
-    QSqlRecord rec = rows->emptyRecord();
-    rec.setValue(QStringLiteral("np_fk_uzt_wyd"), Movement::currentUser());
-    rec.setValue(QStringLiteral("np_typ"), m_type);
+    QMap<QString, QVariant> values{{QStringLiteral("np_fk_uzt_wyd"), Movement::currentUser()},
+                                   {QStringLiteral("np_typ"), m_type}};
     if (TAVTableModel::is<NarzedziaModel>(model) && index.isValid() && index.row() < model->rowCount())
-        rec.setValue(QStringLiteral("np_fk_nrz"), model->value(index.row(), QStringLiteral("nrz_id")));
+        values.insert(QStringLiteral("np_fk_nrz"), model->value(index.row(), QStringLiteral("nrz_id")));
     else if (trips)
-        rec.setValue(refField->first, refField->second);
+        values.insert(refField->first, refField->second);
     else
         return false;
-    TabelaNaprawyPrzegladyDialog dialog(rows.get(), QModelIndex(), rec);
-    dialog.setWydanieMode();
-    if (dialog.exec() != QDialog::Accepted)
+    const QSqlRecord rec = Movement::edit<TabelaNaprawyPrzegladyDialog>(rows.get(), QModelIndex(), values,
+                                                                       &TabelaNaprawyPrzegladyDialog::setWydanieMode);
+    if (rec.isEmpty())
         return false;
-    rec = dialog.getRecord();
     const qint64 tool = rec.value(QStringLiteral("np_fk_nrz")).toLongLong();
 
     TAVTransaction transaction;
@@ -108,15 +104,14 @@ bool NaprawyPrzegladyCommand::takeBack(TAVTableModel *model, const QModelIndex &
         return false;
     }
     const QSqlRecord shown = rows->record(row.row());
-    QSqlRecord rec = shown;
-    rec.setValue(QStringLiteral("np_fk_uzt_prz"), Movement::currentUser());
-    TabelaNaprawyPrzegladyDialog dialog(rows, QModelIndex(row), rec);
-    dialog.setPrzyjecieMode();
-    if (dialog.exec() != QDialog::Accepted)
+    QDate next;
+    QSqlRecord rec = Movement::edit<TabelaNaprawyPrzegladyDialog>(
+            rows, row, {{QStringLiteral("np_fk_uzt_prz"), Movement::currentUser()}},
+            &TabelaNaprawyPrzegladyDialog::setPrzyjecieMode,
+            [&next](TabelaNaprawyPrzegladyDialog &dialog) { next = dialog.nextInspection(); });
+    if (rec.isEmpty())
         return false;
-    rec = dialog.getRecord();
     const qint64 tool = rec.value(QStringLiteral("np_fk_nrz")).toLongLong();
-    const QDate next = dialog.nextInspection();
 
     TAVTransaction transaction;
     if (!Movement::begun(transaction, title(), failure()))
