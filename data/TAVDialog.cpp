@@ -84,6 +84,16 @@ void TAVDialog::loadRow()
     }
 }
 
+QSqlRecord TAVDialog::loadRow(const QSqlRecord &values)
+{
+    if (!values.isEmpty()) {
+        m_dataWidget->loadRecord(values);
+        return values;
+    }
+    loadRow();
+    return m_index.isValid() && m_model ? m_model->record(m_index.row()) : QSqlRecord();
+}
+
 void TAVDialog::connectButtons(QDialogButtonBox *buttons)
 {
     connect(buttons, &QDialogButtonBox::accepted, this, &TAVDialog::accept);

@@ -73,6 +73,9 @@ protected:
     // Loads the edited row, or the model's defaults for a new record, and
     // marks the required pick fields.
     void loadRow();
+    // Loads the given values instead, when there are any; gives back what
+    // was loaded, for the fields the dialog fills by hand.
+    QSqlRecord loadRow(const QSqlRecord &values);
     // OK validates before closing; Cancel closes.
     void connectButtons(QDialogButtonBox *buttons);
     // The dialog's own acceptance checks, reported with the field checks.

@@ -3,7 +3,6 @@
 
 #include "ListaWyboruCommands.h"
 #include "MovementForm.h"
-#include "TAVDataWidget.h"
 #include "TAVListaWyboru.h"
 #include "TAVPickBinding.h"
 #include "TAVTableModel.h"
@@ -46,11 +45,7 @@ TabelaNaprawyPrzegladyDialog::TabelaNaprawyPrzegladyDialog(TAVTableModel *model,
             })
             .onChosen([this] { toolChosen(); });
 
-    const QSqlRecord source = record.isEmpty() && index.isValid() && model ? model->record(index.row()) : record;
-    if (record.isEmpty())
-        loadRow();
-    else
-        dataWidget()->loadRecord(record);
+    const QSqlRecord source = loadRow(record);
     if (QAbstractButton *type = m_type->button(source.value(QStringLiteral("np_typ")).toInt()))
         type->setChecked(true);
     selectState(ui->cbFkStnWyd, source.value(QStringLiteral("np_fk_stn_wyd")));

@@ -3,7 +3,6 @@
 
 #include "ListaWyboruCommands.h"
 #include "MovementForm.h"
-#include "TAVDataWidget.h"
 #include "TAVListaWyboru.h"
 #include "TAVPickBinding.h"
 #include "TAVTableModel.h"
@@ -47,11 +46,7 @@ TabelaPrzesunieciaMMDialog::TabelaPrzesunieciaMMDialog(TAVTableModel *model, con
                                                 QStringLiteral("Wybierz magazyn docelowy"), ui->lwFkMgzSrc,
                                                 QStringLiteral("źródłowy"));
 
-    const QSqlRecord row = record.isEmpty() && index.isValid() && model ? model->record(index.row()) : record;
-    if (record.isEmpty())
-        loadRow();
-    else
-        dataWidget()->loadRecord(record);
+    const QSqlRecord row = loadRow(record);
     m_uztSrc = row.value(QStringLiteral("psnmm_fk_uzt_src")).toInt();
     m_uztDst = row.value(QStringLiteral("psnmm_fk_uzt_dst")).toInt();
     ui->lbFkUztSrc->setText(userName(m_uztSrc));

@@ -3,7 +3,6 @@
 
 #include "ListaWyboruCommands.h"
 #include "MovementForm.h"
-#include "TAVDataWidget.h"
 #include "TAVListaWyboru.h"
 #include "TAVPickBinding.h"
 #include "TAVTableModel.h"
@@ -46,11 +45,7 @@ TabelaPrzypisaneNarzedziaPracownikomDialog::TabelaPrzypisaneNarzedziaPracownikom
              QStringLiteral("Miejsce użytkowania"))
             .title(QStringLiteral("Wybierz miejsce użytkowania narzędzia"));
 
-    const QSqlRecord source = record.isEmpty() && index.isValid() && model ? model->record(index.row()) : record;
-    if (record.isEmpty())
-        loadRow();
-    else
-        dataWidget()->loadRecord(record);
+    const QSqlRecord source = loadRow(record);
     selectState(ui->cbFkStnWydanie, source.value(QStringLiteral("pnp_fk_stn_wydanie")));
     selectState(ui->cbFkStnPrzyjecie, source.value(QStringLiteral("pnp_fk_stn_przyjecie")));
     m_uztWyd = source.value(QStringLiteral("pnp_fk_uzt_wyd")).toInt();
