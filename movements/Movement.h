@@ -69,6 +69,10 @@ qint32 currentUser();
 
 // The transaction began, or the user is told why not (false).
 bool begun(TAVTransaction &transaction, const QString &title, const QString &failed);
+// Begun, with the tool locked and on stock or not as expected; otherwise
+// rolled back and the user told `refusal` (false).
+bool begunWithTool(TAVTransaction &transaction, qint64 toolId, bool onStock, const QString &title,
+                   const QString &failed, const QString &refusal);
 // Commits when everything so far went well; else, or when the commit
 // fails, rolls back and tells the user the cause (false).
 bool finish(TAVTransaction &transaction, bool ok, QString cause, const QString &title, const QString &failed);

@@ -2,6 +2,7 @@
 
 #include "TAVFormat.h"
 
+#include "TAVListaWyboru.h"
 #include "TAVValidator.h"
 
 #include <QComboBox>
@@ -109,6 +110,16 @@ ToolFacts toolFacts(int tool)
         facts.state = q.value(1);
         facts.inspectionMonths = q.value(2).toInt();
     }
+    return facts;
+}
+
+ToolFacts followTool(const TAVListaWyboru *tool, TAVListaWyboru *warehouse, QComboBox *state)
+{
+    const ToolFacts facts = toolFacts(tool->data().toInt());
+    if (facts.warehouse > 0)
+        warehouse->setKey(facts.warehouse);
+    if (state)
+        selectState(state, facts.state);
     return facts;
 }
 

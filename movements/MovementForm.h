@@ -7,6 +7,7 @@
 
 class QComboBox;
 class QDateEdit;
+class TAVListaWyboru;
 class ValidationMessages;
 
 // Pieces the movement dialogs share.
@@ -39,5 +40,8 @@ struct ToolFacts
     int inspectionMonths = 12;
 };
 ToolFacts toolFacts(int tool);
+// The warehouse and, where a field is given, the state at issue follow the
+// chosen tool; its facts, for what else follows.
+ToolFacts followTool(const TAVListaWyboru *tool, TAVListaWyboru *warehouse, QComboBox *state);
 
 } // namespace MovementForm

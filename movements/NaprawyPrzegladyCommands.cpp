@@ -4,7 +4,6 @@
 #include "MovementPickLists.h"
 #include "NaprawyPrzegladyModel.h"
 #include "NarzedziaModel.h"
-#include "TAVMessages.h"
 #include "TAVTableModel.h"
 #include "TAVTransaction.h"
 #include "TabelaNaprawyPrzegladyDialog.h"
@@ -61,13 +60,8 @@ bool NaprawyPrzegladyCommand::send(TAVTableModel *model, const QModelIndex &inde
     const qint64 tool = rec.value(QStringLiteral("np_fk_nrz")).toLongLong();
 
     TAVTransaction transaction;
-    if (!Movement::begun(transaction, title(), failure()))
+    if (!Movement::begunWithTool(transaction, tool, true, title(), failure(), refusal()))
         return false;
-    if (!Movement::lockedOnStock(tool, true)) {
-        transaction.rollback();
-        TAVMessages::warning(title(), refusal());
-        return false;
-    }
     QString cause;
     bool ok = Movement::writeTool(tool,
                                   {{QStringLiteral("nrz_przyjete_na_stan"), false},
@@ -114,13 +108,8 @@ bool NaprawyPrzegladyCommand::takeBack(TAVTableModel *model, const QModelIndex &
     const qint64 tool = rec.value(QStringLiteral("np_fk_nrz")).toLongLong();
 
     TAVTransaction transaction;
-    if (!Movement::begun(transaction, title(), failure()))
+    if (!Movement::begunWithTool(transaction, tool, false, title(), failure(), refusal()))
         return false;
-    if (!Movement::lockedOnStock(tool, false)) {
-        transaction.rollback();
-        TAVMessages::warning(title(), refusal());
-        return false;
-    }
     QMap<QString, QVariant> toolValues{{QStringLiteral("nrz_fk_stn"), rec.value(QStringLiteral("np_fk_stn_prz"))},
                                        {QStringLiteral("nrz_przyjete_na_stan"), true}};
     // Back from an inspection: the date of the next one goes with it.

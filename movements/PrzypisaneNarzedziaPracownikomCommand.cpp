@@ -72,15 +72,10 @@ bool PrzypisaneNarzedziaPracownikomCommand::issue(TAVTableModel *model, const QM
 
     const QString failed = QStringLiteral("Nie można zrealizować przypisania - wystąpił błąd.");
     TAVTransaction transaction;
-    if (!Movement::begun(transaction, kTitle, failed))
+    if (!Movement::begunWithTool(transaction, tool, true, kTitle, failed,
+                                 QStringLiteral("Nie można zrealizować żądania. Wybrane narzędzie już nie jest na "
+                                                "magazynie.")))
         return false;
-    // Locked: a second workstation issuing the same tool waits and then reads false.
-    if (!Movement::lockedOnStock(tool, true)) {
-        transaction.rollback();
-        TAVMessages::warning(kTitle, QStringLiteral("Nie można zrealizować żądania. Wybrane narzędzie już nie jest "
-                                                        "na magazynie."));
-        return false;
-    }
     QString cause;
     bool ok = Movement::writeTool(tool, {{QStringLiteral("nrz_przyjete_na_stan"), false}}, &cause);
     if (ok) {

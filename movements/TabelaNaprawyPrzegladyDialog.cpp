@@ -71,12 +71,8 @@ TabelaNaprawyPrzegladyDialog::~TabelaNaprawyPrzegladyDialog() = default;
 
 void TabelaNaprawyPrzegladyDialog::toolChosen()
 {
-    const ToolFacts tool = toolFacts(ui->lwFkNrz->data().toInt());
-    if (tool.warehouse > 0)
-        ui->lwFkMgz->setKey(tool.warehouse);
-    if (ui->gbWydanie->isEnabled())
-        selectState(ui->cbFkStnWyd, tool.state);
-    m_inspectionMonths = tool.inspectionMonths;
+    m_inspectionMonths =
+            followTool(ui->lwFkNrz, ui->lwFkMgz, ui->gbWydanie->isEnabled() ? ui->cbFkStnWyd : nullptr).inspectionMonths;
     proposeNextInspection();
 }
 

@@ -36,7 +36,7 @@ TabelaPrzypisaneNarzedziaPracownikomDialog::TabelaPrzypisaneNarzedziaPracownikom
             // A damaged tool (state 2) must not reach a worker.
             .parameter(QStringLiteral("filter"),
                        QStringLiteral("nrz_przyjete_na_stan = true AND nrz_zlikwidowano = false AND nrz_fk_stn <> 2"))
-            .onChosen([this] { toolChosen(); })
+            .onChosen([this] { followTool(ui->lwFkNrz, ui->lwFkMgz, ui->cbFkStnWydanie); })
             // Clearing the tool clears the warehouse it came from.
             .onCleared([this] { ui->lwFkMgz->clear(); });
     bindPick(ui->lwFkMgz, QStringLiteral("pnp_fk_mgz"), new MagazynyListaWyboruCommand).optional();
@@ -70,15 +70,6 @@ void TabelaPrzypisaneNarzedziaPracownikomDialog::setPrzyjecieMode()
     ui->lwFkMgz->setEnabled(false);
     ui->lwFkPrc->setEnabled(false);
     ui->lwFkMuz->setEnabled(false);
-}
-
-void TabelaPrzypisaneNarzedziaPracownikomDialog::toolChosen()
-{
-    // The warehouse and the state at issue follow the tool.
-    const ToolFacts tool = toolFacts(ui->lwFkNrz->data().toInt());
-    if (tool.warehouse > 0)
-        ui->lwFkMgz->setKey(tool.warehouse);
-    selectState(ui->cbFkStnWydanie, tool.state);
 }
 
 void TabelaPrzypisaneNarzedziaPracownikomDialog::addChecks(ValidationMessages &messages)

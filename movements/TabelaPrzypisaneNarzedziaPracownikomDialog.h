@@ -32,8 +32,6 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    void toolChosen();
-
     std::unique_ptr<Ui::TabelaPrzypisaneNarzedziaPracownikomDialog> ui;
     int m_uztWyd = 0;
     int m_uztPrz = 0;
