@@ -67,7 +67,7 @@ protected:
     // list taken from the pick list (which the binding owns). With a
     // caption the binding reports the field empty under it ("Pozycja …"),
     // before the dialog's own checks; without one the catalogue checks it
-    // under its label, like any bound field.
+    // under its label, like any bound field (optional(): neither does).
     TAVPickBinding &bindPick(TAVListaWyboru *field, const QString &fieldName, TAVListaWyboruCommand *pickList,
                              const QString &caption = QString());
     // Loads the edited row, or the model's defaults for a new record, and

@@ -40,7 +40,6 @@ public:
     // Never reported empty: the field follows another one.
     TAVPickBinding &optional();
 
-    TAVListaWyboru *field() const { return m_field; }
     QString column() const { return m_column; }
     int key() const;
     // Whether the binding reports the field empty itself, under its
