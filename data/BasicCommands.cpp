@@ -50,13 +50,21 @@ bool BasicDeleteCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex &_
     return _model->remove(_model->record(_modelIndex.row()), _modelIndex);
 }
 
-bool TAVListaWyboruCommand::pickInto(TAVTableModel *caller, TAVListaWyboru *field, QPair<QString, int> pair)
+bool TAVListaWyboruCommand::pickInto(TAVTableModel *caller, TAVListaWyboru *field, QPair<QString, int> start,
+                                     const std::function<bool(const QPair<QString, int> &)> &accept)
 {
-    if (!operacja(caller, QModelIndex(), &pair) || pair.second == field->data().toInt())
-        return false;
-    field->setText(pair.first);
-    field->setData(pair.second);
-    return true;
+    for (;;) {
+        QPair<QString, int> pair = start;
+        if (!operacja(caller, QModelIndex(), &pair))
+            return false;
+        if (accept && !accept(pair))
+            continue;
+        if (pair.second == field->data().toInt())
+            return false;
+        field->setText(pair.first);
+        field->setData(pair.second);
+        return true;
+    }
 }
 
 TAVListaWyboruCommand::TAVListaWyboruCommand(const TAVRegisterDeclaration &declaration, QObject *parent)

@@ -118,9 +118,11 @@ class TAVListaWyboruCommand : public TAVCommand
 public:
     explicit TAVListaWyboruCommand(const TAVRegisterDeclaration &declaration, QObject *parent = nullptr);
 
-    // Runs the list for a pick field (pair: the reference it starts from);
-    // true when a different row was chosen, which the field then shows.
-    bool pickInto(TAVTableModel *caller, TAVListaWyboru *field, QPair<QString, int> pair = QPair<QString, int>());
+    // Runs the list for a pick field (start: the reference it starts from);
+    // true when a different row was chosen, which the field then shows. A
+    // row `accept` refuses opens the list again.
+    bool pickInto(TAVTableModel *caller, TAVListaWyboru *field, QPair<QString, int> start = QPair<QString, int>(),
+                  const std::function<bool(const QPair<QString, int> &)> &accept = {});
     // The query giving the caption of a row's key (placeholder :id), as
     // a pick field shows it; empty when the list has no caption fields.
     QString captionQuery() const;

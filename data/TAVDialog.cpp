@@ -5,6 +5,7 @@
 #include "TAVFormat.h"
 #include "TAVListaWyboru.h"
 #include "TAVMessages.h"
+#include "TAVPickBinding.h"
 #include "TAVTableModel.h"
 #include "TAVUiState.h"
 #include "TAVValidator.h"
@@ -49,6 +50,23 @@ void TAVDialog::bind(QWidget *widget, const QString &fieldName)
     }
 }
 
+TAVPickBinding &TAVDialog::bindPick(TAVListaWyboru *field, const QString &fieldName, TAVListaWyboruCommand *pickList,
+                                    const QString &caption)
+{
+    bind(field, fieldName);
+    m_picks << new TAVPickBinding(this, field, fieldName, pickList, caption);
+    return *m_picks.last();
+}
+
+const TAVPickBinding *TAVDialog::selfCheckedPick(const QString &fieldName) const
+{
+    for (const TAVPickBinding *pick : m_picks) {
+        if (pick->column() == fieldName && pick->checksItself())
+            return pick;
+    }
+    return nullptr;
+}
+
 void TAVDialog::loadRow()
 {
     if (m_index.isValid())
@@ -60,9 +78,20 @@ void TAVDialog::loadRow()
         auto *pick = qobject_cast<TAVListaWyboru *>(m_dataWidget->mappedWidget(field));
         auto *label = findChild<QLabel *>(QStringLiteral("la_") + field);
         const TAVColumnInfo *info = m_validator ? m_validator->columnInfo(field) : nullptr;
-        if (pick && label && info && !info->nullable && !label->text().contains(QLatin1Char('*')))
+        if (pick && label && info && !info->nullable && !selfCheckedPick(field)
+            && !label->text().contains(QLatin1Char('*')))
             label->setText(label->text() + QLatin1Char('*'));
     }
+}
+
+QSqlRecord TAVDialog::loadRow(const QSqlRecord &values)
+{
+    if (!values.isEmpty()) {
+        m_dataWidget->loadRecord(values);
+        return values;
+    }
+    loadRow();
+    return m_index.isValid() && m_model ? m_model->record(m_index.row()) : QSqlRecord();
 }
 
 void TAVDialog::connectButtons(QDialogButtonBox *buttons)
@@ -117,7 +146,7 @@ bool TAVDialog::validateModel()
         QSqlRecord rec = m_dataWidget->getRecord();
         for (int i = 0; i < rec.count(); ++i) {
             const QString name = rec.fieldName(i);
-            if (!m_dataWidget->hasMapping(name) || !m_dataWidget->isChanged(name))
+            if (!m_dataWidget->hasMapping(name) || !m_dataWidget->isChanged(name) || selfCheckedPick(name))
                 continue;
             auto *label = findChild<QLabel *>(QStringLiteral("la_") + name);
             if (!m_validator->validate(name, rec.value(i), captionOf(name))) {
@@ -158,6 +187,8 @@ bool TAVDialog::validateModel()
     }
     // The dialog's own checks may ask the catalogue too: one report of all.
     ValidationMessages checks;
+    for (const TAVPickBinding *pick : m_picks)
+        pick->check(checks);
     addChecks(checks);
     if (m_validator)
         text = m_validator->message();

@@ -13,6 +13,9 @@ class QDialogButtonBox;
 class TAVDataWidget;
 class TAVDBValidator;
 class TAVEwidencja;
+class TAVListaWyboru;
+class TAVListaWyboruCommand;
+class TAVPickBinding;
 class TAVTableModel;
 class ValidationMessages;
 
@@ -60,9 +63,19 @@ protected:
     // Binds a form's widget to a field; the catch-all keeps a dialog
     // usable when one binding goes wrong.
     void bind(QWidget *widget, const QString &fieldName);
+    // Binds a pick field's key to a field like bind(), its caption and its
+    // list taken from the pick list (which the binding owns). With a
+    // caption the binding reports the field empty under it ("Pozycja …"),
+    // before the dialog's own checks; without one the catalogue checks it
+    // under its label, like any bound field (optional(): neither does).
+    TAVPickBinding &bindPick(TAVListaWyboru *field, const QString &fieldName, TAVListaWyboruCommand *pickList,
+                             const QString &caption = QString());
     // Loads the edited row, or the model's defaults for a new record, and
     // marks the required pick fields.
     void loadRow();
+    // Loads the given values instead, when there are any; gives back what
+    // was loaded, for the fields the dialog fills by hand.
+    QSqlRecord loadRow(const QSqlRecord &values);
     // OK validates before closing; Cancel closes.
     void connectButtons(QDialogButtonBox *buttons);
     // The dialog's own acceptance checks, reported with the field checks.
@@ -71,6 +84,8 @@ protected:
 
 private:
     void updatePickButtons();
+    // The binding that checks this field itself, or null.
+    const TAVPickBinding *selfCheckedPick(const QString &fieldName) const;
     // What every input of the form holds, to tell whether the user changed anything.
     QVariantList formState() const;
 
@@ -83,6 +98,7 @@ private:
     bool m_showMessages = true;
     std::function<bool()> m_saveHandler;
     QMap<QString, QVariant> m_fixedValues;
+    QList<TAVPickBinding *> m_picks;
     QVariantList m_shownState;
     bool m_stateTaken = false;
 };

@@ -9,8 +9,8 @@ class QLineEdit;
 class QToolButton;
 
 // Pick field: shows the caption of the chosen row and keeps its key. It does
-// not open any list itself; the owning dialog answers clicked() and
-// clickedClear().
+// not open any list itself; its binding in the dialog (TAVDialog::bindPick)
+// answers clicked() and clickedClear().
 class TAVListaWyboru : public QWidget
 {
     Q_OBJECT

@@ -101,6 +101,19 @@ bool begun(TAVTransaction &transaction, const QString &title, const QString &fai
     return false;
 }
 
+bool begunWithTool(TAVTransaction &transaction, qint64 toolId, bool onStock, const QString &title,
+                   const QString &failed, const QString &refusal)
+{
+    if (!begun(transaction, title, failed))
+        return false;
+    // Locked: a second workstation moving the same tool waits and then reads the outcome.
+    if (lockedOnStock(toolId, onStock))
+        return true;
+    transaction.rollback();
+    TAVMessages::warning(title, refusal);
+    return false;
+}
+
 bool finish(TAVTransaction &transaction, bool ok, QString cause, const QString &title, const QString &failed)
 {
     if (ok && transaction.commit())

@@ -1,14 +1,17 @@
 #pragma once
 
+#include "TAVTableModel.h"
+
+#include <QDialog>
 #include <QMap>
 #include <QModelIndex>
 #include <QSqlRecord>
 #include <QString>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 
-class TAVTableModel;
 class TAVTransaction;
 
 // What the three movements share: fresh one-row models, the tool's row
@@ -19,6 +22,26 @@ namespace Movement {
 // A new model of that name filtered to the rows of `filter` and read; its
 // write errors stay quiet, the command shows its own message.
 std::unique_ptr<TAVTableModel> fresh(const QString &modelName, const QString &filter);
+
+// Opens a step's dialog in its mode on the row (an invalid index: a new
+// movement over the model's empty record) with the values the step fixes;
+// the record the dialog's fields are bound to, or an empty one when the
+// user cancels. `accepted` reads what else the accepted dialog holds.
+template <class Dialog>
+QSqlRecord edit(TAVTableModel *model, const QModelIndex &row, const QMap<QString, QVariant> &values,
+                void (Dialog::*mode)(), const std::function<void(Dialog &)> &accepted = {})
+{
+    QSqlRecord start = row.isValid() ? model->record(row.row()) : model->emptyRecord();
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        start.setValue(it.key(), it.value());
+    Dialog dialog(model, row, start);
+    (dialog.*mode)();
+    if (dialog.exec() != QDialog::Accepted)
+        return QSqlRecord();
+    if (accepted)
+        accepted(dialog);
+    return dialog.getRecord();
+}
 
 // Writes only these fields of one tool (row (0, 0) of a fresh model).
 // The cause of a failure, in a sentence, goes to `cause`.
@@ -46,6 +69,10 @@ qint32 currentUser();
 
 // The transaction began, or the user is told why not (false).
 bool begun(TAVTransaction &transaction, const QString &title, const QString &failed);
+// Begun, with the tool locked and on stock or not as expected; otherwise
+// rolled back and the user told `refusal` (false).
+bool begunWithTool(TAVTransaction &transaction, qint64 toolId, bool onStock, const QString &title,
+                   const QString &failed, const QString &refusal);
 // Commits when everything so far went well; else, or when the commit
 // fails, rolls back and tells the user the cause (false).
 bool finish(TAVTransaction &transaction, bool ok, QString cause, const QString &title, const QString &failed);

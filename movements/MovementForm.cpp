@@ -2,9 +2,8 @@
 
 #include "TAVFormat.h"
 
-#include "TAVValidator.h"
-
 #include "TAVListaWyboru.h"
+#include "TAVValidator.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -80,13 +79,6 @@ void userHeaders(const std::function<void(const QString &, const QString &, cons
     }
 }
 
-void requirePicked(ValidationMessages &messages, std::initializer_list<QPair<TAVListaWyboru *, QString>> fields)
-{
-    for (const auto &field : fields)
-        if (field.first->data().toInt() == 0)
-            messages.add(QStringLiteral("Pozycja <b>%1</b> nie może być pusta.").arg(field.second), field.first);
-}
-
 void checkReturn(ValidationMessages &messages, QDateEdit *issued, QDateEdit *returned, QComboBox *state)
 {
     // Today on the server's clock: the workstation's own may be wrong.
@@ -118,6 +110,16 @@ ToolFacts toolFacts(int tool)
         facts.state = q.value(1);
         facts.inspectionMonths = q.value(2).toInt();
     }
+    return facts;
+}
+
+ToolFacts followTool(const TAVListaWyboru *tool, TAVListaWyboru *warehouse, QComboBox *state)
+{
+    const ToolFacts facts = toolFacts(tool->data().toInt());
+    if (facts.warehouse > 0)
+        warehouse->setKey(facts.warehouse);
+    if (state)
+        selectState(state, facts.state);
     return facts;
 }
 

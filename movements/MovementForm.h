@@ -1,16 +1,14 @@
 #pragma once
 
-#include <QPair>
 #include <QString>
 #include <QVariant>
 
 #include <functional>
-#include <initializer_list>
 
 class QComboBox;
 class QDateEdit;
-class ValidationMessages;
 class TAVListaWyboru;
+class ValidationMessages;
 
 // Pieces the movement dialogs share.
 namespace MovementForm {
@@ -29,8 +27,6 @@ QVariant stateOf(const QComboBox *combo);
 // logins ("uzt_<side>_imie"…), through the model's own header setter.
 void userHeaders(const std::function<void(const QString &, const QString &, const QString &)> &set,
                  const QString &issuing, const QString &receiving);
-// "Pozycja <b>caption</b> nie może być pusta." for each pick field without a row.
-void requirePicked(ValidationMessages &messages, std::initializer_list<QPair<TAVListaWyboru *, QString>> fields);
 // The dates' checks: none after today, not returned before it was issued,
 // and the state it came back in given (each only while its field is editable).
 void checkReturn(ValidationMessages &messages, QDateEdit *issued, QDateEdit *returned, QComboBox *state);
@@ -44,5 +40,8 @@ struct ToolFacts
     int inspectionMonths = 12;
 };
 ToolFacts toolFacts(int tool);
+// The warehouse and, where a field is given, the state at issue follow the
+// chosen tool; its facts, for what else follows.
+ToolFacts followTool(const TAVListaWyboru *tool, TAVListaWyboru *warehouse, QComboBox *state);
 
 } // namespace MovementForm

@@ -4,12 +4,9 @@
 #include "MovementPickLists.h"
 #include "NaprawyPrzegladyModel.h"
 #include "NarzedziaModel.h"
-#include "TAVMessages.h"
 #include "TAVTableModel.h"
 #include "TAVTransaction.h"
 #include "TabelaNaprawyPrzegladyDialog.h"
-
-#include <QDialog>
 
 #include <memory>
 
@@ -48,30 +45,23 @@ bool NaprawyPrzegladyCommand::send(TAVTableModel *model, const QModelIndex &inde
         return false;
     std::unique_ptr<TAVTableModel> rows = Movement::fresh(QStringLiteral("NaprawyPrzegladyModel"),
                                                           QStringLiteral("np_id = -1"));
-    QSqlRecord rec = rows->emptyRecord();
-    rec.setValue(QStringLiteral("np_fk_uzt_wyd"), Movement::currentUser());
-    rec.setValue(QStringLiteral("np_typ"), m_type);
+    QMap<QString, QVariant> values{{QStringLiteral("np_fk_uzt_wyd"), Movement::currentUser()},
+                                   {QStringLiteral("np_typ"), m_type}};
     if (TAVTableModel::is<NarzedziaModel>(model) && index.isValid() && index.row() < model->rowCount())
-        rec.setValue(QStringLiteral("np_fk_nrz"), model->value(index.row(), QStringLiteral("nrz_id")));
+        values.insert(QStringLiteral("np_fk_nrz"), model->value(index.row(), QStringLiteral("nrz_id")));
     else if (trips)
-        rec.setValue(refField->first, refField->second);
+        values.insert(refField->first, refField->second);
     else
         return false;
-    TabelaNaprawyPrzegladyDialog dialog(rows.get(), QModelIndex(), rec);
-    dialog.setWydanieMode();
-    if (dialog.exec() != QDialog::Accepted)
+    const QSqlRecord rec = Movement::edit<TabelaNaprawyPrzegladyDialog>(rows.get(), QModelIndex(), values,
+                                                                       &TabelaNaprawyPrzegladyDialog::setWydanieMode);
+    if (rec.isEmpty())
         return false;
-    rec = dialog.getRecord();
     const qint64 tool = rec.value(QStringLiteral("np_fk_nrz")).toLongLong();
 
     TAVTransaction transaction;
-    if (!Movement::begun(transaction, title(), failure()))
+    if (!Movement::begunWithTool(transaction, tool, true, title(), failure(), refusal()))
         return false;
-    if (!Movement::lockedOnStock(tool, true)) {
-        transaction.rollback();
-        TAVMessages::warning(title(), refusal());
-        return false;
-    }
     QString cause;
     bool ok = Movement::writeTool(tool,
                                   {{QStringLiteral("nrz_przyjete_na_stan"), false},
@@ -108,24 +98,18 @@ bool NaprawyPrzegladyCommand::takeBack(TAVTableModel *model, const QModelIndex &
         return false;
     }
     const QSqlRecord shown = rows->record(row.row());
-    QSqlRecord rec = shown;
-    rec.setValue(QStringLiteral("np_fk_uzt_prz"), Movement::currentUser());
-    TabelaNaprawyPrzegladyDialog dialog(rows, QModelIndex(row), rec);
-    dialog.setPrzyjecieMode();
-    if (dialog.exec() != QDialog::Accepted)
+    QDate next;
+    QSqlRecord rec = Movement::edit<TabelaNaprawyPrzegladyDialog>(
+            rows, row, {{QStringLiteral("np_fk_uzt_prz"), Movement::currentUser()}},
+            &TabelaNaprawyPrzegladyDialog::setPrzyjecieMode,
+            [&next](TabelaNaprawyPrzegladyDialog &dialog) { next = dialog.nextInspection(); });
+    if (rec.isEmpty())
         return false;
-    rec = dialog.getRecord();
     const qint64 tool = rec.value(QStringLiteral("np_fk_nrz")).toLongLong();
-    const QDate next = dialog.nextInspection();
 
     TAVTransaction transaction;
-    if (!Movement::begun(transaction, title(), failure()))
+    if (!Movement::begunWithTool(transaction, tool, false, title(), failure(), refusal()))
         return false;
-    if (!Movement::lockedOnStock(tool, false)) {
-        transaction.rollback();
-        TAVMessages::warning(title(), refusal());
-        return false;
-    }
     QMap<QString, QVariant> toolValues{{QStringLiteral("nrz_fk_stn"), rec.value(QStringLiteral("np_fk_stn_prz"))},
                                        {QStringLiteral("nrz_przyjete_na_stan"), true}};
     // Back from an inspection: the date of the next one goes with it.

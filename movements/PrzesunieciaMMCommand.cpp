@@ -9,7 +9,6 @@
 #include "TAVTransaction.h"
 #include "TabelaPrzesunieciaMMDialog.h"
 
-#include <QDialog>
 #include <QSqlRecord>
 
 #include <memory>
@@ -54,14 +53,13 @@ bool PrzesunieciaMMCommand::issue(TAVTableModel *model, const QModelIndex &index
 {
     std::unique_ptr<TAVTableModel> transfers = Movement::fresh(QStringLiteral("PrzesunieciaMMModel"),
                                                                QStringLiteral("psnmm_id = -1"));
-    QSqlRecord rec = transfers->emptyRecord();
-    rec.setValue(QStringLiteral("psnmm_fk_mgz_src"), model->value(index.row(), QStringLiteral("mgz_id")));
-    rec.setValue(QStringLiteral("psnmm_fk_uzt_src"), Movement::currentUser());
-    TabelaPrzesunieciaMMDialog dialog(transfers.get(), QModelIndex(), rec);
-    dialog.setMagazynyWydanieMode();
-    if (dialog.exec() != QDialog::Accepted)
+    QSqlRecord rec = Movement::edit<TabelaPrzesunieciaMMDialog>(
+            transfers.get(), QModelIndex(),
+            {{QStringLiteral("psnmm_fk_mgz_src"), model->value(index.row(), QStringLiteral("mgz_id"))},
+             {QStringLiteral("psnmm_fk_uzt_src"), Movement::currentUser()}},
+            &TabelaPrzesunieciaMMDialog::setMagazynyWydanieMode);
+    if (rec.isEmpty())
         return false;
-    rec = dialog.getRecord();
 
     TAVTransaction transaction;
     if (!Movement::begun(transaction, kIssueTitle, kIssueFailed))
@@ -98,13 +96,11 @@ bool PrzesunieciaMMCommand::receive(TAVTableModel *model, const QModelIndex &ind
         row = picked->index(0, 0);
     }
     const QSqlRecord shown = transfers->record(row.row());
-    QSqlRecord rec = shown;
-    rec.setValue(QStringLiteral("psnmm_fk_uzt_dst"), Movement::currentUser());
-    TabelaPrzesunieciaMMDialog dialog(transfers, QModelIndex(row), rec);
-    dialog.setMagazynyPrzyjecieMode();
-    if (dialog.exec() != QDialog::Accepted)
+    QSqlRecord rec = Movement::edit<TabelaPrzesunieciaMMDialog>(
+            transfers, row, {{QStringLiteral("psnmm_fk_uzt_dst"), Movement::currentUser()}},
+            &TabelaPrzesunieciaMMDialog::setMagazynyPrzyjecieMode);
+    if (rec.isEmpty())
         return false;
-    rec = dialog.getRecord();
 
     const QString failed = QStringLiteral("Wystąpił problem przy operacji przesunięcia międzymagazynowego. Nie można "
                                           "dokończyć operacji przesunięcia międzymagazynowego.");

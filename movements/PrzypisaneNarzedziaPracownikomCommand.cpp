@@ -12,7 +12,6 @@
 #include "TabelaPrzypisaneNarzedziaPracownikomDialog.h"
 
 #include <QDate>
-#include <QDialog>
 
 #include <memory>
 
@@ -55,14 +54,13 @@ bool PrzypisaneNarzedziaPracownikomCommand::issue(TAVTableModel *model, const QM
     }
     std::unique_ptr<TAVTableModel> issues = Movement::fresh(QStringLiteral("PrzypisaneNarzedziaPracownikomModel"),
                                                             QStringLiteral("pnp_id = -1"));
-    QSqlRecord rec = issues->emptyRecord();
-    rec.setValue(QStringLiteral("pnp_fk_uzt_wyd"), Movement::currentUser());
-    rec.setValue(QStringLiteral("pnp_fk_prc"), model->value(index.row(), QStringLiteral("prc_id")));
-    TabelaPrzypisaneNarzedziaPracownikomDialog dialog(issues.get(), QModelIndex(), rec);
-    dialog.setWydanieMode();
-    if (dialog.exec() != QDialog::Accepted)
+    const QSqlRecord rec = Movement::edit<TabelaPrzypisaneNarzedziaPracownikomDialog>(
+            issues.get(), QModelIndex(),
+            {{QStringLiteral("pnp_fk_uzt_wyd"), Movement::currentUser()},
+             {QStringLiteral("pnp_fk_prc"), model->value(index.row(), QStringLiteral("prc_id"))}},
+            &TabelaPrzypisaneNarzedziaPracownikomDialog::setWydanieMode);
+    if (rec.isEmpty())
         return false;
-    rec = dialog.getRecord();
     const qint64 tool = rec.value(QStringLiteral("pnp_fk_nrz")).toLongLong();
 
     // A tool due for inspection is issued only when the keeper says so.
@@ -74,15 +72,10 @@ bool PrzypisaneNarzedziaPracownikomCommand::issue(TAVTableModel *model, const QM
 
     const QString failed = QStringLiteral("Nie można zrealizować przypisania - wystąpił błąd.");
     TAVTransaction transaction;
-    if (!Movement::begun(transaction, kTitle, failed))
+    if (!Movement::begunWithTool(transaction, tool, true, kTitle, failed,
+                                 QStringLiteral("Nie można zrealizować żądania. Wybrane narzędzie już nie jest na "
+                                                "magazynie.")))
         return false;
-    // Locked: a second workstation issuing the same tool waits and then reads false.
-    if (!Movement::lockedOnStock(tool, true)) {
-        transaction.rollback();
-        TAVMessages::warning(kTitle, QStringLiteral("Nie można zrealizować żądania. Wybrane narzędzie już nie jest "
-                                                        "na magazynie."));
-        return false;
-    }
     QString cause;
     bool ok = Movement::writeTool(tool, {{QStringLiteral("nrz_przyjete_na_stan"), false}}, &cause);
     if (ok) {
@@ -99,14 +92,12 @@ bool PrzypisaneNarzedziaPracownikomCommand::issue(TAVTableModel *model, const QM
 bool PrzypisaneNarzedziaPracownikomCommand::takeBack(TAVTableModel *model, const QModelIndex &index)
 {
     const QSqlRecord shown = model->record(index.row());
-    QSqlRecord rec = shown;
-    rec.setValue(QStringLiteral("pnp_fk_uzt_prz"), Movement::currentUser());
     const QPersistentModelIndex row(index);
-    TabelaPrzypisaneNarzedziaPracownikomDialog dialog(model, index, rec);
-    dialog.setPrzyjecieMode();
-    if (dialog.exec() != QDialog::Accepted)
+    QSqlRecord rec = Movement::edit<TabelaPrzypisaneNarzedziaPracownikomDialog>(
+            model, index, {{QStringLiteral("pnp_fk_uzt_prz"), Movement::currentUser()}},
+            &TabelaPrzypisaneNarzedziaPracownikomDialog::setPrzyjecieMode);
+    if (rec.isEmpty())
         return false;
-    rec = dialog.getRecord();
     const qint64 key = shown.value(QStringLiteral("pnp_id")).toLongLong();
     const qint64 tool = rec.value(QStringLiteral("pnp_fk_nrz")).toLongLong();
 

@@ -3,8 +3,8 @@
 
 #include "ListaWyboruCommands.h"
 #include "MovementForm.h"
-#include "TAVDataWidget.h"
 #include "TAVListaWyboru.h"
+#include "TAVPickBinding.h"
 #include "TAVTableModel.h"
 #include "TAVValidator.h"
 
@@ -33,18 +33,21 @@ TabelaNaprawyPrzegladyDialog::TabelaNaprawyPrzegladyDialog(TAVTableModel *model,
     ui->cbFkStnWyd->setEnabled(false);
     fillStates(ui->cbFkStnWyd);
     fillStates(ui->cbFkStnPrz);
-    ui->lwFkNrz->setDisplayQuery(QStringLiteral("SELECT nrz_kod FROM narzedzia WHERE nrz_id = :nrz_id"));
-    ui->lwFkMgz->setDisplayQuery(QStringLiteral("SELECT mgz_symbol FROM magazyny WHERE mgz_id = :mgz_id"));
+    bindPick(ui->lwFkMgz, QStringLiteral("np_fk_mgz"), new MagazynyListaWyboruCommand, QStringLiteral("Magazyn"));
+    bindPick(ui->lwFkNrz, QStringLiteral("np_fk_nrz"), new NarzedziaListaWyboruCommand, QStringLiteral("Narzędzie"))
+            .parameter(QStringLiteral("filter"), QStringLiteral("nrz_przyjete_na_stan = true AND nrz_zlikwidowano = false"))
+            .prepare([this](TAVListaWyboruCommand &list, TAVPickBinding::Pair &) {
+                list.setParameter(QStringLiteral("windowTitle"),
+                                  QStringLiteral("Wybierz narzędzie do %1")
+                                          .arg(ui->rb0_Npr->isChecked() ? QStringLiteral("naprawy")
+                                                                        : QStringLiteral("przeglądu")));
+                return true;
+            })
+            .onChosen([this] { toolChosen(); });
 
-    const QSqlRecord source = record.isEmpty() && index.isValid() && model ? model->record(index.row()) : record;
-    if (record.isEmpty())
-        loadRow();
-    else
-        dataWidget()->loadRecord(record);
+    const QSqlRecord source = loadRow(record);
     if (QAbstractButton *type = m_type->button(source.value(QStringLiteral("np_typ")).toInt()))
         type->setChecked(true);
-    ui->lwFkNrz->setKey(source.value(QStringLiteral("np_fk_nrz")));
-    ui->lwFkMgz->setKey(source.value(QStringLiteral("np_fk_mgz")));
     selectState(ui->cbFkStnWyd, source.value(QStringLiteral("np_fk_stn_wyd")));
     selectState(ui->cbFkStnPrz, source.value(QStringLiteral("np_fk_stn_prz")));
     m_uztWyd = source.value(QStringLiteral("np_fk_uzt_wyd")).toInt();
@@ -62,21 +65,14 @@ TabelaNaprawyPrzegladyDialog::TabelaNaprawyPrzegladyDialog(TAVTableModel *model,
     ui->dtNastepnyPrzeglad->hide();
     proposeNextInspection();
     connect(ui->dtDataPrz, &QDateEdit::dateChanged, this, &TabelaNaprawyPrzegladyDialog::proposeNextInspection);
-
-    connect(ui->lwFkNrz, &TAVListaWyboru::clicked, this, &TabelaNaprawyPrzegladyDialog::chooseNrz);
-    connect(ui->lwFkMgz, &TAVListaWyboru::clicked, this, &TabelaNaprawyPrzegladyDialog::chooseMgz);
 }
 
 TabelaNaprawyPrzegladyDialog::~TabelaNaprawyPrzegladyDialog() = default;
 
 void TabelaNaprawyPrzegladyDialog::toolChosen()
 {
-    const ToolFacts tool = toolFacts(ui->lwFkNrz->data().toInt());
-    if (tool.warehouse > 0)
-        ui->lwFkMgz->setKey(tool.warehouse);
-    if (ui->gbWydanie->isEnabled())
-        selectState(ui->cbFkStnWyd, tool.state);
-    m_inspectionMonths = tool.inspectionMonths;
+    m_inspectionMonths =
+            followTool(ui->lwFkNrz, ui->lwFkMgz, ui->gbWydanie->isEnabled() ? ui->cbFkStnWyd : nullptr).inspectionMonths;
     proposeNextInspection();
 }
 
@@ -110,34 +106,14 @@ QDate TabelaNaprawyPrzegladyDialog::nextInspection() const
             : QDate();
 }
 
-void TabelaNaprawyPrzegladyDialog::chooseNrz()
-{
-    NarzedziaListaWyboruCommand command;
-    command.setParameter(QStringLiteral("windowTitle"),
-                         QStringLiteral("Wybierz narzędzie do %1")
-                                 .arg(ui->rb0_Npr->isChecked() ? QStringLiteral("naprawy") : QStringLiteral("przeglądu")));
-    command.setParameter(QStringLiteral("filter"), QStringLiteral("nrz_przyjete_na_stan = true AND nrz_zlikwidowano = false"));
-    if (command.pickInto(model(), ui->lwFkNrz))
-        toolChosen();
-}
-
-void TabelaNaprawyPrzegladyDialog::chooseMgz()
-{
-    MagazynyListaWyboruCommand command;
-    command.pickInto(model(), ui->lwFkMgz);
-}
-
 void TabelaNaprawyPrzegladyDialog::addChecks(ValidationMessages &messages)
 {
-    requirePicked(messages, {{ui->lwFkMgz, QStringLiteral("Magazyn")}, {ui->lwFkNrz, QStringLiteral("Narzędzie")}});
     checkReturn(messages, ui->dtDataWyd, ui->dtDataPrz, ui->cbFkStnPrz);
 }
 
 QSqlRecord TabelaNaprawyPrzegladyDialog::getRecord()
 {
     QSqlRecord rec = TAVDialog::getRecord();
-    rec.setValue(QStringLiteral("np_fk_nrz"), ui->lwFkNrz->key());
-    rec.setValue(QStringLiteral("np_fk_mgz"), ui->lwFkMgz->key());
     rec.setValue(QStringLiteral("np_fk_uzt_wyd"), keyOrNull(m_uztWyd));
     rec.setValue(QStringLiteral("np_fk_uzt_prz"), keyOrNull(m_uztPrz));
     if (ui->gbWydanie->isEnabled())

@@ -30,8 +30,6 @@ public:
 public Q_SLOTS:
     void setWydanieMode();
     void setPrzyjecieMode();
-    void chooseNrz();
-    void chooseMgz();
 
 protected:
     void addChecks(ValidationMessages &messages) override;

@@ -3,8 +3,8 @@
 
 #include "ListaWyboruCommands.h"
 #include "MovementForm.h"
-#include "TAVDataWidget.h"
 #include "TAVListaWyboru.h"
+#include "TAVPickBinding.h"
 #include "TAVTableModel.h"
 #include "TAVValidator.h"
 
@@ -26,42 +26,40 @@ TabelaPrzesunieciaMMDialog::TabelaPrzesunieciaMMDialog(TAVTableModel *model, con
     bind(ui->dtDataPrzyjecie, QStringLiteral("psnmm_data_przyjecie"));
     bind(ui->txUwagiWydanie, QStringLiteral("psnmm_uwagi_wydanie"));
     bind(ui->txUwagiPrzyjecie, QStringLiteral("psnmm_uwagi_przyjecie"));
-    ui->lwFkNrz->setDisplayQuery(QStringLiteral("SELECT nrz_kod FROM narzedzia WHERE nrz_id = :nrz_id"));
-    for (TAVListaWyboru *w : {ui->lwFkMgzSrc, ui->lwFkMgzDst})
-        w->setDisplayQuery(QStringLiteral("SELECT mgz_symbol FROM magazyny WHERE mgz_id = :mgz_id"));
+    TAVPickBinding &tool =
+            bindPick(ui->lwFkNrz, QStringLiteral("psnmm_fk_nrz"), new NarzedziaListaWyboruCommand, QStringLiteral("Narzędzie"))
+                    .title(QStringLiteral("Wybierz narzędzie do przeniesienia"))
+                    .prepare([this](TAVListaWyboruCommand &list, TAVPickBinding::Pair &start) {
+                        start.second = ui->lwFkMgzSrc->data().toInt();
+                        // A written-off tool goes nowhere.
+                        list.setParameter(QStringLiteral("filter"),
+                                          QStringLiteral("nrz_fk_mgz = %1 AND nrz_przyjete_na_stan = true AND "
+                                                         "nrz_zlikwidowano = false")
+                                                  .arg(start.second));
+                        return true;
+                    });
+    TAVPickBinding &source = bindWarehouse(ui->lwFkMgzSrc, QStringLiteral("psnmm_fk_mgz_src"),
+                                           QStringLiteral("Magazyn wydający"), QStringLiteral("Wybierz magazyn źrodłowy"),
+                                           ui->lwFkMgzDst, QStringLiteral("docelowy"));
+    TAVPickBinding &destination = bindWarehouse(ui->lwFkMgzDst, QStringLiteral("psnmm_fk_mgz_dst"),
+                                                QStringLiteral("Magazyn przyjmujący"),
+                                                QStringLiteral("Wybierz magazyn docelowy"), ui->lwFkMgzSrc,
+                                                QStringLiteral("źródłowy"));
 
-    const QSqlRecord source = record.isEmpty() && index.isValid() && model ? model->record(index.row()) : record;
-    if (record.isEmpty())
-        loadRow();
-    else
-        dataWidget()->loadRecord(record);
-    ui->lwFkNrz->setKey(source.value(QStringLiteral("psnmm_fk_nrz")));
-    ui->lwFkMgzSrc->setKey(source.value(QStringLiteral("psnmm_fk_mgz_src")));
-    ui->lwFkMgzDst->setKey(source.value(QStringLiteral("psnmm_fk_mgz_dst")));
-    m_uztSrc = source.value(QStringLiteral("psnmm_fk_uzt_src")).toInt();
-    m_uztDst = source.value(QStringLiteral("psnmm_fk_uzt_dst")).toInt();
+    const QSqlRecord row = loadRow(record);
+    m_uztSrc = row.value(QStringLiteral("psnmm_fk_uzt_src")).toInt();
+    m_uztDst = row.value(QStringLiteral("psnmm_fk_uzt_dst")).toInt();
     ui->lbFkUztSrc->setText(userName(m_uztSrc));
     ui->lbFkUztDst->setText(userName(m_uztDst));
 
-    connect(ui->lwFkNrz, &TAVListaWyboru::clicked, this, &TabelaPrzesunieciaMMDialog::chooseNrz);
-    connect(ui->lwFkMgzSrc, &TAVListaWyboru::clicked, this, &TabelaPrzesunieciaMMDialog::chooseMgzSrc);
-    connect(ui->lwFkMgzDst, &TAVListaWyboru::clicked, this, &TabelaPrzesunieciaMMDialog::chooseMgzDst);
-
     // A new transfer from a warehouse asks for its tool, then its destination.
-    if (key(ui->lwFkNrz) == 0)
-        chooseNrz();
-    if (key(ui->lwFkMgzSrc) == 0)
-        chooseMgzSrc();
-    if (key(ui->lwFkMgzDst) == 0)
-        chooseMgzDst();
+    for (TAVPickBinding *pick : {&tool, &source, &destination}) {
+        if (pick->key() == 0)
+            pick->choose();
+    }
 }
 
 TabelaPrzesunieciaMMDialog::~TabelaPrzesunieciaMMDialog() = default;
-
-int TabelaPrzesunieciaMMDialog::key(TAVListaWyboru *field) const
-{
-    return field->data().toInt();
-}
 
 void TabelaPrzesunieciaMMDialog::setMagazynyWydanieMode()
 {
@@ -77,69 +75,35 @@ void TabelaPrzesunieciaMMDialog::setMagazynyPrzyjecieMode()
     ui->gbWydanie->setEnabled(false);
 }
 
-void TabelaPrzesunieciaMMDialog::chooseNrz()
+TAVPickBinding &TabelaPrzesunieciaMMDialog::bindWarehouse(TAVListaWyboru *field, const QString &column,
+                                                          const QString &caption, const QString &title,
+                                                          TAVListaWyboru *other, const QString &otherName)
 {
-    NarzedziaListaWyboruCommand command;
-    command.setParameter(QStringLiteral("windowTitle"), QStringLiteral("Wybierz narzędzie do przeniesienia"));
-    // A written-off tool goes nowhere.
-    command.setParameter(QStringLiteral("filter"),
-                         QStringLiteral("nrz_fk_mgz = %1 AND nrz_przyjete_na_stan = true AND nrz_zlikwidowano = false")
-                                 .arg(key(ui->lwFkMgzSrc)));
-    command.pickInto(model(), ui->lwFkNrz, QPair<QString, int>(QString(), key(ui->lwFkMgzSrc)));
-}
-
-void TabelaPrzesunieciaMMDialog::chooseWarehouse(TAVListaWyboru *field, TAVListaWyboru *other, const QString &title,
-                                                 const QString &otherName)
-{
-    for (;;) {
-        MagazynyListaWyboruCommand command;
-        command.setParameter(QStringLiteral("windowTitle"), title);
-        // A closed warehouse takes no transfers.
-        command.setParameter(QStringLiteral("onlyActive"), true);
-        QPair<QString, int> chosen;
-        if (!command.operacja(model(), QModelIndex(), &chosen))
-            return;
-        if (chosen.second == key(other)) {
-            QMessageBox::information(this, QStringLiteral("Niepoprawny magazyn"),
-                                     QStringLiteral("Wybrany magazyn <b>%1</b> jest taki sam jak magazyn %2. "
-                                                    "Proszę wybrać inny.")
-                                             .arg(chosen.first, otherName));
-            continue;
-        }
-        if (chosen.second == key(field))
-            continue;
-        field->setText(chosen.first);
-        field->setData(chosen.second);
-        return;
-    }
-}
-
-void TabelaPrzesunieciaMMDialog::chooseMgzDst()
-{
-    chooseWarehouse(ui->lwFkMgzDst, ui->lwFkMgzSrc, QStringLiteral("Wybierz magazyn docelowy"),
-                    QStringLiteral("źródłowy"));
-}
-
-void TabelaPrzesunieciaMMDialog::chooseMgzSrc()
-{
-    chooseWarehouse(ui->lwFkMgzSrc, ui->lwFkMgzDst, QStringLiteral("Wybierz magazyn źrodłowy"),
-                    QStringLiteral("docelowy"));
+    return bindPick(field, column, new MagazynyListaWyboruCommand, caption)
+            .title(title)
+            // A closed warehouse takes no transfers.
+            .parameter(QStringLiteral("onlyActive"), true)
+            .accept([this, field, other, otherName](const TAVPickBinding::Pair &chosen) {
+                if (chosen.second == other->data().toInt()) {
+                    QMessageBox::information(this, QStringLiteral("Niepoprawny magazyn"),
+                                             QStringLiteral("Wybrany magazyn <b>%1</b> jest taki sam jak magazyn %2. "
+                                                            "Proszę wybrać inny.")
+                                                     .arg(chosen.first, otherName));
+                    return false;
+                }
+                // The warehouse it already has: the list once more, without a word.
+                return chosen.second != field->data().toInt();
+            });
 }
 
 void TabelaPrzesunieciaMMDialog::addChecks(ValidationMessages &messages)
 {
-    requirePicked(messages, {{ui->lwFkNrz, QStringLiteral("Narzędzie")},
-                             {ui->lwFkMgzSrc, QStringLiteral("Magazyn wydający")},
-                             {ui->lwFkMgzDst, QStringLiteral("Magazyn przyjmujący")}});
     checkReturn(messages, ui->dtDataWydanie, ui->dtDataPrzyjecie, nullptr);
 }
 
 QSqlRecord TabelaPrzesunieciaMMDialog::getRecord()
 {
     QSqlRecord rec = TAVDialog::getRecord();
-    rec.setValue(QStringLiteral("psnmm_fk_nrz"), ui->lwFkNrz->key());
-    rec.setValue(QStringLiteral("psnmm_fk_mgz_src"), ui->lwFkMgzSrc->key());
-    rec.setValue(QStringLiteral("psnmm_fk_mgz_dst"), ui->lwFkMgzDst->key());
     rec.setValue(QStringLiteral("psnmm_fk_uzt_src"), keyOrNull(m_uztSrc));
     rec.setValue(QStringLiteral("psnmm_fk_uzt_dst"), keyOrNull(m_uztDst));
     if (!ui->dtDataPrzyjecie->isEnabled())

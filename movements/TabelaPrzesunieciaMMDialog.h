@@ -8,6 +8,7 @@ namespace Ui {
 class TabelaPrzesunieciaMMDialog;
 }
 class TAVListaWyboru;
+class TAVPickBinding;
 
 // One transfer: issued from a warehouse (tool and destination chosen), or
 // received (only the receipt's date and remarks entered).
@@ -25,19 +26,16 @@ public:
 public Q_SLOTS:
     void setMagazynyWydanieMode();
     void setMagazynyPrzyjecieMode();
-    void chooseMgzSrc();
-    void chooseMgzDst();
-    void chooseNrz();
 
 protected:
     void addChecks(ValidationMessages &messages) override;
     void changeEvent(QEvent *event) override;
 
 private:
-    // Picks a warehouse other than `other` into `field`; the loop of the
-    // pick list with its "Niepoprawny magazyn" refusal.
-    void chooseWarehouse(TAVListaWyboru *field, TAVListaWyboru *other, const QString &title, const QString &otherName);
-    int key(TAVListaWyboru *field) const;
+    // A warehouse other than the one in `other` (named `otherName` in the
+    // "Niepoprawny magazyn" refusal).
+    TAVPickBinding &bindWarehouse(TAVListaWyboru *field, const QString &column, const QString &caption,
+                                  const QString &title, TAVListaWyboru *other, const QString &otherName);
 
     std::unique_ptr<Ui::TabelaPrzesunieciaMMDialog> ui;
     int m_uztSrc = 0;

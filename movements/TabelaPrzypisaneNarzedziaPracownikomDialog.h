@@ -26,18 +26,12 @@ public:
 public Q_SLOTS:
     void setWydanieMode();
     void setPrzyjecieMode();
-    void chooseNrz();
-    void chooseMgz();
-    void choosePrc();
-    void chooseMuz();
 
 protected:
     void addChecks(ValidationMessages &messages) override;
     void changeEvent(QEvent *event) override;
 
 private:
-    void toolChosen();
-
     std::unique_ptr<Ui::TabelaPrzypisaneNarzedziaPracownikomDialog> ui;
     int m_uztWyd = 0;
     int m_uztPrz = 0;

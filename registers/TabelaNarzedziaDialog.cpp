@@ -8,6 +8,7 @@
 #include "TAVEwidencja.h"
 #include "TAVFormat.h"
 #include "TAVMessages.h"
+#include "TAVPickBinding.h"
 #include "TAVTableModel.h"
 #include "TAVValidator.h"
 
@@ -51,10 +52,6 @@ TabelaNarzedziaDialog::TabelaNarzedziaDialog(TAVTableModel *model, const QModelI
     ui->setupUi(this);
     connectButtons(ui->buttonBox);
 
-    ui->lwFkMgz->setDisplayQuery(QStringLiteral("SELECT mgz_symbol FROM magazyny WHERE mgz_id = :id"));
-    ui->lwFkLkl->setDisplayQuery(QStringLiteral("SELECT lkl_nazwa FROM lokalizacje WHERE lkl_id = :id"));
-    ui->lwFkKtrNrz->setDisplayQuery(
-            QStringLiteral("SELECT ktr_nrz_nazwa FROM kategorie_narzedzi WHERE ktr_nrz_id = :id"));
     // A tool without a date shows "brak" rather than a date nobody set.
     ui->dtPrzeglad->setMinimumDate(kNoDate);
     ui->dtPrzeglad->setMaximumDate(QDate(2999, 12, 31));
@@ -65,9 +62,28 @@ TabelaNarzedziaDialog::TabelaNarzedziaDialog(TAVTableModel *model, const QModelI
 
     bind(ui->leKod, kKod);
     bind(ui->leNazwa, kNazwa);
-    bind(ui->lwFkMgz, QStringLiteral("nrz_fk_mgz"));
-    bind(ui->lwFkLkl, QStringLiteral("nrz_fk_lkl"));
-    bind(ui->lwFkKtrNrz, QStringLiteral("nrz_fk_ktr_nrz"));
+    // A location of the former warehouse is no place in another one.
+    const auto clearLocation = [this] { ui->lwFkLkl->setKey(QVariant()); };
+    bindPick(ui->lwFkMgz, QStringLiteral("nrz_fk_mgz"), new MagazynyListaWyboruCommand)
+            .title(QStringLiteral("Wybierz magazyn docelowy"))
+            // A manager creates tools only in the warehouses he runs.
+            .parameter(QStringLiteral("checkPermissionMgz"), true)
+            .onChosen(clearLocation)
+            .onCleared(clearLocation);
+    m_location = &bindPick(ui->lwFkLkl, QStringLiteral("nrz_fk_lkl"), new LokalizacjeListaWyboruCommand)
+                          .title(QStringLiteral("Wybierz lokalizację"))
+                          .prepare([this](TAVListaWyboruCommand &, TAVPickBinding::Pair &start) {
+                              const QVariant warehouse = ui->lwFkMgz->key();
+                              if (isNone(warehouse)) {
+                                  QMessageBox::information(this, QStringLiteral("Lokalizacja"),
+                                                           QStringLiteral("Najpierw wybierz magazyn."));
+                                  return false;
+                              }
+                              start = {QStringLiteral("lkl_fk_mgz"), warehouse.toInt()};
+                              return true;
+                          });
+    bindPick(ui->lwFkKtrNrz, QStringLiteral("nrz_fk_ktr_nrz"), new KategorieNarzedziListaWyboruCommand)
+            .title(QStringLiteral("Wybierz kategorię narzędzia"));
     bind(ui->cbFkStn, kStn);
     bind(ui->ckZlikwidowano, QStringLiteral("nrz_zlikwidowano"));
     bind(ui->leNrEwidencyjny, QStringLiteral("nrz_nr_ewidencyjny"));
@@ -93,12 +109,6 @@ TabelaNarzedziaDialog::TabelaNarzedziaDialog(TAVTableModel *model, const QModelI
     qDebug() << "   Res load:" << (ui->lbImage->photoSize().isValid() ? "true" : "false");
     qDebug() << "   Pixmap size:" << ui->lbImage->photoSize();
 
-    connect(ui->lwFkMgz, &TAVListaWyboru::clicked, this, &TabelaNarzedziaDialog::chooseMgz);
-    connect(ui->lwFkMgz, &TAVListaWyboru::clickedClear, this, &TabelaNarzedziaDialog::clearMgz);
-    connect(ui->lwFkLkl, &TAVListaWyboru::clicked, this, &TabelaNarzedziaDialog::chooseLkl);
-    connect(ui->lwFkLkl, &TAVListaWyboru::clickedClear, this, &TabelaNarzedziaDialog::clearLkl);
-    connect(ui->lwFkKtrNrz, &TAVListaWyboru::clicked, this, &TabelaNarzedziaDialog::chooseKtrNrz);
-    connect(ui->lwFkKtrNrz, &TAVListaWyboru::clickedClear, this, &TabelaNarzedziaDialog::clearKtrNrz);
     connect(ui->btSelectPhoto, &QPushButton::clicked, this, &TabelaNarzedziaDialog::selectPhoto);
     connect(ui->btDelPhoto, &QPushButton::clicked, this, &TabelaNarzedziaDialog::deletePhoto);
     connect(ui->tbPrzegladX, &QToolButton::clicked, this, [this] { ui->dtPrzeglad->setDate(kNoDate); });
@@ -239,58 +249,9 @@ bool TabelaNarzedziaDialog::validateModel()
     return true;
 }
 
-void TabelaNarzedziaDialog::chooseMgz()
-{
-    MagazynyListaWyboruCommand pick;
-    pick.setParameter(QStringLiteral("windowTitle"), QStringLiteral("Wybierz magazyn docelowy"));
-    // A manager creates tools only in the warehouses he runs.
-    pick.setParameter(QStringLiteral("checkPermissionMgz"), true);
-    QPair<QString, int> chosen;
-    if (!pick.operacja(model(), index(), &chosen))
-        return;
-    qDebug() << "TabelaNarzedziaDialog::chooseMgz()";
-    qDebug() << "   " << chosen;
-    const bool other = ui->lwFkMgz->key().toInt() != chosen.second;
-    ui->lwFkMgz->setText(chosen.first);
-    ui->lwFkMgz->setData(chosen.second);
-    // A location of the former warehouse is no place in this one.
-    if (other)
-        ui->lwFkLkl->setKey(QVariant());
-}
-
-void TabelaNarzedziaDialog::clearMgz()
-{
-    ui->lwFkMgz->setKey(QVariant());
-    ui->lwFkLkl->setKey(QVariant());
-}
-
 void TabelaNarzedziaDialog::chooseLkl()
 {
-    const QVariant warehouse = ui->lwFkMgz->key();
-    if (isNone(warehouse)) {
-        QMessageBox::information(this, QStringLiteral("Lokalizacja"), QStringLiteral("Najpierw wybierz magazyn."));
-        return;
-    }
-    LokalizacjeListaWyboruCommand pick;
-    pick.setParameter(QStringLiteral("windowTitle"), QStringLiteral("Wybierz lokalizację"));
-    pick.pickInto(model(), ui->lwFkLkl, QPair<QString, int>(QStringLiteral("lkl_fk_mgz"), warehouse.toInt()));
-}
-
-void TabelaNarzedziaDialog::clearLkl()
-{
-    ui->lwFkLkl->setKey(QVariant());
-}
-
-void TabelaNarzedziaDialog::chooseKtrNrz()
-{
-    KategorieNarzedziListaWyboruCommand pick;
-    pick.setParameter(QStringLiteral("windowTitle"), QStringLiteral("Wybierz kategorię narzędzia"));
-    pick.pickInto(model(), ui->lwFkKtrNrz);
-}
-
-void TabelaNarzedziaDialog::clearKtrNrz()
-{
-    ui->lwFkKtrNrz->setKey(QVariant());
+    m_location->choose();
 }
 
 void TabelaNarzedziaDialog::selectPhoto()

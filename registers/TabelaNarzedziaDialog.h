@@ -11,6 +11,7 @@ namespace Ui {
 class TabelaNarzedziaDialog;
 }
 class TAVEwidencja;
+class TAVPickBinding;
 
 // One tool: codes, warehouse (only while the tool is being created),
 // location within that warehouse, category, state, value, inspection date,
@@ -33,12 +34,8 @@ public:
 
 public Q_SLOTS:
     bool validateModel() override;
-    void chooseMgz();
-    void clearMgz();
+    // Opens the location list, as a click on the field does.
     void chooseLkl();
-    void clearLkl();
-    void chooseKtrNrz();
-    void clearKtrNrz();
     void selectPhoto();
     void deletePhoto();
     // Puts the picture of a file into the photo field; false (with the
@@ -55,6 +52,7 @@ private:
 
     std::unique_ptr<Ui::TabelaNarzedziaDialog> ui;
     TAVEwidencja *m_skladane = nullptr;
+    TAVPickBinding *m_location = nullptr;
     // What the row held when loaded: the record leaves out what did not change.
     QVariant m_storedStn;
     QVariant m_storedWartosc;

@@ -15,6 +15,7 @@
 #include "TAVItemDelegate.h"
 #include "TAVListaWyboru.h"
 #include "TAVPhotoLabel.h"
+#include "TAVPickBinding.h"
 #include "TAVValidator.h"
 #include "MagazynyModel.h"
 #include "MainWindow.h"
@@ -73,8 +74,6 @@ public:
         auto *lokalizacja = new TAVListaWyboru(this);
         magazyn->setObjectName(QStringLiteral("lwMagazyn"));
         lokalizacja->setObjectName(QStringLiteral("lwLokalizacja"));
-        magazyn->setDisplayQuery(QStringLiteral("SELECT mgz_symbol FROM magazyny WHERE mgz_id = :id"));
-        lokalizacja->setDisplayQuery(QStringLiteral("SELECT lkl_nazwa FROM lokalizacje WHERE lkl_id = :id"));
         const QList<QPair<QString, QWidget *>> fields{{"&Kod*", new QLineEdit(this)}, {"&Nazwa*", new QLineEdit(this)},
                                                       {"&Magazyn", magazyn}, {"&Lokalizacja", lokalizacja},
                                                       {"&Zdjęcie", new TAVPhotoLabel(this)}};
@@ -86,23 +85,18 @@ public:
             fields.at(i).second->setObjectName(fields.at(i).second->objectName().isEmpty() ? columns.at(i)
                                                                                           : fields.at(i).second->objectName());
             form->addRow(label, fields.at(i).second);
-            bind(fields.at(i).second, columns.at(i));
+            if (!qobject_cast<TAVListaWyboru *>(fields.at(i).second))
+                bind(fields.at(i).second, columns.at(i));
         }
+        bindPick(magazyn, QStringLiteral("nrz_fk_mgz"), new MagazynyListaWyboruCommand);
+        bindPick(lokalizacja, QStringLiteral("nrz_fk_lkl"), new LokalizacjeListaWyboruCommand)
+                .prepare([magazyn](TAVListaWyboruCommand &, TAVPickBinding::Pair &start) {
+                    start = {QStringLiteral("lkl_fk_mgz"), magazyn->key().toInt()};
+                    return true;
+                });
         auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
         form->addRow(buttons);
         connectButtons(buttons);
-        connect(magazyn, &TAVListaWyboru::clicked, this, [magazyn] {
-            MagazynyListaWyboruCommand pick;
-            QPair<QString, int> ref;
-            if (pick.operacja(nullptr, QModelIndex(), &ref))
-                magazyn->setKey(ref.second);
-        });
-        connect(lokalizacja, &TAVListaWyboru::clicked, this, [magazyn, lokalizacja] {
-            LokalizacjeListaWyboruCommand pick;
-            QPair<QString, int> ref(QStringLiteral("lkl_fk_mgz"), magazyn->key().toInt());
-            if (pick.operacja(nullptr, QModelIndex(), &ref))
-                lokalizacja->setKey(ref.second);
-        });
         loadRow();
     }
 

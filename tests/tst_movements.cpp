@@ -14,6 +14,7 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QLabel>
 #include <QMessageBox>
 #include <QToolButton>
 
@@ -164,6 +165,68 @@ private Q_SLOTS:
                     {transfer})
                          .toString(),
                  QStringLiteral("true1"));
+        QCOMPARE(driver.pendingHandlers(), 0);
+    }
+
+    // Empty pick fields are named under their captions, a field that
+    // follows another is not; the warehouse a field already holds opens the
+    // list again without a word.
+    void pickFieldsOfTheDialogs()
+    {
+        TAVEwidencja warehouses(QStringLiteral("MagazynyModel"), QString(), QString());
+        ModalDriver driver;
+        QVERIFY(warehouses.selectKey(1));
+        driver.closeNext();
+        driver.closeNext();
+        driver.onNext([&](QWidget *d) {
+            QCOMPARE(d->findChild<QLabel *>(QStringLiteral("la_psnmm_fk_nrz"))->text(), QStringLiteral("&Narzędzie"));
+            driver.expectBox(QStringLiteral("Pola nie spełniają wymagań"),
+                             QStringLiteral("Pozycja <b>Narzędzie</b> nie może być pusta.<br/>Pozycja <b>Magazyn "
+                                            "przyjmujący</b> nie może być pusta."));
+            TestUi::pressOk(d);
+            driver.onNext(pick(2));
+            choose(d, "lwFkMgzDst");
+            driver.onNext(pick(2));
+            driver.onNext(pick(3));
+            choose(d, "lwFkMgzDst");
+            QCOMPARE(d->findChild<TAVListaWyboru *>(QStringLiteral("lwFkMgzDst"))->text(), QStringLiteral("MG_BUDOWA2"));
+            driver.pressNext(QMessageBox::Yes);
+            TestUi::pressCancel(d);
+        });
+        TRIGGER(warehouses, "MM-");
+
+        TAVEwidencja employees(QStringLiteral("PracownicyModel"), QString(), QString());
+        QVERIFY(employees.selectKey(3));
+        driver.onNext([&](QWidget *d) {
+            QCOMPARE(d->findChild<QLabel *>(QStringLiteral("la_pnp_fk_mgz"))->text(), QStringLiteral("Ma&gazyn"));
+            driver.expectBox(QStringLiteral("Pola nie spełniają wymagań"),
+                             QStringLiteral("Pozycja <b>Narzędzie</b> nie może być pusta.<br/>Pozycja <b>Miejsce "
+                                            "użytkowania</b> nie może być pusta."));
+            TestUi::pressOk(d);
+            TestUi::pressCancel(d);
+        });
+        TRIGGER(employees, "Wydaj pracownikowi");
+        QCOMPARE(driver.pendingHandlers(), 0);
+    }
+
+    // A trip's tool list is titled after the kind of trip; another tool
+    // brings its own warehouse and state.
+    void tripDialogFollowsTheChosenTool()
+    {
+        TAVEwidencja tools(QStringLiteral("NarzedziaModel"), QString(), QString());
+        ModalDriver driver;
+        QVERIFY(tools.selectKey(toolId("PM-006")));
+        QString title;
+        driver.onNext([&](QWidget *d) {
+            driver.onNext(TestUi::pickKey(toolId("RE-005"), &title));
+            choose(d, "lwFkNrz");
+            QCOMPARE(d->findChild<TAVListaWyboru *>(QStringLiteral("lwFkMgz"))->text(), QStringLiteral("MG_GLOWNY"));
+            QCOMPARE(d->findChild<QComboBox *>(QStringLiteral("cbFkStnWyd"))->currentText(), QStringLiteral("Uszkodzone"));
+            driver.pressNext(QMessageBox::Yes);
+            TestUi::pressCancel(d);
+        });
+        TRIGGER(tools, "Wydaj do przeglądu");
+        QCOMPARE(title, QStringLiteral("Wybierz narzędzie do przeglądu"));
         QCOMPARE(driver.pendingHandlers(), 0);
     }
 
