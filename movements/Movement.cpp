@@ -1,6 +1,7 @@
 #include "Movement.h"
 
 #include "Factories.h"
+#include "NarzedziaModel.h"
 #include "TAVDb.h"
 #include "TAVMessages.h"
 #include "TAVSession.h"
@@ -33,7 +34,7 @@ std::unique_ptr<TAVTableModel> fresh(const QString &modelName, const QString &fi
 
 bool writeTool(qint64 toolId, const QMap<QString, QVariant> &values, QString *cause)
 {
-    std::unique_ptr<TAVTableModel> tools = fresh(QStringLiteral("NarzedziaModel"),
+    std::unique_ptr<TAVTableModel> tools = fresh(modelNameOf<NarzedziaModel>(),
                                                  QStringLiteral("nrz_id = %1").arg(toolId));
     if (!tools || tools->rowCount() < 1) {
         if (cause)
@@ -52,7 +53,7 @@ bool writeTool(qint64 toolId, const QMap<QString, QVariant> &values, QString *ca
 
 QVariant toolValue(qint64 toolId, const QString &column)
 {
-    std::unique_ptr<TAVTableModel> tools = fresh(QStringLiteral("NarzedziaModel"),
+    std::unique_ptr<TAVTableModel> tools = fresh(modelNameOf<NarzedziaModel>(),
                                                  QStringLiteral("nrz_id = %1").arg(toolId));
     if (!tools || tools->rowCount() < 1)
         return QVariant();

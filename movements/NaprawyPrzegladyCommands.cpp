@@ -1,5 +1,6 @@
 #include "NaprawyPrzegladyCommands.h"
 
+#include "Factories.h"
 #include "Movement.h"
 #include "MovementPickLists.h"
 #include "NaprawyPrzegladyModel.h"
@@ -43,7 +44,7 @@ bool NaprawyPrzegladyCommand::send(TAVTableModel *model, const QModelIndex &inde
     const bool trips = TAVTableModel::is<NaprawyPrzegladyModel>(model);
     if (trips && (!refField || refField->second <= 0))
         return false;
-    std::unique_ptr<TAVTableModel> rows = Movement::fresh(QStringLiteral("NaprawyPrzegladyModel"),
+    std::unique_ptr<TAVTableModel> rows = Movement::fresh(modelNameOf<NaprawyPrzegladyModel>(),
                                                           QStringLiteral("np_id = -1"));
     QMap<QString, QVariant> values{{QStringLiteral("np_fk_uzt_wyd"), Movement::currentUser()},
                                    {QStringLiteral("np_typ"), m_type}};
@@ -89,7 +90,7 @@ bool NaprawyPrzegladyCommand::takeBack(TAVTableModel *model, const QModelIndex &
         QPair<QString, int> pair(QString(), model->value(index.row(), QStringLiteral("nrz_id")).toInt());
         if (!pickTrip.operacja(model, index, &pair) || pair.second <= 0)
             return false;
-        picked = Movement::fresh(QStringLiteral("NaprawyPrzegladyModel"), QStringLiteral("np_id = %1").arg(pair.second));
+        picked = Movement::fresh(modelNameOf<NaprawyPrzegladyModel>(), QStringLiteral("np_id = %1").arg(pair.second));
         if (picked->rowCount() < 1 || picked->value(0, QStringLiteral("np_status")).toBool())
             return false;
         rows = picked.get();

@@ -1,6 +1,7 @@
 #include "PrzesunieciaMMCommand.h"
 
 #include "MagazynyModel.h"
+#include "Factories.h"
 #include "Movement.h"
 #include "MovementPickLists.h"
 #include "PrzesunieciaMMModel.h"
@@ -51,7 +52,7 @@ bool PrzesunieciaMMCommand::fromWarehouse(TAVTableModel *model, const QModelInde
 
 bool PrzesunieciaMMCommand::issue(TAVTableModel *model, const QModelIndex &index)
 {
-    std::unique_ptr<TAVTableModel> transfers = Movement::fresh(QStringLiteral("PrzesunieciaMMModel"),
+    std::unique_ptr<TAVTableModel> transfers = Movement::fresh(modelNameOf<PrzesunieciaMMModel>(),
                                                                QStringLiteral("psnmm_id = -1"));
     QSqlRecord rec = Movement::edit<TabelaPrzesunieciaMMDialog>(
             transfers.get(), QModelIndex(),
@@ -89,7 +90,7 @@ bool PrzesunieciaMMCommand::receive(TAVTableModel *model, const QModelIndex &ind
                                      QStringLiteral("Wybierz przesunięcie międzymagazynowe do potwierdzenia"));
         if (key <= 0)
             return false;
-        picked = Movement::fresh(QStringLiteral("PrzesunieciaMMModel"), QStringLiteral("psnmm_id = %1").arg(key));
+        picked = Movement::fresh(modelNameOf<PrzesunieciaMMModel>(), QStringLiteral("psnmm_id = %1").arg(key));
         if (picked->rowCount() < 1)
             return false;
         transfers = picked.get();
@@ -144,7 +145,7 @@ bool PrzesunieciaMMCommand::cancel(TAVTableModel *model, const QModelIndex &inde
             return false;
     }
     std::unique_ptr<TAVTableModel> fresh =
-            Movement::fresh(QStringLiteral("PrzesunieciaMMModel"), QStringLiteral("psnmm_id = %1").arg(key));
+            Movement::fresh(modelNameOf<PrzesunieciaMMModel>(), QStringLiteral("psnmm_id = %1").arg(key));
     // The transfers register removes its own row; from a warehouse, the fresh copy does.
     TAVTableModel *owner = inRegister ? model : fresh.get();
     const QPersistentModelIndex row = inRegister ? QPersistentModelIndex(index) : QPersistentModelIndex(fresh->index(0, 0));

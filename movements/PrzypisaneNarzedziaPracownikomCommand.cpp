@@ -2,6 +2,7 @@
 
 #include "TAVFormat.h"
 
+#include "Factories.h"
 #include "Movement.h"
 #include "MovementSlip.h"
 #include "PracownicyModel.h"
@@ -52,7 +53,7 @@ bool PrzypisaneNarzedziaPracownikomCommand::issue(TAVTableModel *model, const QM
         TAVMessages::warning(kTitle, QStringLiteral("Nie można zrealizować żądania. Pracownik nie jest zatrudniony."));
         return false;
     }
-    std::unique_ptr<TAVTableModel> issues = Movement::fresh(QStringLiteral("PrzypisaneNarzedziaPracownikomModel"),
+    std::unique_ptr<TAVTableModel> issues = Movement::fresh(modelNameOf<PrzypisaneNarzedziaPracownikomModel>(),
                                                             QStringLiteral("pnp_id = -1"));
     const QSqlRecord rec = Movement::edit<TabelaPrzypisaneNarzedziaPracownikomDialog>(
             issues.get(), QModelIndex(),
