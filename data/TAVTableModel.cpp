@@ -999,7 +999,6 @@ bool TAVTableModel::write(WriteOp op, const QSqlRecord &_rec, const QModelIndex 
     QVariant key;
     QVariant above;
     int knownRow = -1;
-    TAVRowWriter::stampUser(op, rec, TAVSession::currentUserId());
     if (op != WriteOp::Insert) {
         if (op == WriteOp::Update && givenFields(rec).isEmpty())
             return false;
@@ -1023,6 +1022,7 @@ bool TAVTableModel::write(WriteOp op, const QSqlRecord &_rec, const QModelIndex 
         if (op == WriteOp::Update && pkIdx >= 0)
             rec.setValue(pkIdx, QVariant());
     }
+    TAVRowWriter::stampUser(op, rec, TAVSession::currentUserId());
 
     TAVRowWriter writer(m_tableName, pk, m_emptyRecord.field(pk).metaType());
     const TAVRowWriter::Result result = writer.write(op, givenFields(rec), key, version);
