@@ -8,6 +8,7 @@
 #include "TAVMessages.h"
 
 #include <QDebug>
+#include <QHash>
 #include <QSqlRecord>
 
 #include <memory>
@@ -77,13 +78,21 @@ QString TAVListaWyboruCommand::captionQuery() const
 {
     if (m_list.captionFields.isEmpty())
         return QString();
+    // Every dialog asks it of each pick field it opens: built once per list.
+    static QHash<QString, QString> built;
+    const auto it = built.constFind(m_list.name);
+    if (it != built.constEnd())
+        return it.value();
     std::unique_ptr<TAVTableModel> model(SFModels::instance()->create(m_modelName, QString()));
     if (!model)
         return QString();
     const QString caption = m_list.captionFields.size() == 1
             ? m_list.captionFields.first()
             : QStringLiteral("concat_ws(' ', %1)").arg(m_list.captionFields.join(QStringLiteral(", ")));
-    return QStringLiteral("SELECT %1 FROM %2 WHERE %3 = :id").arg(caption, model->tableName(), model->primaryKeyName());
+    const QString sql =
+            QStringLiteral("SELECT %1 FROM %2 WHERE %3 = :id").arg(caption, model->tableName(), model->primaryKeyName());
+    built.insert(m_list.name, sql);
+    return sql;
 }
 
 bool TAVListaWyboruCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex &_modelIndex,
