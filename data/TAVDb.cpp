@@ -127,6 +127,27 @@ PGconn *connection(bool reopen)
     return *static_cast<PGconn *const *>(h.constData());
 }
 
+PGconn *openSideConnection(const char *applicationName)
+{
+    const QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
+    if (!db.isValid())
+        return nullptr;
+    const char *keys[] = {"host", "port", "dbname", "user", "password", "connect_timeout", "application_name", nullptr};
+    const QByteArray host = db.hostName().toUtf8();
+    const QByteArray port = QByteArray::number(db.port() > 0 ? db.port() : 5432);
+    const QByteArray name = db.databaseName().toUtf8();
+    const QByteArray user = db.userName().toUtf8();
+    const QByteArray password = db.password().toUtf8();
+    const char *values[] = {host.constData(), port.constData(), name.constData(), user.constData(),
+                            password.constData(), "5", applicationName, nullptr};
+    PGconn *c = PQconnectdbParams(keys, values, 0);
+    if (PQstatus(c) != CONNECTION_OK) {
+        PQfinish(c);
+        return nullptr;
+    }
+    return c;
+}
+
 bool inTransaction()
 {
     PGconn *c = connection(false);

@@ -40,6 +40,9 @@ QSqlDatabase database();
 // Its libpq handle, or null when there is no open connection. With
 // reopen false a lost connection is reported as it is.
 PGconn *connection(bool reopen = true);
+// A connection of its own with the default connection's parameters, for
+// work beside the user's (notices, counting); null when it cannot be made.
+PGconn *openSideConnection(const char *applicationName);
 // Whether the live connection sits inside an open, healthy transaction.
 bool inTransaction();
 

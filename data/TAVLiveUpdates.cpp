@@ -62,22 +62,9 @@ void TAVLiveUpdates::stop()
 
 bool TAVLiveUpdates::connectNow()
 {
-    const QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
-    if (!db.isValid())
+    PGconn *c = TAVDb::openSideConnection("Orvalo (aktualizacje)");
+    if (!c)
         return false;
-    const char *keys[] = {"host", "port", "dbname", "user", "password", "connect_timeout", "application_name", nullptr};
-    const QByteArray host = db.hostName().toUtf8();
-    const QByteArray port = QByteArray::number(db.port() > 0 ? db.port() : 5432);
-    const QByteArray name = db.databaseName().toUtf8();
-    const QByteArray user = db.userName().toUtf8();
-    const QByteArray password = db.password().toUtf8();
-    const char *values[] = {host.constData(), port.constData(), name.constData(), user.constData(),
-                            password.constData(), "5", "Orvalo (aktualizacje)", nullptr};
-    PGconn *c = PQconnectdbParams(keys, values, 0);
-    if (PQstatus(c) != CONNECTION_OK) {
-        PQfinish(c);
-        return false;
-    }
     PGresult *r = PQexec(c, (QByteArrayLiteral("LISTEN ") + kChannel).constData());
     const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
     PQclear(r);

@@ -188,6 +188,44 @@ void TAVRowCache::replaceAt(int pos, const QByteArray &row, qint64 key)
     it.value().keys[pos - it.key()] = key;
 }
 
+void TAVRowCache::shift(int pos, int delta)
+{
+    if (delta == 0)
+        return;
+    const int cut = delta < 0 ? pos - delta : pos;
+    QMap<int, Segment> moved;
+    for (auto it = m_segments.cbegin(); it != m_segments.cend(); ++it) {
+        const int s = it.key();
+        const Segment &seg = it.value();
+        const int e = seg.end(s);
+        // The part before pos stays, the part from the cut on moves.
+        if (s < pos) {
+            Segment left;
+            left.rows = seg.rows.mid(0, qMin(e, pos) - s);
+            left.keys = seg.keys.mid(0, qMin(e, pos) - s);
+            moved.insert(s, left);
+        }
+        if (e > cut) {
+            const int from = qMax(s, cut);
+            Segment right;
+            right.rows = seg.rows.mid(from - s);
+            right.keys = seg.keys.mid(from - s);
+            moved.insert(from + delta, right);
+        }
+    }
+    m_segments = moved;
+    normalize();
+}
+
+bool TAVRowCache::island(int *start, int *end) const
+{
+    if (m_segments.size() != 1)
+        return false;
+    *start = m_segments.firstKey();
+    *end = m_segments.first().end(*start);
+    return true;
+}
+
 int TAVRowCache::findKey(qint64 key) const
 {
     for (auto it = m_segments.cbegin(); it != m_segments.cend(); ++it) {

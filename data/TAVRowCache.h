@@ -42,6 +42,12 @@ public:
     // The row at pos disappears: everything after it moves up by one.
     void removeAt(int pos);
     void replaceAt(int pos, const QByteArray &row, qint64 key);
+    // Positions from pos on move by delta: a positive delta opens that many
+    // rows not held at pos; a negative one drops the rows [pos, pos - delta).
+    void shift(int pos, int delta);
+    // The first row held and one past the last, when the held rows are one
+    // run; false when none or several are held.
+    bool island(int *start, int *end) const;
 
     // Position of a cached row with this key, -1 when none is cached.
     int findKey(qint64 key) const;

@@ -6,6 +6,7 @@
 #include "TAVItemDelegate.h"
 #include "TAVLiveUpdates.h"
 #include "TAVMessages.h"
+#include "TAVRowCounter.h"
 #include "TAVRowWriter.h"
 #include "TAVSession.h"
 #include "TAVTransaction.h"
@@ -36,10 +37,7 @@ const char *const kAuditNames[] = {"systemowy", "fk_uzt_stworzono", "fk_uzt_zmod
 
 QByteArray cellBytes(const QByteArray &row, int cell, bool *isNull)
 {
-    int length = 0;
-    const char *p = TAVPackedRow::cell(row, cell, &length);
-    *isNull = p == nullptr;
-    return p ? QByteArray(p, length) : QByteArray();
+    return TAVRowReader::cell(row, cell, isNull);
 }
 } // namespace
 
@@ -47,6 +45,13 @@ TAVTableModel::TAVTableModel(QObject *parent) : QAbstractTableModel(parent)
 {
     connect(TAVChangeBus::instance(), &TAVChangeBus::rowsChanged, this, &TAVTableModel::onRowsChanged);
     connect(TAVChangeBus::instance(), &TAVChangeBus::tableChanged, this, &TAVTableModel::onTableChanged);
+    // Every change of the rows told to the view is what reading counts from.
+    auto known = [this] {
+        if (m_resizes.isEmpty())
+            m_knownCount = m_count;
+    };
+    connect(this, &QAbstractItemModel::rowsInserted, this, known);
+    connect(this, &QAbstractItemModel::rowsRemoved, this, known);
 }
 
 TAVTableModel::~TAVTableModel()
@@ -86,8 +91,8 @@ QVariant TAVTableModel::data(const QModelIndex &index, int role) const
     const char *text = TAVPackedRow::cell(*row, cell, &length);
     if (!text)
         return QVariant(type);
-    if (role == Qt::DisplayRole && m_cellTypes.value(cell) == kNumericOid) {
-        const int mod = m_cellMods.value(cell, -1);
+    if (role == Qt::DisplayRole && m_types.types.value(cell) == kNumericOid) {
+        const int mod = m_types.mods.value(cell, -1);
         const int scale = mod >= 4 ? ((mod - 4) & 0xffff) : -1;
         const double d = QByteArray::fromRawData(text, length).toDouble();
         return TAVFormat::number(d, scale);
@@ -230,8 +235,7 @@ void TAVTableModel::setUpColumns()
     }
     const QString keyName = m_rowKeyName.isEmpty() ? primaryKeyName() : m_rowKeyName;
     m_keyCell = qMax(0, m_fetchedOf.value(fieldIndex(keyName), 0));
-    m_cellTypes.clear();
-    m_cellMods.clear();
+    m_types = TAVRowReader::CellTypes();
 }
 
 void TAVTableModel::setActions(QString _context)
@@ -341,14 +345,22 @@ QString TAVTableModel::fetchedColumnList() const
     return names.join(QStringLiteral(", "));
 }
 
+TAVRowReader TAVTableModel::reader() const
+{
+    TAVRowReader::Shape shape;
+    shape.source = sourceName();
+    for (int column : m_columnOf)
+        shape.columns << m_columns.fieldName(column);
+    shape.keyCell = m_keyCell;
+    shape.sortCell = sortCell();
+    shape.filter = m_filter;
+    shape.ascending = displayAscending();
+    return TAVRowReader(shape, &m_types);
+}
+
 QString TAVTableModel::whereClause(const QString &extra) const
 {
-    QStringList parts;
-    if (!m_filter.trimmed().isEmpty())
-        parts << QLatin1Char('(') + m_filter + QLatin1Char(')');
-    if (!extra.isEmpty())
-        parts << QLatin1Char('(') + extra + QLatin1Char(')');
-    return parts.isEmpty() ? QString() : QStringLiteral(" WHERE ") + parts.join(QStringLiteral(" AND "));
+    return reader().whereClause(extra);
 }
 
 QString TAVTableModel::sortColumnName() const
@@ -363,12 +375,7 @@ int TAVTableModel::sortCell() const
 
 QString TAVTableModel::orderClause(bool ascending) const
 {
-    const QString key = keyColumnName();
-    const QString column = sortColumnName();
-    if (column.isEmpty() || column == key)
-        return key + (ascending ? QStringLiteral(" ASC") : QStringLiteral(" DESC"));
-    return ascending ? QStringLiteral("%1 ASC NULLS LAST, %2 ASC").arg(column, key)
-                     : QStringLiteral("%1 DESC NULLS FIRST, %2 DESC").arg(column, key);
+    return reader().orderClause(ascending);
 }
 
 QString TAVTableModel::printOrder() const
@@ -379,24 +386,6 @@ QString TAVTableModel::printOrder() const
     return orderClause(displayAscending()) + QStringLiteral(", ");
 }
 
-QStringList TAVTableModel::afterConditions(bool valueNull, bool ascending) const
-{
-    const QString key = keyColumnName();
-    const QString c = sortColumnName();
-    if (sortCell() == m_keyCell)
-        return {QStringLiteral("%1 %2 $2").arg(key, ascending ? QStringLiteral(">") : QStringLiteral("<"))};
-    // Nulls come last going up and first going down, as the ORDER BY says.
-    if (ascending) {
-        if (valueNull)
-            return {QStringLiteral("%1 IS NULL AND %2 > $2").arg(c, key)};
-        return {QStringLiteral("(%1, %2) > ($1, $2)").arg(c, key), QStringLiteral("%1 IS NULL").arg(c)};
-    }
-    if (valueNull)
-        return {QStringLiteral("%1 IS NULL AND %2 < $2").arg(c, key),
-                QStringLiteral("%1 IS NOT NULL").arg(c)};
-    return {QStringLiteral("(%1, %2) < ($1, $2)").arg(c, key)};
-}
-
 QString TAVTableModel::queryText() const
 {
     QStringList names;
@@ -404,52 +393,6 @@ QString TAVTableModel::queryText() const
         names << m_columns.fieldName(i);
     return QStringLiteral("SELECT ") + names.join(QStringLiteral(", ")) + QStringLiteral(" FROM ") + sourceName()
             + whereClause() + QStringLiteral(" ORDER BY ") + orderClause(displayAscending());
-}
-
-void TAVTableModel::noteColumnTypes(const PGresult *r) const
-{
-    const int n = PQnfields(r);
-    m_cellTypes.resize(n);
-    m_cellMods.resize(n);
-    for (int i = 0; i < n; ++i) {
-        m_cellTypes[i] = PQftype(r, i);
-        m_cellMods[i] = PQfmod(r, i);
-    }
-}
-
-void TAVTableModel::takeRows(const PGresult *r, Page *page) const
-{
-    const int rows = PQntuples(r);
-    const int n = PQnfields(r);
-    QVector<const char *> cells(n);
-    QVector<int> lengths(n);
-    page->rows.reserve(page->rows.size() + rows);
-    page->keys.reserve(page->keys.size() + rows);
-    for (int row = 0; row < rows; ++row) {
-        for (int i = 0; i < n; ++i) {
-            cells[i] = PQgetisnull(r, row, i) ? nullptr : PQgetvalue(r, row, i);
-            lengths[i] = PQgetlength(r, row, i);
-        }
-        page->rows.append(TAVPackedRow::pack(cells, lengths));
-        page->keys.append(QByteArray::fromRawData(PQgetvalue(r, row, m_keyCell), PQgetlength(r, row, m_keyCell))
-                                  .toLongLong());
-    }
-}
-
-bool TAVTableModel::readRows(const QString &sql, const QVector<QVariant> &params, const QVector<Oid> &types,
-                             Page *page, int limit) const
-{
-    const QString statement = sql + QStringLiteral(" LIMIT ") + QString::number(limit);
-    TAVDbError error;
-    TAVDb::ResultPtr r = TAVDb::exec(statement, params, &error, types);
-    if (!r) {
-        readFailedNow(error);
-        return false;
-    }
-    if (m_cellTypes.isEmpty())
-        noteColumnTypes(r.get());
-    takeRows(r.get(), page);
-    return true;
 }
 
 void TAVTableModel::readFailedNow(const TAVDbError &error) const
@@ -481,70 +424,45 @@ const QByteArray *TAVTableModel::cachedRow(int row) const
 
 bool TAVTableModel::fetchPage(int row) const
 {
-    const QString base = QStringLiteral("SELECT ") + fetchedColumnList() + QStringLiteral(" FROM ") + sourceName();
+    if (m_large)
+        return fetchAround(row);
+    TAVRowReader r = reader();
     const int sc = sortCell();
-    const QVector<Oid> types{m_cellTypes.value(sc), m_cellTypes.value(m_keyCell)};
     Page page;
     int start = row;
     bool ok = true;
     const int endBefore = m_cache.segmentEndAtOrBefore(row);
     const int nextStart = m_cache.segmentStartAfter(row);
 
-    auto readFrom = [&](const QByteArray &anchor, bool ascending, int limit, Page *out) {
-        bool valueNull = false;
-        const QByteArray value = sc >= 0 ? cellBytes(anchor, sc, &valueNull) : QByteArray();
-        bool keyNull = false;
-        const QByteArray key = cellBytes(anchor, m_keyCell, &keyNull);
-        const QVector<QVariant> params{valueNull ? QVariant() : QVariant(value), QVariant(key)};
-        for (const QString &condition : afterConditions(valueNull, ascending)) {
-            const int left = limit - out->rows.size();
-            if (left <= 0)
-                break;
-            if (!readRows(base + whereClause(condition) + QStringLiteral(" ORDER BY ") + orderClause(ascending),
-                          params, types, out, left))
-                return false;
-        }
-        return true;
-    };
-
     if (sc >= 0 && endBefore == row && row > 0 && m_cache.row(row - 1)) {
         // Scrolling on: the next rows after the last one held, in growing pages.
         m_forwardSize = m_forwardSize ? qMin(m_forwardSize * 2, m_maxPage) : m_firstPage;
-        ok = readFrom(*m_cache.row(row - 1), displayAscending(), qMin(m_forwardSize, m_count - row), &page);
+        ok = r.readAfter(*m_cache.row(row - 1), displayAscending(), qMin(m_forwardSize, m_count - row), &page);
     } else if (sc >= 0 && nextStart > row && nextStart - row <= m_firstPage && m_cache.row(nextStart)) {
         // Scrolling back towards a held segment.
         m_forwardSize = 0;
-        const int size = qMin(m_firstPage, nextStart);
-        Page reversed;
-        ok = readFrom(*m_cache.row(nextStart), !displayAscending(), size, &reversed);
-        std::reverse(reversed.rows.begin(), reversed.rows.end());
-        std::reverse(reversed.keys.begin(), reversed.keys.end());
-        page = reversed;
+        ok = r.readAfter(*m_cache.row(nextStart), !displayAscending(), qMin(m_firstPage, nextStart), &page);
+        std::reverse(page.rows.begin(), page.rows.end());
+        std::reverse(page.keys.begin(), page.keys.end());
         start = nextStart - page.rows.size();
-    } else {
+    } else if (row < m_count / 2) {
         // A jump: by position, from whichever end is nearer.
         m_forwardSize = 0;
-        if (row < m_count / 2) {
-            start = qMax(0, row - m_firstPage / 4);
-            const int size = qMin(m_firstPage, m_count - start);
-            ok = readRows(base + whereClause() + QStringLiteral(" ORDER BY ") + orderClause(displayAscending())
-                                  + QStringLiteral(" OFFSET ") + QString::number(start),
-                          {}, {}, &page, size);
-        } else {
-            const int end = qMin(m_count, row + m_firstPage * 3 / 4 + 1);
-            start = qMax(0, end - m_firstPage);
-            Page reversed;
-            ok = readRows(base + whereClause() + QStringLiteral(" ORDER BY ") + orderClause(!displayAscending())
-                                  + QStringLiteral(" OFFSET ") + QString::number(m_count - end),
-                          {}, {}, &reversed, end - start);
-            std::reverse(reversed.rows.begin(), reversed.rows.end());
-            std::reverse(reversed.keys.begin(), reversed.keys.end());
-            page = reversed;
-            start = end - page.rows.size();
-        }
+        start = qMax(0, row - m_firstPage / 4);
+        ok = r.readAt(start, displayAscending(), qMin(m_firstPage, m_count - start), &page);
+    } else {
+        m_forwardSize = 0;
+        const int end = qMin(m_count, row + m_firstPage * 3 / 4 + 1);
+        start = qMax(0, end - m_firstPage);
+        ok = r.readAt(m_count - end, !displayAscending(), end - start, &page);
+        std::reverse(page.rows.begin(), page.rows.end());
+        std::reverse(page.keys.begin(), page.keys.end());
+        start = end - page.rows.size();
     }
-    if (!ok)
+    if (!ok) {
+        readFailedNow(r.lastError());
         return false;
+    }
     TAVDb::readSucceeded();
     if (start < 0) {
         page.rows.remove(0, -start);
@@ -560,6 +478,212 @@ bool TAVTableModel::fetchPage(int row) const
     return true;
 }
 
+// A large register holds one run of rows read by keyset from a row it
+// knows, so every read is answered by the sort index. Positions outside
+// the run are the count's estimate; where a read meets the true first or
+// last row, the count follows what was read.
+bool TAVTableModel::fetchAround(int row) const
+{
+    TAVRowReader r = reader();
+    const bool ascending = displayAscending();
+    const int count = m_knownCount;
+    int s = 0;
+    int e = 0;
+    const bool held = m_cache.island(&s, &e);
+    Page page;
+    bool ok = true;
+    if (held && row == e && e > 0) {
+        // On past the last row held; reaching the count, a page more is
+        // asked for to learn where the rows really end.
+        m_forwardSize = m_forwardSize ? qMin(m_forwardSize * 2, m_maxPage) : m_firstPage;
+        const int wanted = qMin(m_forwardSize, count - row);
+        const bool toEnd = row + wanted >= count;
+        const int limit = wanted + (toEnd ? m_firstPage : 0);
+        ok = r.readAfter(*m_cache.row(e - 1), ascending, limit, &page);
+        if (ok) {
+            const int got = page.rows.size();
+            m_cache.put(row, page.rows, page.keys);
+            if (got < wanted || toEnd)
+                endsAt(row + got + (got == limit ? 1 : 0));
+        }
+    } else if (held && row < s && s - row <= m_firstPage) {
+        // Back towards the first row held.
+        m_forwardSize = 0;
+        const int wanted = qMin(m_firstPage, s);
+        const bool toStart = wanted == s;
+        const int limit = wanted + (toStart ? m_firstPage : 0);
+        ok = r.readAfter(*m_cache.row(s), !ascending, limit, &page);
+        if (ok) {
+            std::reverse(page.rows.begin(), page.rows.end());
+            std::reverse(page.keys.begin(), page.keys.end());
+            const int got = page.rows.size();
+            int start = s - got;
+            if (got < wanted || toStart) {
+                // The true first row is known: the run starts after it (and
+                // after one row more when the page came full).
+                const int first = got == limit ? 1 : 0;
+                resizeLater(0, got + first - s);
+                start = first;
+            }
+            m_cache.put(start, page.rows, page.keys);
+        }
+    } else {
+        // A jump: the run held goes, a new one is read from the nearer end.
+        m_forwardSize = 0;
+        m_cache.clear();
+        if (row < count / 2) {
+            const int start = row < m_firstPage ? 0 : row - m_firstPage / 4;
+            const int wanted = qMin(m_firstPage, count - start);
+            const bool toEnd = start + wanted >= count;
+            const int limit = wanted + (toEnd ? m_firstPage : 0);
+            ok = r.readAt(start, ascending, limit, &page);
+            if (ok) {
+                const int got = page.rows.size();
+                m_cache.put(start, page.rows, page.keys);
+                if (got < wanted || toEnd)
+                    endsAt(start + got + (got == limit ? 1 : 0));
+            }
+        } else {
+            int end = qMin(count, row + m_firstPage * 3 / 4 + 1);
+            if (count - end < m_firstPage)
+                end = count;
+            const int wanted = qMin(m_firstPage, end);
+            const bool toStart = wanted == end;
+            const int limit = wanted + (toStart ? m_firstPage : 0);
+            ok = r.readAt(count - end, !ascending, limit, &page);
+            if (ok) {
+                std::reverse(page.rows.begin(), page.rows.end());
+                std::reverse(page.keys.begin(), page.keys.end());
+                const int got = page.rows.size();
+                if (got < wanted || toStart) {
+                    // Fewer rows lie before the end than counted (or more
+                    // than the page when it came full).
+                    const int first = got == limit ? 1 : 0;
+                    resizeLater(0, got + first - end);
+                    end = got + first;
+                }
+                m_cache.put(end - got, page.rows, page.keys);
+            }
+        }
+    }
+    if (!ok) {
+        readFailedNow(r.lastError());
+        return false;
+    }
+    TAVDb::readSucceeded();
+    m_cache.trim(row);
+    return true;
+}
+
+void TAVTableModel::endsAt(int end) const
+{
+    const int count = m_knownCount;
+    if (end > count)
+        resizeLater(count, end - count);
+    else if (end < count)
+        resizeLater(end, end - count);
+}
+
+void TAVTableModel::resizeLater(int pos, int delta) const
+{
+    if (delta == 0)
+        return;
+    m_cache.shift(pos, delta);
+    m_knownCount += delta;
+    m_resizes.append(qMakePair(pos, delta));
+    if (m_resizes.size() == 1)
+        QTimer::singleShot(0, const_cast<TAVTableModel *>(this), &TAVTableModel::flushResizes);
+}
+
+void TAVTableModel::flushResizes()
+{
+    const QList<QPair<int, int>> resizes = std::exchange(m_resizes, {});
+    for (const auto &r : resizes) {
+        if (r.second > 0) {
+            beginInsertRows(QModelIndex(), r.first, r.first + r.second - 1);
+            m_count += r.second;
+            endInsertRows();
+        } else {
+            beginRemoveRows(QModelIndex(), r.first, r.first - r.second - 1);
+            m_count += r.second;
+            endRemoveRows();
+        }
+    }
+    m_knownCount = m_count;
+}
+
+void TAVTableModel::resizeNow(int pos, int delta)
+{
+    flushResizes();
+    if (delta == 0)
+        return;
+    if (delta > 0)
+        beginInsertRows(QModelIndex(), pos, pos + delta - 1);
+    else
+        beginRemoveRows(QModelIndex(), pos, pos - delta - 1);
+    m_cache.shift(pos, delta);
+    m_count += delta;
+    m_knownCount = m_count;
+    if (delta > 0)
+        endInsertRows();
+    else
+        endRemoveRows();
+}
+
+void TAVTableModel::requestCount()
+{
+    const int generation = m_generation;
+    const int serial = m_changeSerial;
+    TAVRowCounter::instance()->request(this, reader().countStatement(), [this, generation, serial](qint64 n) {
+        if (n < 0 || generation != m_generation || !m_active || !m_large)
+            return;
+        // A count begun before a change of this workstation may or may not hold it.
+        if (serial != m_changeSerial) {
+            requestCount();
+            return;
+        }
+        countArrived(n);
+    });
+}
+
+void TAVTableModel::recountLater()
+{
+    if (m_large)
+        requestCount();
+}
+
+void TAVTableModel::countArrived(qint64 exact)
+{
+    flushResizes();
+    m_countExact = true;
+    const int delta = int(qMin<qint64>(exact, INT_MAX / 2)) - m_count;
+    if (delta == 0)
+        return;
+    int s = 0;
+    int e = 0;
+    if (!m_cache.island(&s, &e)) {
+        // Nothing or several runs held: the rows follow the end.
+        if (m_cache.cachedRows() == 0 || m_count + delta >= m_cache.segments().last().first
+                                                                    + m_cache.segments().last().second)
+            resizeNow(delta > 0 ? m_count : m_count + delta, delta);
+        else
+            refresh();
+        return;
+    }
+    // The rows the count adds or takes lie where nothing is held: before a
+    // run that ends with the last row, after any other.
+    if (e == m_count && s > 0) {
+        if (s + delta >= 0)
+            resizeNow(delta > 0 ? s : s + delta, delta);
+        else
+            refresh();
+    } else if (m_count + delta >= e) {
+        resizeNow(delta > 0 ? m_count : m_count + delta, delta);
+    } else {
+        refresh();
+    }
+}
+
 bool TAVTableModel::select()
 {
     const QString src = sourceName();
@@ -572,14 +696,26 @@ bool TAVTableModel::select()
             setHeaders();
     }
     const bool users = m_unlogged;
-    std::vector<TAVDb::ResultPtr> results;
     TAVDbError error;
+    Page first;
+    qint64 count = 0;
+    bool exact = true;
     bool ok = !m_columns.isEmpty();
     if (ok) {
-        const QString sql = QStringLiteral("SELECT count(*) FROM ") + src + whereClause() + QStringLiteral("; SELECT ")
-                + fetchedColumnList() + QStringLiteral(" FROM ") + src + whereClause() + QStringLiteral(" ORDER BY ")
-                + orderClause(displayAscending()) + QStringLiteral(" LIMIT ") + QString::number(m_firstPage);
-        ok = TAVDb::execBatch(sql, &results, &error) && results.size() == 2;
+        // The first page with the planner's guess of the count in one round
+        // trip; the count is exact at once when the rows are few.
+        TAVRowReader r = reader();
+        qint64 estimate = -1;
+        ok = r.readFirst(displayAscending(), m_firstPage, &first, &estimate);
+        count = first.rows.size();
+        if (ok && count >= m_firstPage) {
+            const qint64 capped = estimate <= m_exactLimit ? r.count(m_exactLimit + 1) : m_exactLimit + 1;
+            ok = capped >= 0;
+            exact = capped <= m_exactLimit;
+            count = exact ? capped : qMax(qMax(estimate, capped), qint64(m_firstPage) + 1);
+        }
+        if (!ok)
+            error = r.lastError();
     } else {
         error = TAVDb::connectionError();
     }
@@ -606,16 +742,20 @@ bool TAVTableModel::select()
         return false;
     }
     TAVDb::readSucceeded();
-    Page first;
-    takeRows(results[1].get(), &first);
     beginResetModel();
     m_active = true;
     m_cache.clear();
+    m_resizes.clear();
     m_forwardSize = 0;
-    noteColumnTypes(results[1].get());
-    m_count = QByteArray(PQgetvalue(results[0].get(), 0, 0)).toInt();
+    m_large = !exact;
+    m_countExact = exact;
+    ++m_generation;
+    m_count = int(qMin<qint64>(count, INT_MAX / 2));
+    m_knownCount = m_count;
     m_cache.put(0, first.rows, first.keys);
     endResetModel();
+    if (m_large)
+        requestCount();
     return true;
 }
 
@@ -690,46 +830,27 @@ int TAVTableModel::fieldIndex(const QString &name) const
 
 QByteArray TAVTableModel::readOne(qint64 key, bool *found) const
 {
-    *found = false;
-    const QString keyName = keyColumnName();
-    Page page;
-    if (!readRows(QStringLiteral("SELECT ") + fetchedColumnList() + QStringLiteral(" FROM ") + sourceName()
-                          + whereClause(keyName + QStringLiteral(" = $1")),
-                  {QVariant(key)}, {kInt8Oid}, &page, 1)
-        || page.rows.isEmpty())
-        return QByteArray();
-    *found = true;
-    return page.rows.first();
+    TAVRowReader r = reader();
+    const QByteArray row = r.readOne(key, found);
+    if (!*found && r.lastError().isError())
+        readFailedNow(r.lastError());
+    return row;
 }
 
 int TAVTableModel::countBefore(const QByteArray &row) const
 {
-    const int sc = sortCell();
-    if (sc < 0)
-        return -1;
-    bool valueNull = false;
-    const QByteArray value = cellBytes(row, sc, &valueNull);
-    bool keyNull = false;
-    const QByteArray key = cellBytes(row, m_keyCell, &keyNull);
-    QStringList conditions;
-    for (const QString &c : afterConditions(valueNull, !displayAscending()))
-        conditions << QLatin1Char('(') + c + QLatin1Char(')');
-    TAVDbError error;
-    TAVDb::ResultPtr r = TAVDb::exec(QStringLiteral("SELECT count(*) FROM ") + sourceName()
-                                             + whereClause(conditions.join(QStringLiteral(" OR "))),
-                                     {valueNull ? QVariant() : QVariant(value), QVariant(key)}, &error,
-                                     {m_cellTypes.value(sc), m_cellTypes.value(m_keyCell)});
-    if (!r) {
-        readFailedNow(error);
-        return -1;
-    }
-    return QByteArray(PQgetvalue(r.get(), 0, 0)).toInt();
+    TAVRowReader r = reader();
+    const qint64 n = r.countBefore(row);
+    if (n < 0 && r.lastError().isError())
+        readFailedNow(r.lastError());
+    return int(n);
 }
 
 int TAVTableModel::rowOfKey(const QVariant &key)
 {
     if (!key.isValid() || key.isNull() || !m_active)
         return -1;
+    flushResizes();
     const qint64 k = key.toLongLong();
     int pos = m_cache.findKey(k);
     if (pos >= 0)
@@ -738,11 +859,64 @@ int TAVTableModel::rowOfKey(const QVariant &key)
     const QByteArray row = readOne(k, &found);
     if (!found)
         return -1;
+    if (m_large)
+        return readAroundRow(k, row);
     const int p = countBefore(row);
     if (p < 0 || p >= m_count)
         return -1;
     ensureRow(p);
     return m_cache.key(p) == k ? p : m_cache.findKey(k);
+}
+
+// A row of a large register far from the rows held: the rows on either side
+// are read by keyset and stand where the planner guesses the row is; where
+// the first or the last row is met, the position (and the count) are exact.
+int TAVTableModel::readAroundRow(qint64 key, const QByteArray &row)
+{
+    TAVRowReader r = reader();
+    const int half = qMax(1, m_firstPage / 2);
+    Page before;
+    Page after;
+    if (!r.readAfter(row, !displayAscending(), half, &before) || !r.readAfter(row, displayAscending(), half, &after)) {
+        readFailedNow(r.lastError());
+        return -1;
+    }
+    const int gotBefore = before.rows.size();
+    const int gotAfter = after.rows.size();
+    const bool atStart = gotBefore < half;
+    const bool atEnd = gotAfter < half;
+    int p = gotBefore;
+    int count = m_count;
+    if (atStart && atEnd) {
+        count = gotBefore + 1 + gotAfter;
+    } else if (atEnd) {
+        p = qMax(gotBefore + 1, count - 1 - gotAfter);
+        count = p + 1 + gotAfter;
+    } else {
+        // At least one row not yet read is left on each open side.
+        if (!atStart) {
+            const qint64 guess = r.estimateBefore(row);
+            p = int(qBound<qint64>(gotBefore + 1, guess, qMax<qint64>(gotBefore + 1, qint64(count) - 2 - gotAfter)));
+        }
+        count = qMax(count, p + 2 + gotAfter);
+    }
+    m_cache.clear();
+    m_forwardSize = 0;
+    resizeNow(count > m_count ? m_count : count, count - m_count);
+    Page run;
+    for (int i = gotBefore - 1; i >= 0; --i) {
+        run.rows << before.rows.at(i);
+        run.keys << before.keys.at(i);
+    }
+    run.rows << row;
+    run.keys << key;
+    run.rows += after.rows;
+    run.keys += after.keys;
+    m_cache.put(p - gotBefore, run.rows, run.keys);
+    // What the view shows stands elsewhere now.
+    if (m_count > 0)
+        Q_EMIT dataChanged(index(0, 0), index(m_count - 1, columnCount() - 1));
+    return p;
 }
 
 QString TAVTableModel::primaryKeyName() const
@@ -1108,6 +1282,9 @@ void TAVTableModel::applyOwnWrite(WriteOp op, qint64 key, int knownRow)
         refresh();
         return;
     }
+    flushResizes();
+    if (op != WriteOp::Update)
+        ++m_changeSerial;
     const int cached = knownRow >= 0 && m_cache.key(knownRow) == key ? knownRow : m_cache.findKey(key);
     if (op == WriteOp::Delete) {
         if (cached >= 0) {
@@ -1115,6 +1292,8 @@ void TAVTableModel::applyOwnWrite(WriteOp op, qint64 key, int knownRow)
             m_cache.removeAt(cached);
             --m_count;
             endRemoveRows();
+        } else if (m_large) {
+            recountLater();
         } else {
             refresh();
         }
@@ -1131,7 +1310,121 @@ void TAVTableModel::applyOwnWrite(WriteOp op, qint64 key, int knownRow)
         endInsertRows();
         return;
     }
-    placeRow(key, cached, found ? &row : nullptr);
+    if (m_large)
+        placeAmongHeld(key, cached, found ? &row : nullptr, op == WriteOp::Insert);
+    else
+        placeRow(key, cached, found ? &row : nullptr);
+}
+
+// A large register places a row by its neighbours in the order (each found
+// by the sort index): next to a held neighbour exactly, else before or
+// after the run held. A row that is not new and was not held may already
+// be counted somewhere not held: the count is asked for again.
+void TAVTableModel::placeAmongHeld(qint64 key, int oldRow, const QByteArray *fresh, bool isNew)
+{
+    if (!fresh) {
+        if (oldRow >= 0) {
+            beginRemoveRows(QModelIndex(), oldRow, oldRow);
+            m_cache.removeAt(oldRow);
+            --m_count;
+            endRemoveRows();
+        } else {
+            recountLater();
+        }
+        return;
+    }
+    const int sc = sortCell();
+    if (oldRow >= 0) {
+        bool oldNull = false;
+        bool newNull = false;
+        if (sc == m_keyCell
+            || (cellBytes(*m_cache.row(oldRow), sc, &oldNull) == cellBytes(*fresh, sc, &newNull)
+                && oldNull == newNull)) {
+            m_cache.replaceAt(oldRow, *fresh, key);
+            Q_EMIT dataChanged(index(oldRow, 0), index(oldRow, columnCount() - 1));
+            return;
+        }
+    }
+    TAVRowReader r = reader();
+    // Positions as they are once the row has left its old place.
+    auto without = [oldRow](int p) { return oldRow >= 0 && p > oldRow ? p - 1 : p; };
+    const int rows = oldRow >= 0 ? m_count - 1 : m_count;
+    int target = -1;
+    const qint64 previous = r.neighbour(*fresh, true);
+    if (previous < 0) {
+        readFailedNow(r.lastError());
+        return;
+    }
+    if (previous == 0) {
+        target = 0;
+    } else if (const int p = m_cache.findKey(previous); p >= 0 && p != oldRow) {
+        target = without(p) + 1;
+    }
+    if (target < 0) {
+        const qint64 next = r.neighbour(*fresh, false);
+        if (next < 0) {
+            readFailedNow(r.lastError());
+            return;
+        }
+        if (next == 0)
+            target = rows;
+        else if (const int p = m_cache.findKey(next); p >= 0 && p != oldRow)
+            target = without(p);
+    }
+    const bool exact = target >= 0;
+    if (!exact) {
+        // Neither neighbour held: before the run held or after it.
+        int s = 0;
+        int e = 0;
+        target = rows;
+        if (m_cache.island(&s, &e)) {
+            const int probe = oldRow == s ? s + 1 : s;
+            if (probe < e) {
+                bool ok = false;
+                const bool after = r.keysBefore(*fresh, {m_cache.key(probe)}, &ok).contains(m_cache.key(probe));
+                if (!ok) {
+                    readFailedNow(r.lastError());
+                    return;
+                }
+                target = after ? without(e) : s;
+            }
+        }
+    }
+    if (oldRow >= 0 && exact) {
+        if (target == oldRow) {
+            m_cache.replaceAt(oldRow, *fresh, key);
+            Q_EMIT dataChanged(index(oldRow, 0), index(oldRow, columnCount() - 1));
+            return;
+        }
+        beginMoveRows(QModelIndex(), oldRow, oldRow, QModelIndex(), target > oldRow ? target + 1 : target);
+        m_cache.removeAt(oldRow);
+        m_cache.insertAt(target, *fresh, key);
+        endMoveRows();
+        return;
+    }
+    if (oldRow >= 0) {
+        // It leaves the rows held for a place not held.
+        beginRemoveRows(QModelIndex(), oldRow, oldRow);
+        m_cache.removeAt(oldRow);
+        --m_count;
+        endRemoveRows();
+        beginInsertRows(QModelIndex(), target, target);
+        m_cache.shift(target, 1);
+        ++m_count;
+        endInsertRows();
+        return;
+    }
+    if (exact || isNew) {
+        beginInsertRows(QModelIndex(), target, target);
+        if (exact)
+            m_cache.insertAt(target, *fresh, key);
+        else
+            m_cache.shift(target, 1);
+        ++m_count;
+        endInsertRows();
+    }
+    if (!isNew)
+        recountLater();
 }
 
 void TAVTableModel::placeRow(qint64 key, int oldRow, const QByteArray *fresh)
@@ -1189,19 +1482,22 @@ void TAVTableModel::refreshRows(const QList<qint64> &keys)
         refresh();
         return;
     }
-    QStringList list;
-    for (qint64 k : keys)
-        list << QString::number(k);
-    const QString keyName = keyColumnName();
+    flushResizes();
     Page page;
-    if (!readRows(QStringLiteral("SELECT ") + fetchedColumnList() + QStringLiteral(" FROM ") + sourceName()
-                          + whereClause(keyName + QStringLiteral(" = ANY($1::bigint[])")),
-                  {QVariant(QLatin1Char('{') + list.join(QLatin1Char(',')) + QLatin1Char('}'))}, {0}, &page,
-                  keys.size() + 1))
+    if (TAVRowReader r = reader(); !r.readKeys(keys, &page)) {
+        readFailedNow(r.lastError());
         return;
+    }
     QHash<qint64, int> fresh;
     for (int i = 0; i < page.keys.size(); ++i)
         fresh.insert(page.keys.at(i), i);
+    if (m_large) {
+        for (qint64 k : QSet<qint64>(keys.cbegin(), keys.cend())) {
+            const auto it = fresh.constFind(k);
+            placeAmongHeld(k, m_cache.findKey(k), it == fresh.constEnd() ? nullptr : &page.rows.at(it.value()), false);
+        }
+        return;
+    }
     const int single = keys.size() == 1 ? m_cache.findKey(keys.first()) : -1;
     if (single >= 0) {
         const auto it = fresh.constFind(keys.first());

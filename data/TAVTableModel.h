@@ -2,6 +2,7 @@
 
 #include "TAVDb.h"
 #include "TAVRowCache.h"
+#include "TAVRowReader.h"
 #include "TAVRowWriter.h"
 
 #include <QAbstractTableModel>
@@ -197,6 +198,12 @@ public:
     void setPageSizes(int first, int max);
     // Rows kept at most; far ones are read again when needed.
     void setCacheLimit(int rows) { m_cache.setMaxRows(qMax(rows, m_maxPage)); }
+    // Registers with more rows than this count in the background (tests
+    // lower it to see a large register with a few thousand rows).
+    void setExactLimit(int rows) { m_exactLimit = rows; }
+    // Whether the row count is the server's exact count yet.
+    bool countIsExact() const { return m_countExact; }
+    bool isLarge() const { return m_large; }
 
 public Q_SLOTS:
     // Left for registers whose commands follow a later change of context.
@@ -270,11 +277,7 @@ private:
         FlagPaint paint;
         std::function<TAVItemDelegateDisplayTextStrategy *()> words;
     };
-    struct Page
-    {
-        QVector<QByteArray> rows;
-        QVector<qint64> keys;
-    };
+    using Page = TAVRowReader::Page;
 
     bool write(WriteOp op, const QSqlRecord &rec, const QModelIndex &index);
     void reportWriteError(WriteOp op, const QString &statement);
@@ -285,12 +288,11 @@ private:
 
     void setUpColumns();
     QString fetchedColumnList() const;
+    // The reader of the rows as the model shows them now.
+    TAVRowReader reader() const;
     QString whereClause(const QString &extra = QString()) const;
     QString orderClause(bool ascending) const;
     bool displayAscending() const { return m_sortOrder == Qt::AscendingOrder; }
-    // Conditions, in reading order, for the rows after (value, key) when
-    // reading in the given direction.
-    QStringList afterConditions(bool valueNull, bool ascending) const;
     bool ensureRow(int row) const;
     void readEmptyRecord();
     // The name of the key among the fetched cells.
@@ -298,15 +300,23 @@ private:
     // The cached row at a position, its page read first when missing.
     const QByteArray *cachedRow(int row) const;
     bool fetchPage(int row) const;
-    bool readRows(const QString &sql, const QVector<QVariant> &params, const QVector<Oid> &types, Page *page,
-                  int limit) const;
-    void takeRows(const PGresult *r, Page *page) const;
-    void noteColumnTypes(const PGresult *r) const;
+    bool fetchAround(int row) const;
     int countBefore(const QByteArray &row) const;
     int sortCell() const;
     int keyCell() const { return m_keyCell; }
     QByteArray readOne(qint64 key, bool *found) const;
     void readFailedNow(const TAVDbError &error) const;
+    // Large registers: rows counted or found missing while reading are
+    // added or taken away once the view is not asking for data.
+    void endsAt(int end) const;
+    void resizeLater(int pos, int delta) const;
+    void flushResizes();
+    void resizeNow(int pos, int delta);
+    int readAroundRow(qint64 key, const QByteArray &row);
+    void placeAmongHeld(qint64 key, int oldRow, const QByteArray *fresh, bool isNew);
+    void requestCount();
+    void recountLater();
+    void countArrived(qint64 exact);
     bool isSystemRow(const QModelIndex &index) const;
 
     // What the model shows.
@@ -346,8 +356,17 @@ private:
     bool m_active = false;
     int m_count = 0;
     mutable TAVRowCache m_cache;
-    mutable QVector<Oid> m_cellTypes;
-    mutable QVector<int> m_cellMods;
+    mutable TAVRowReader::CellTypes m_types;
+    // Beyond this many rows the count and the positions away from the rows
+    // held are estimates, kept right where reads meet the first or last row
+    // and by a count made in the background.
+    int m_exactLimit = 20000;
+    bool m_large = false;
+    bool m_countExact = true;
+    int m_generation = 0;
+    int m_changeSerial = 0;
+    mutable int m_knownCount = 0;
+    mutable QList<QPair<int, int>> m_resizes;
     mutable int m_forwardSize = 0;
     int m_firstPage = 256;
     int m_maxPage = 8192;

@@ -92,6 +92,31 @@ ModelPtr open(const QString &column = QStringLiteral("mgz_nazwa"), bool ascendin
     return m;
 }
 
+// A register past its exact limit: the count comes in the background.
+ModelPtr openLarge(const QString &filter = QString())
+{
+    ModelPtr m(SFModels::instance()->create(QStringLiteral("Skladnice"), QString()));
+    m->setPageSizes(kFirst, kMax);
+    m->setExactLimit(kFirst * 2);
+    m->setFilter(filter);
+    m->sort(QStringLiteral("mgz_nazwa"), Qt::AscendingOrder);
+    return m;
+}
+
+// Every row read in order, letting the count settle as the reads find the end.
+Keys readAllSettled(TAVTableModel *m)
+{
+    Keys keys;
+    for (int i = 0; i < m->rowCount(); ++i) {
+        const QVariant v = m->value(i, 0);
+        if (i % kFirst == 0 || !v.isValid())
+            QCoreApplication::processEvents();
+        if (m->value(i, 0).isValid())
+            keys << m->value(i, 0).toLongLong();
+    }
+    return keys;
+}
+
 QSqlRecord renamed(TAVTableModel *m, const QString &name)
 {
     QSqlRecord rec = m->emptyRecord();
@@ -307,6 +332,103 @@ private Q_SLOTS:
         for (int row = 0; row < m->rowCount(); ++row)
             QCOMPARE(m->value(row, QStringLiteral("mgz_nazwa")).toString() == QLatin1String("Aaa"),
                      m->value(row, QStringLiteral("nrz_fk_mgz")).toInt() == 3);
+        other.close();
+    }
+
+    // Past its exact limit a register shows the planner's count at once and
+    // the exact one when it arrives; a jump to the end meanwhile keeps its
+    // rows at the end.
+    void largeRegisterCountArrivesLate()
+    {
+        QVERIFY(TestDb::exec(QStringLiteral("ANALYZE magazyny")));
+        const Keys expected = serverOrder(QStringLiteral("mgz_nazwa"), true);
+        auto m = openLarge();
+        QVERIFY(m->isLarge());
+        QVERIFY(!m->countIsExact());
+        const int guessed = m->rowCount();
+        QVERIFY2(guessed > kFirst, qPrintable(QString::number(guessed)));
+        // Ctrl+End before the count: the last rows, read back from the end.
+        QCOMPARE(m->value(guessed - 1, 0).toLongLong(), expected.last());
+        QSqlDatabase other = TestDb::open(QStringLiteral("stanowisko2"));
+        QVERIFY(QSqlQuery(other).exec(QStringLiteral("INSERT INTO magazyny (mgz_symbol, mgz_nazwa) "
+                                                     "SELECT 'MG_P' || g, 'Magazyn późny ' || g FROM generate_series(1, 25) g")));
+        const Keys now = serverOrder(QStringLiteral("mgz_nazwa"), true);
+        QTRY_VERIFY(m->countIsExact());
+        QCOMPARE(m->rowCount(), now.size());
+        QCOMPARE(misplaced(m.get(), now), QString());
+        QCOMPARE(m->value(m->rowCount() - 1, 0).toLongLong(), now.last());
+        QCOMPARE(readAllSettled(m.get()), now);
+        other.close();
+    }
+
+    // A large register finds a far row by its neighbours, not by counting,
+    // and a read that meets the true end sets the count.
+    void largeRegisterReadsAroundAFarRow()
+    {
+        const Keys expected = serverOrder(QStringLiteral("mgz_nazwa"), true);
+        auto m = openLarge();
+        const qint64 far = expected.at(2 * kRows / 3);
+        const int row = m->rowOfKey(far);
+        QVERIFY(row > kFirst);
+        QCOMPARE(m->value(row, 0).toLongLong(), far);
+        for (int d : {-kFirst / 2, -1, 1, kFirst / 2 - 1})
+            QCOMPARE(m->value(row + d, 0).toLongLong(), expected.at(2 * kRows / 3 + d));
+        QCOMPARE(m->rowOfKey(expected.last()) >= 0, true);
+        QTRY_VERIFY(m->countIsExact());
+        QCOMPARE(m->rowCount(), kRows);
+        QCOMPARE(readAllSettled(m.get()), expected);
+    }
+
+    // Rows enter and leave a large register's filter: a held neighbour
+    // places a row at once; one with no held neighbour is counted again.
+    void largeRegisterPlacesRowsByNeighbours()
+    {
+        const QString filter = QStringLiteral("mgz_nazwa LIKE 'Magazyn%'");
+        auto m = openLarge(filter);
+        QTRY_VERIFY(m->countIsExact());
+        m->value(kFirst * 3, 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(m->cache().segments().size(), 1);
+        auto order = [&] { return serverOrder(QStringLiteral("mgz_nazwa"), true, filter); };
+        const Keys outside = [] {
+            Keys keys;
+            const QStringList ids = TestDb::scalar(QStringLiteral(
+                    "SELECT string_agg(mgz_id::text, ',') FROM (SELECT mgz_id FROM magazyny "
+                    "WHERE mgz_nazwa NOT LIKE 'Magazyn%' ORDER BY mgz_id LIMIT 2) s")).toString().split(QLatin1Char(','));
+            for (const QString &id : ids)
+                keys << id.toLongLong();
+            return keys;
+        }();
+        QSqlDatabase other = TestDb::open(QStringLiteral("stanowisko2"));
+        QSqlQuery q(other);
+        auto rename = [&](qint64 key, const QString &name) {
+            q.prepare(QStringLiteral("UPDATE magazyny SET mgz_nazwa = ? WHERE mgz_id = ?"));
+            q.addBindValue(name);
+            q.addBindValue(key);
+            QVERIFY(q.exec());
+            TAVChangeBus::instance()->announce(QStringLiteral("magazyny"), {key});
+        };
+        // A held row leaves.
+        const int rows = m->rowCount();
+        rename(m->value(10, 0).toLongLong(), QStringLiteral("Skład opuszczony"));
+        QCOMPARE(m->rowCount(), rows - 1);
+        QCOMPARE(misplaced(m.get(), order()), QString());
+        // A row enters between held rows.
+        rename(outside.at(0), m->value(20, QStringLiteral("mgz_nazwa")).toString() + QStringLiteral(" a"));
+        QCOMPARE(m->rowCount(), rows);
+        QCOMPARE(m->value(21, 0).toLongLong(), outside.at(0));
+        QCOMPARE(misplaced(m.get(), order()), QString());
+        // A row enters far from what is held: the count follows.
+        rename(outside.at(1), QStringLiteral("Magazyn 2000 z"));
+        QTRY_COMPARE(m->rowCount(), rows + 1);
+        QCOMPARE(misplaced(m.get(), order()), QString());
+        // A new row of this workstation far away is counted at once.
+        QSqlRecord rec = m->defaultRecord();
+        rec.setValue(QStringLiteral("mgz_symbol"), QStringLiteral("MG_DALEKO"));
+        rec.setValue(QStringLiteral("mgz_nazwa"), QStringLiteral("Magazyn 2500 zz"));
+        QVERIFY(m->insert(rec, QModelIndex()));
+        QCOMPARE(m->rowCount(), rows + 2);
+        QCOMPARE(readAllSettled(m.get()), order());
         other.close();
     }
 
