@@ -5,6 +5,7 @@
 #include "Factories.h"
 #include "FrameworkMain.h"
 #include "TAVEwidencja.h"
+#include "TAVRowReader.h"
 #include "TAVTableModel.h"
 #include "TAVTransaction.h"
 
@@ -174,6 +175,52 @@ private Q_SLOTS:
         auto backwards = open(column, ascending);
         QCOMPARE(readAll(backwards.get(), true), expected);
         QCOMPARE(backwards->cache().segments().size(), 1);
+    }
+
+    // The reader alone, on a column with NULLs and ties: each row's
+    // neighbours, the rows before it and its position, both ways.
+    void readerFindsNeighboursAcrossNulls_data()
+    {
+        QTest::addColumn<bool>("ascending");
+        QTest::addRow("up") << true;
+        QTest::addRow("down") << false;
+    }
+    void readerFindsNeighboursAcrossNulls()
+    {
+        QFETCH(bool, ascending);
+        const Keys expected = serverOrder(QStringLiteral("mgz_adres"), ascending);
+        TAVRowReader::CellTypes types;
+        TAVRowReader::Shape shape;
+        shape.source = QStringLiteral("magazyny");
+        shape.columns = QStringList{QStringLiteral("mgz_id"), QStringLiteral("mgz_nazwa"), QStringLiteral("mgz_adres")};
+        shape.keyCell = 0;
+        shape.sortCell = 2;
+        shape.ascending = ascending;
+        TAVRowReader reader(shape, &types);
+        TAVRowReader::Page all;
+        QVERIFY(reader.readFirst(ascending, kRows + 1, &all));
+        QCOMPARE(Keys(all.keys.cbegin(), all.keys.cend()), expected);
+        QCOMPARE(reader.count(), qint64(kRows));
+        QCOMPARE(reader.count(100), qint64(100));
+        QVERIFY(reader.estimate() > 0);
+        // Where the NULLs begin (going up) or end (going down).
+        const int named = TestDb::scalar(QStringLiteral("SELECT count(mgz_adres) FROM magazyny")).toInt();
+        const int edge = ascending ? named : kRows - named;
+        for (int i : {0, 1, edge - 1, edge, edge + 1, kRows - 2, kRows - 1}) {
+            const QByteArray &row = all.rows.at(i);
+            QCOMPARE(reader.neighbour(row, true), i > 0 ? expected.at(i - 1) : 0);
+            QCOMPARE(reader.neighbour(row, false), i < kRows - 1 ? expected.at(i + 1) : 0);
+            QCOMPARE(reader.countBefore(row), qint64(i));
+            bool ok = false;
+            const QSet<qint64> before = reader.keysBefore(row, {expected.first(), expected.at(1500), expected.last()}, &ok);
+            QVERIFY(ok);
+            QCOMPARE(before.contains(expected.first()), i > 0);
+            QCOMPARE(before.contains(expected.at(1500)), i > 1500);
+            QCOMPARE(before.contains(expected.last()), false);
+            TAVRowReader::Page next;
+            QVERIFY(reader.readAfter(row, ascending, 3, &next));
+            QCOMPARE(Keys(next.keys.cbegin(), next.keys.cend()), expected.mid(i + 1, 3));
+        }
     }
 
     void jumpsLeaveGapsThatFillInOrder()
