@@ -217,6 +217,27 @@ void TAVRowCache::shift(int pos, int delta)
     normalize();
 }
 
+void TAVRowCache::dropSegmentAt(int pos)
+{
+    int start = 0;
+    if (const Segment *s = find(pos, &start)) {
+        m_rows -= s->rows.size();
+        m_segments.remove(start);
+    }
+}
+
+void TAVRowCache::dropSegmentsIn(int from, int to)
+{
+    for (auto it = m_segments.begin(); it != m_segments.end();) {
+        if (it.key() < to && it.value().end(it.key()) > from) {
+            m_rows -= it.value().rows.size();
+            it = m_segments.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
 bool TAVRowCache::island(int *start, int *end) const
 {
     if (m_segments.size() != 1)

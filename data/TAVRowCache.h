@@ -45,6 +45,10 @@ public:
     // Positions from pos on move by delta: a positive delta opens that many
     // rows not held at pos; a negative one drops the rows [pos, pos - delta).
     void shift(int pos, int delta);
+    // Drops the segment holding pos, positions unchanged.
+    void dropSegmentAt(int pos);
+    // Drops the segments that hold any of [from, to), positions unchanged.
+    void dropSegmentsIn(int from, int to);
     // The first row held and one past the last, when the held rows are one
     // run; false when none or several are held.
     bool island(int *start, int *end) const;

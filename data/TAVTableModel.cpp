@@ -478,67 +478,79 @@ bool TAVTableModel::fetchPage(int row) const
     return true;
 }
 
-// A large register holds one run of rows read by keyset from a row it
-// knows, so every read is answered by the sort index. Positions outside
-// the run are the count's estimate; where a read meets the true first or
-// last row, the count follows what was read.
+// A large register reads by keyset from rows it holds, so every read is
+// answered by the sort index. Positions away from the rows held are the
+// count's estimate: where a read meets the true first or last row the count
+// follows what was read, and rows held elsewhere that a read reaches are
+// kept only when the rows read run on into them.
 bool TAVTableModel::fetchAround(int row) const
 {
     TAVRowReader r = reader();
     const bool ascending = displayAscending();
     const int count = m_knownCount;
-    int s = 0;
-    int e = 0;
-    const bool held = m_cache.island(&s, &e);
+    const int endBefore = m_cache.segmentEndAtOrBefore(row);
+    const int nextStart = m_cache.segmentStartAfter(row);
     Page page;
     bool ok = true;
-    if (held && row == e && e > 0) {
+    if (endBefore == row && row > 0 && m_cache.row(row - 1)) {
         // On past the last row held; reaching the count, a page more is
         // asked for to learn where the rows really end.
         m_forwardSize = m_forwardSize ? qMin(m_forwardSize * 2, m_maxPage) : m_firstPage;
         const int wanted = qMin(m_forwardSize, count - row);
         const bool toEnd = row + wanted >= count;
         const int limit = wanted + (toEnd ? m_firstPage : 0);
-        ok = r.readAfter(*m_cache.row(e - 1), ascending, limit, &page);
+        ok = r.readAfter(*m_cache.row(row - 1), ascending, limit, &page);
         if (ok) {
             const int got = page.rows.size();
+            if (nextStart >= 0 && row + got >= nextStart) {
+                const int i = nextStart - row;
+                if (i >= got || page.keys.at(i) != m_cache.key(nextStart))
+                    m_cache.dropSegmentsIn(nextStart, row + got + 1);
+            }
             m_cache.put(row, page.rows, page.keys);
             if (got < wanted || toEnd)
                 endsAt(row + got + (got == limit ? 1 : 0));
         }
-    } else if (held && row < s && s - row <= m_firstPage) {
-        // Back towards the first row held.
+    } else if (nextStart > row && nextStart - row <= m_firstPage && m_cache.row(nextStart)) {
+        // Back towards a row held.
         m_forwardSize = 0;
-        const int wanted = qMin(m_firstPage, s);
-        const bool toStart = wanted == s;
+        const int wanted = qMin(m_firstPage, nextStart);
+        const bool toStart = wanted == nextStart;
         const int limit = wanted + (toStart ? m_firstPage : 0);
-        ok = r.readAfter(*m_cache.row(s), !ascending, limit, &page);
+        ok = r.readAfter(*m_cache.row(nextStart), !ascending, limit, &page);
         if (ok) {
             std::reverse(page.rows.begin(), page.rows.end());
             std::reverse(page.keys.begin(), page.keys.end());
             const int got = page.rows.size();
-            int start = s - got;
+            int start = nextStart - got;
+            if (endBefore > 0 && start < endBefore) {
+                const int i = endBefore - 1 - start;
+                if (i < 0 || page.keys.at(i) != m_cache.key(endBefore - 1))
+                    m_cache.dropSegmentsIn(start - 1, endBefore);
+            }
             if (got < wanted || toStart) {
-                // The true first row is known: the run starts after it (and
-                // after one row more when the page came full).
+                // The true first row is known: the rows read start the
+                // register (after one row more when the page came full).
                 const int first = got == limit ? 1 : 0;
-                resizeLater(0, got + first - s);
+                m_cache.dropSegmentsIn(0, nextStart);
+                resizeLater(0, got + first - nextStart);
                 start = first;
             }
             m_cache.put(start, page.rows, page.keys);
         }
     } else {
-        // A jump: the run held goes, a new one is read from the nearer end.
+        // A jump: read by position from the nearer end.
         m_forwardSize = 0;
-        m_cache.clear();
+        int start = 0;
         if (row < count / 2) {
-            const int start = row < m_firstPage ? 0 : row - m_firstPage / 4;
+            start = row < m_firstPage ? 0 : row - m_firstPage / 4;
             const int wanted = qMin(m_firstPage, count - start);
             const bool toEnd = start + wanted >= count;
             const int limit = wanted + (toEnd ? m_firstPage : 0);
             ok = r.readAt(start, ascending, limit, &page);
             if (ok) {
                 const int got = page.rows.size();
+                m_cache.dropSegmentsIn(start - 1, start + got + 1);
                 m_cache.put(start, page.rows, page.keys);
                 if (got < wanted || toEnd)
                     endsAt(start + got + (got == limit ? 1 : 0));
@@ -555,10 +567,12 @@ bool TAVTableModel::fetchAround(int row) const
                 std::reverse(page.rows.begin(), page.rows.end());
                 std::reverse(page.keys.begin(), page.keys.end());
                 const int got = page.rows.size();
+                m_cache.dropSegmentsIn(end - got - 1, end + 1);
                 if (got < wanted || toStart) {
                     // Fewer rows lie before the end than counted (or more
                     // than the page when it came full).
                     const int first = got == limit ? 1 : 0;
+                    m_cache.dropSegmentsIn(0, end);
                     resizeLater(0, got + first - end);
                     end = got + first;
                 }
@@ -659,25 +673,22 @@ void TAVTableModel::countArrived(qint64 exact)
     const int delta = int(qMin<qint64>(exact, INT_MAX / 2)) - m_count;
     if (delta == 0)
         return;
-    int s = 0;
-    int e = 0;
-    if (!m_cache.island(&s, &e)) {
-        // Nothing or several runs held: the rows follow the end.
-        if (m_cache.cachedRows() == 0 || m_count + delta >= m_cache.segments().last().first
-                                                                    + m_cache.segments().last().second)
-            resizeNow(delta > 0 ? m_count : m_count + delta, delta);
-        else
-            refresh();
+    // The rows the count adds or takes lie where nothing is held: before
+    // rows held that end with the last row, else after all rows held.
+    const QList<QPair<int, int>> held = m_cache.segments();
+    if (held.isEmpty()) {
+        resizeNow(delta > 0 ? m_count : m_count + delta, delta);
         return;
     }
-    // The rows the count adds or takes lie where nothing is held: before a
-    // run that ends with the last row, after any other.
-    if (e == m_count && s > 0) {
-        if (s + delta >= 0)
-            resizeNow(delta > 0 ? s : s + delta, delta);
+    const int lastStart = held.last().first;
+    const int lastEnd = lastStart + held.last().second;
+    const int gapBefore = lastStart - (held.size() > 1 ? held.at(held.size() - 2).first + held.at(held.size() - 2).second : 0);
+    if (lastEnd == m_count && lastStart > 0) {
+        if (delta > 0 || gapBefore >= -delta)
+            resizeNow(delta > 0 ? lastStart : lastStart + delta, delta);
         else
             refresh();
-    } else if (m_count + delta >= e) {
+    } else if (lastEnd < m_count && m_count + delta >= lastEnd) {
         resizeNow(delta > 0 ? m_count : m_count + delta, delta);
     } else {
         refresh();
@@ -900,9 +911,9 @@ int TAVTableModel::readAroundRow(qint64 key, const QByteArray &row)
         }
         count = qMax(count, p + 2 + gotAfter);
     }
-    m_cache.clear();
     m_forwardSize = 0;
     resizeNow(count > m_count ? m_count : count, count - m_count);
+    m_cache.dropSegmentsIn(p - gotBefore - 1, p + gotAfter + 2);
     Page run;
     for (int i = gotBefore - 1; i >= 0; --i) {
         run.rows << before.rows.at(i);
@@ -1373,20 +1384,28 @@ void TAVTableModel::placeAmongHeld(qint64 key, int oldRow, const QByteArray *fre
     }
     const bool exact = target >= 0;
     if (!exact) {
-        // Neither neighbour held: before the run held or after it.
-        int s = 0;
-        int e = 0;
+        // Neither neighbour held: in the gap before the first run held
+        // that comes after the row, or after all of them.
         target = rows;
-        if (m_cache.island(&s, &e)) {
-            const int probe = oldRow == s ? s + 1 : s;
-            if (probe < e) {
-                bool ok = false;
-                const bool after = r.keysBefore(*fresh, {m_cache.key(probe)}, &ok).contains(m_cache.key(probe));
-                if (!ok) {
-                    readFailedNow(r.lastError());
-                    return;
-                }
-                target = after ? without(e) : s;
+        QList<qint64> firsts;
+        QList<int> starts;
+        for (const auto &segment : m_cache.segments()) {
+            const int probe = segment.first == oldRow ? segment.first + 1 : segment.first;
+            if (probe < segment.first + segment.second) {
+                firsts << m_cache.key(probe);
+                starts << without(segment.first);
+            }
+        }
+        bool ok = true;
+        const QSet<qint64> before = r.keysBefore(*fresh, firsts, &ok);
+        if (!ok) {
+            readFailedNow(r.lastError());
+            return;
+        }
+        for (int k = 0; k < firsts.size(); ++k) {
+            if (!before.contains(firsts.at(k))) {
+                target = starts.at(k);
+                break;
             }
         }
     }
