@@ -1,24 +1,29 @@
 // The registers against the wire, in the program (the main window, its
 // modules, the register views and the commands a keeper uses, dialogs
-// answered as a user would) and with libpq running the same SQL: opening,
-// scrolling, jumping to the end, searching, sorting, writing, scanning and
-// adding a tool, the three movements, and another workstation's changes
-// reaching an open register.
+// answered as a user would) and with libpq running the least SQL each step
+// needs: opening, scrolling, jumping to the end, searching, sorting,
+// writing, scanning and adding a tool, the three movements, and another
+// workstation's changes reaching an open register.
 //
 //   bench_registers --mode=fill --tools=N [--transfers=N] [--issues=N] [--repairs=N]
 //   bench_registers --mode=raw|model --register=tools|transfers|issues|repairs|live --size=N
+//   bench_registers --mode=explain --size=N
 //
 // The server comes from PGHOST/PGPORT/PGUSER/PGPASSWORD (database TAV_ORV).
 // Every measurement prints one line
 //   RESULT side=raw|model register=R size=N op=OP value=V
 // (milliseconds; KiB for memory; CPU milliseconds for burst_cpu; -1 when the
-// operation failed); summary.py turns them into goals.
+// operation failed); summary.py turns them into goals. The fill reports its
+// own time as register=fill op=fill. The explain mode prints the plan of
+// every statement a step needs (PLAN name) and NOT INDEXED name for a plan
+// that reads a register's table whole or sorts more than a page.
 #include "BenchSupport.h"
 #include "Factories.h"
 #include "MainWindow.h"
 #include "NaprawyPrzegladyModel.h"
 #include "NarzedziaModel.h"
 #include "OVApplication.h"
+#include "PracownicyModel.h"
 #include "PrzesunieciaMMModel.h"
 #include "PrzypisaneNarzedziaPracownikomModel.h"
 #include "Startup.h"
@@ -33,6 +38,7 @@
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSqlRecord>
 #include <QTabWidget>
 #include <QTableView>
@@ -101,6 +107,9 @@ QString shortfall(const char *table, int rows)
 
 int fill(int tools, int transfers, int issues, int repairs)
 {
+    // One INSERT … SELECT per table, so that a million rows take minutes, not hours.
+    QElapsedTimer t;
+    t.start();
     // Codes continue past the largest bench tool.
     bool ok = bench::runCommand(QStringLiteral(
             "INSERT INTO narzedzia (nrz_kod, nrz_nazwa, nrz_nr_ewidencyjny, nrz_nr_seryjny, nrz_kod_kreskowy, "
@@ -144,15 +153,20 @@ int fill(int tools, int transfers, int issues, int repairs)
                                        .arg(tool, day, shortfall("naprawy_przeglady", repairs)));
     if (ok)
         ok = bench::runCommand(QStringLiteral("VACUUM ANALYZE"));
+    g_register = QStringLiteral("fill");
+    g_size = qMax(qMax(tools, transfers), qMax(issues, repairs));
+    result("raw", QStringLiteral("fill"), ok ? msSince(t) : -1);
     return ok ? 0 : 1;
 }
 
-// The statements the model sends, as the model itself writes them.
+// The least SQL a register's step needs, over the register's own view: no
+// count, only pages by an index order, rows by key.
 struct Sql
 {
     QString columns;
     QString source;
     QString key;
+    QString scan; // the code lookup, the code as $1
     QString page(const QString &where, const QString &order, int limit) const
     {
         return QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4 LIMIT %5")
@@ -160,21 +174,18 @@ struct Sql
                      order)
                 .arg(limit);
     }
-    QString count(const QString &where) const
-    {
-        return QStringLiteral("SELECT count(*) FROM %1%2").arg(source,
-                                                              where.isEmpty() ? QString()
-                                                                              : QStringLiteral(" WHERE (") + where
-                                                                                      + QLatin1Char(')'));
-    }
-    // What a register reads when it opens or its filter changes.
-    QString select(const QString &where) const
-    {
-        return count(where) + QStringLiteral("; ") + page(where, key + QStringLiteral(" ASC"), 256);
-    }
+    // What a register reads when it opens or its filter changes: its first page.
+    QString first(const QString &where) const { return page(where, key + QStringLiteral(" ASC"), 256); }
     QString row(const QString &keyValue) const
     {
         return QStringLiteral("SELECT %1 FROM %2 WHERE %3 = %4").arg(columns, source, key, keyValue);
+    }
+    // The page a jump to a row shows, read by key from the row both ways
+    // (the row a quarter down the page).
+    QString around(const QString &keyValue) const
+    {
+        return page(QStringLiteral("%1 < %2").arg(key, keyValue), key + QStringLiteral(" DESC"), 64) + QStringLiteral("; ")
+                + page(QStringLiteral("%1 >= %2").arg(key, keyValue), key + QStringLiteral(" ASC"), 192);
     }
 };
 
@@ -191,7 +202,25 @@ Sql sqlOf(const char *model, const char *context)
     s.columns = names.join(QStringLiteral(", "));
     s.source = m->sourceName();
     s.key = m->primaryKeyName();
+    if (!m->scanColumns().isEmpty())
+        s.scan = m->scanStatement(QString(), 50);
     return s;
+}
+
+// A statement with the text given as $1, every value read.
+double rawParam(PGconn *c, const QString &sql, const QString &value, QByteArray *first = nullptr)
+{
+    QElapsedTimer t;
+    t.start();
+    const QByteArray v = value.toUtf8();
+    const char *values[] = {v.constData()};
+    PGresult *r = PQexecParams(c, sql.toUtf8().constData(), 1, nullptr, values, nullptr, nullptr, 0);
+    if (PQresultStatus(r) != PGRES_TUPLES_OK)
+        std::fprintf(stderr, "%s", PQresultErrorMessage(r));
+    else if (first && PQntuples(r) > 0)
+        *first = PQgetvalue(r, 0, 0);
+    PQclear(r);
+    return msSince(t);
 }
 
 // One round trip of several statements, every value read, as the model does.
@@ -321,7 +350,7 @@ void rawLive(PGconn *writer, const Sql &tools)
     one(writer, QStringLiteral("UPDATE narzedzia SET nrz_uwagi = 'seria raw' WHERE nrz_id IN "
                                "(SELECT nrz_id FROM narzedzia ORDER BY nrz_id LIMIT 10000)"));
     const bool heard = waitNotify(listener);
-    rawBatch(listener, tools.select(QString()));
+    rawBatch(listener, tools.first(QString()));
     result("raw", QStringLiteral("burst_shown"), heard ? msSince(t) : -1);
     result("raw", QStringLiteral("burst_cpu"), bench::cpuMs() - cpu);
     PQfinish(listener);
@@ -346,12 +375,12 @@ int runRaw(int argc, char **argv, const Register &reg)
     const long base = bench::currentKiB();
     const QString byKey = sql.key + QStringLiteral(" ASC");
     // The backend plans the view once per session, as the program's has by now.
-    rawBatch(c, sql.select(QString()));
+    rawBatch(c, sql.first(QString()));
     const QString byName = QStringLiteral("%1 ASC NULLS LAST, %2 ASC").arg(QLatin1String(reg.sortColumn), sql.key);
     const QString search = QStringLiteral("%1 ILIKE '%2'").arg(QLatin1String(reg.searchColumn), QLatin1String(reg.searchText));
-    result("raw", QStringLiteral("first_page"), rawBatch(c, sql.select(QString())));
-    result("raw", QStringLiteral("search"), rawBatch(c, sql.select(search)));
-    result("raw", QStringLiteral("sort"), rawBatch(c, sql.count(QString()) + QStringLiteral("; ") + sql.page(QString(), byName, 256)));
+    result("raw", QStringLiteral("first_page"), rawBatch(c, sql.first(QString())));
+    result("raw", QStringLiteral("search"), rawBatch(c, sql.first(search)));
+    result("raw", QStringLiteral("sort"), rawBatch(c, sql.page(QString(), byName, 256)));
     result("raw", QStringLiteral("last_page"), rawBatch(c, sql.page(QString(), sql.key + QStringLiteral(" DESC"), 256)));
 
     QString key;
@@ -359,27 +388,26 @@ int runRaw(int argc, char **argv, const Register &reg)
         // The tools module's first tab follows the current tool.
         const Sql held = sqlOf(PrzypisaneNarzedziaPracownikomModel::staticMetaObject.className(), "");
         // A write in the middle and reading that row back.
-        key = QString::fromUtf8(one(c, QStringLiteral("SELECT nrz_id FROM narzedzia ORDER BY nrz_id OFFSET "
-                                                      "(SELECT count(*) / 2 FROM narzedzia) LIMIT 1")));
+        key = QString::fromUtf8(one(c, QStringLiteral("SELECT nrz_id FROM narzedzia WHERE nrz_id >= "
+                                                      "(SELECT (min(nrz_id) + max(nrz_id)) / 2 FROM narzedzia) "
+                                                      "ORDER BY nrz_id LIMIT 1")));
         QElapsedTimer t;
         t.start();
         rawBatch(c, QStringLiteral("UPDATE narzedzia SET nrz_uwagi = 'bench raw' WHERE nrz_id = %1; %2")
                             .arg(key, sql.row(key)));
         result("raw", QStringLiteral("write"), msSince(t));
-        // A scan: the code looked up, the row's position, its page, and the tab that follows it.
+        // A scan: the code looked up (an equality per code column), the
+        // row, the page around it by key, and the tab that follows it.
         const QString code = QString::fromUtf8(one(c, QStringLiteral(
                 "SELECT nrz_kod_kreskowy FROM narzedzia WHERE nrz_kod LIKE 'RB-%' AND nrz_id >= "
                 "(SELECT max(nrz_id) * 3 / 4 FROM narzedzia) ORDER BY nrz_id LIMIT 1")));
         t.restart();
-        key = QString::fromUtf8(one(c, QStringLiteral(
-                "SELECT nrz_id FROM v_narzedzia WHERE nrz_kod = '%1' OR nrz_kod_kreskowy = '%1' OR "
-                "nrz_nr_ewidencyjny = '%1' OR nrz_nr_seryjny = '%1' ORDER BY CASE WHEN nrz_kod = '%1' THEN 0 "
-                "WHEN nrz_kod_kreskowy = '%1' THEN 1 WHEN nrz_nr_ewidencyjny = '%1' THEN 2 ELSE 3 END, nrz_id LIMIT 1")
-                                            .arg(code)));
-        rawBatch(c, sql.row(key) + QStringLiteral("; ") + sql.count(QStringLiteral("nrz_id < ") + key) + QStringLiteral("; ")
-                    + sql.page(QStringLiteral("nrz_id >= ") + key, byKey, 256) + QStringLiteral("; ")
-                    + held.select(QStringLiteral("pnp_fk_nrz = ") + key));
-        result("raw", QStringLiteral("scan"), msSince(t));
+        QByteArray found;
+        rawParam(c, sql.scan, code, &found);
+        key = QString::fromUtf8(found);
+        rawBatch(c, sql.row(key) + QStringLiteral("; ") + sql.around(key) + QStringLiteral("; ")
+                    + held.first(QStringLiteral("pnp_fk_nrz = ") + key));
+        result("raw", QStringLiteral("scan"), key.isEmpty() ? -1 : msSince(t));
         // Adding: the placeholder row, the dialog's row, the named tool.
         key.clear();
         const QString stamp = QString::number(QDateTime::currentMSecsSinceEpoch());
@@ -394,11 +422,12 @@ int runRaw(int argc, char **argv, const Register &reg)
                                           "wydajności', fk_uzt_zmodyfikowano = 1 WHERE nrz_id = :key")
                                    .arg(stamp)},
                           sql.row(QStringLiteral(":key")) + QStringLiteral("; ")
-                                  + held.select(QStringLiteral("pnp_fk_nrz = :key")),
+                                  + held.first(QStringLiteral("pnp_fk_nrz = :key")),
                           &key));
     } else if (reg.kind == Kind::Transfers) {
         const Tool tool = freeTool(c, QStringLiteral("%1 AND nrz_fk_mgz = 1").arg(QLatin1String(kMiddle)));
-        const QString issued = QStringLiteral("psnmm_fk_mgz_src = 1");
+        // A warehouse's tab of issued transfers, then an issue from the main warehouse.
+        result("raw", QStringLiteral("tab_open"), rawBatch(c, sql.first(QStringLiteral("psnmm_fk_mgz_src = 2"))));
         result("raw", QStringLiteral("issue"),
                rawCommand(c,
                           {toolAway(tool),
@@ -407,7 +436,7 @@ int runRaw(int argc, char **argv, const Register &reg)
                                           "fk_uzt_zmodyfikowano) VALUES (%1, 1, 2, 1, current_date, false, 1, 1) "
                                           "RETURNING psnmm_id")
                                    .arg(tool.id)},
-                          sql.count(issued) + QStringLiteral("; ") + sql.row(QStringLiteral(":key")), &key));
+                          sql.row(QStringLiteral(":key")) + QStringLiteral("; ") + tools.row(tool.id), &key));
         result("raw", QStringLiteral("receive"),
                rawCommand(c,
                           {QStringLiteral("UPDATE narzedzia SET nrz_przyjete_na_stan = true, nrz_fk_mgz = 2, "
@@ -415,10 +444,10 @@ int runRaw(int argc, char **argv, const Register &reg)
                            QStringLiteral("UPDATE przesuniecia_mm SET psnmm_status = true, psnmm_fk_uzt_dst = 1, "
                                           "psnmm_data_przyjecie = current_date, fk_uzt_zmodyfikowano = 1 "
                                           "WHERE psnmm_id = :key")},
-                          sql.row(QStringLiteral(":key")), &key));
+                          sql.row(QStringLiteral(":key")) + QStringLiteral("; ") + tools.row(tool.id), &key));
     } else if (reg.kind == Kind::Issues) {
         const QString employee = QStringLiteral("pnp_fk_prc = 2");
-        result("raw", QStringLiteral("tab_open"), rawBatch(c, sql.select(employee)));
+        result("raw", QStringLiteral("tab_open"), rawBatch(c, sql.first(employee)));
         const Tool tool = freeTool(c, QLatin1String(kMiddle));
         result("raw", QStringLiteral("issue"),
                rawCommand(c,
@@ -431,7 +460,7 @@ int runRaw(int argc, char **argv, const Register &reg)
                                           "(SELECT nrz_fk_mgz FROM narzedzia WHERE nrz_id = %1), 1, 1, current_date, 1, "
                                           "false, 1, 1) RETURNING pnp_id")
                                    .arg(tool.id)},
-                          sql.count(employee) + QStringLiteral("; ") + sql.row(QStringLiteral(":key")), &key));
+                          sql.row(QStringLiteral(":key")) + QStringLiteral("; ") + tools.row(tool.id), &key));
         result("raw", QStringLiteral("take_back"),
                rawCommand(c,
                           {locked(QStringLiteral("pnp_status"), QStringLiteral("przypisane_narzedzia_pracownikom"),
@@ -442,11 +471,11 @@ int runRaw(int argc, char **argv, const Register &reg)
                            QStringLiteral("UPDATE przypisane_narzedzia_pracownikom SET pnp_status = true, "
                                           "pnp_fk_uzt_prz = 1, pnp_data_przyjecie = current_date, pnp_fk_stn_przyjecie = 1, "
                                           "fk_uzt_zmodyfikowano = 1 WHERE pnp_id = :key")},
-                          sql.row(QStringLiteral(":key")), &key));
+                          sql.row(QStringLiteral(":key")) + QStringLiteral("; ") + tools.row(tool.id), &key));
     } else if (reg.kind == Kind::Repairs) {
         const Tool tool = freeTool(c, QLatin1String(kWithHistory));
         const QString trips = QStringLiteral("np_fk_nrz = ") + tool.id;
-        result("raw", QStringLiteral("tab_open"), rawBatch(c, sql.select(trips)));
+        result("raw", QStringLiteral("tab_open"), rawBatch(c, sql.first(trips)));
         result("raw", QStringLiteral("send"),
                rawCommand(c,
                           {locked(QStringLiteral("nrz_przyjete_na_stan"), QStringLiteral("narzedzia"),
@@ -457,8 +486,7 @@ int runRaw(int argc, char **argv, const Register &reg)
                                           "VALUES (0, %1, (SELECT nrz_fk_mgz FROM narzedzia WHERE nrz_id = %1), 1, "
                                           "current_date, 1, false, 1, 1) RETURNING np_id")
                                    .arg(tool.id)},
-                          tools.row(tool.id) + QStringLiteral("; ") + sql.count(trips) + QStringLiteral("; ")
-                                  + sql.row(QStringLiteral(":key")),
+                          tools.row(tool.id) + QStringLiteral("; ") + sql.row(QStringLiteral(":key")),
                           &key));
         result("raw", QStringLiteral("take_back"),
                rawCommand(c,
@@ -478,6 +506,288 @@ int runRaw(int argc, char **argv, const Register &reg)
     PGresult *all = PQexec(c, QStringLiteral("SELECT %1 FROM %2 ORDER BY %3").arg(sql.columns, sql.source, byKey).toUtf8().constData());
     result("raw", QStringLiteral("memory"), bench::currentKiB() - base);
     PQclear(all);
+    PQfinish(c);
+    return 0;
+}
+
+// ---- The plans: every statement a step needs, at the size filled ----
+
+// The tables that grow with the register.
+const QRegularExpression kBigTable(QStringLiteral(
+        "\\bon (narzedzia|przesuniecia_mm|przypisane_narzedzia_pracownikom|naprawy_przeglady)\\b"));
+// More rows than this read from a big table for one step is reading it, not finding in it.
+constexpr qint64 kReadLimit = 2560;
+
+// Why a plan grows with the table (empty when it does not): a sequential
+// scan of a big table, a sort of more than a page, or a scan of a big table
+// that reads or throws away more than a few pages of rows.
+QStringList growth(const QStringList &plan)
+{
+    static const QRegularExpression counts(QStringLiteral("rows=(\\d+) loops=(\\d+)"));
+    static const QRegularExpression removed(QStringLiteral("Rows Removed by (?:Filter|Index Recheck): (\\d+)"));
+    QStringList why;
+    qint64 lastLoops = 1;
+    QString lastTable;
+    for (int i = 0; i < plan.size(); ++i) {
+        const QString &line = plan.at(i);
+        const QRegularExpressionMatch big = kBigTable.match(line);
+        const QRegularExpressionMatch n = counts.match(line);
+        const bool node = n.hasMatch() || line.contains(QLatin1String("never executed"));
+        if (node) {
+            lastLoops = n.hasMatch() ? n.captured(2).toLongLong() : 0;
+            lastTable = big.hasMatch() && !line.contains(QLatin1String(" Join ")) ? big.captured(1) : QString();
+        }
+        if (line.contains(QLatin1String("Seq Scan")) && big.hasMatch())
+            why << QStringLiteral("Seq Scan on %1").arg(big.captured(1));
+        else if (node && !lastTable.isEmpty() && n.hasMatch()
+                 && n.captured(1).toLongLong() * lastLoops > kReadLimit)
+            why << QStringLiteral("%1 rows read from %2").arg(n.captured(1).toLongLong() * lastLoops).arg(lastTable);
+        const QRegularExpressionMatch r = removed.match(line);
+        if (r.hasMatch() && !lastTable.isEmpty() && r.captured(1).toLongLong() * qMax<qint64>(1, lastLoops) > kReadLimit)
+            why << QStringLiteral("%1 rows of %2 read and thrown away").arg(r.captured(1).toLongLong() * qMax<qint64>(1, lastLoops)).arg(lastTable);
+        // A Sort node: what its input (the next node below it) gives.
+        const QString trimmed = line.trimmed();
+        if (trimmed.startsWith(QLatin1String("Sort  (")) || trimmed.startsWith(QLatin1String("Sort (")) || trimmed.startsWith(QLatin1String("->  Sort  ("))
+            || trimmed.startsWith(QLatin1String("->  Sort ("))) {
+            for (int j = i + 1; j < plan.size(); ++j) {
+                const QRegularExpressionMatch child = counts.match(plan.at(j));
+                if (!child.hasMatch())
+                    continue;
+                const qint64 rows = child.captured(1).toLongLong() * child.captured(2).toLongLong();
+                if (rows > 256)
+                    why << QStringLiteral("Sort of %1 rows").arg(rows);
+                break;
+            }
+        }
+    }
+    why.removeDuplicates();
+    return why;
+}
+
+// EXPLAIN ANALYZE of one statement in a transaction that is rolled back;
+// `before` brings the rows to what the statement meets (":key" is the key a
+// RETURNING gave, ":xmin" the row version a SELECT xmin read).
+void explain(PGconn *c, const QString &name, QString sql, const QStringList &before = {})
+{
+    std::printf("PLAN %s\n", qPrintable(name));
+    one(c, QStringLiteral("BEGIN"));
+    QString key;
+    QString xmin;
+    for (QString b : before) {
+        b.replace(QLatin1String(":key"), key).replace(QLatin1String(":xmin"), xmin);
+        const QString v = QString::fromUtf8(one(c, b));
+        if (b.contains(QLatin1String("RETURNING")))
+            key = v;
+        else if (b.startsWith(QLatin1String("SELECT xmin")))
+            xmin = v;
+    }
+    sql.replace(QLatin1String(":key"), key).replace(QLatin1String(":xmin"), xmin);
+    std::printf("  %s\n", qPrintable(sql));
+    PGresult *r = PQexec(c, (QStringLiteral("EXPLAIN (ANALYZE, BUFFERS, COSTS OFF) ") + sql).toUtf8().constData());
+    QStringList plan;
+    if (PQresultStatus(r) == PGRES_TUPLES_OK) {
+        for (int i = 0; i < PQntuples(r); ++i)
+            plan << QString::fromUtf8(PQgetvalue(r, i, 0));
+    } else {
+        std::printf("  FAILED %s", PQresultErrorMessage(r));
+    }
+    PQclear(r);
+    one(c, QStringLiteral("ROLLBACK"));
+    for (const QString &line : std::as_const(plan))
+        std::printf("    %s\n", qPrintable(line));
+    const QStringList why = growth(plan);
+    if (!why.isEmpty())
+        std::printf("NOT INDEXED %s: %s\n", qPrintable(name), qPrintable(why.join(QStringLiteral("; "))));
+    std::fflush(stdout);
+}
+
+QString quoted(const QString &text)
+{
+    return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
+}
+
+// A statement of the program with its text parameter written in.
+QString withText(QString sql, const QString &text)
+{
+    return sql.replace(QLatin1String("$1"), quoted(text));
+}
+
+int runExplain(int argc, char **argv)
+{
+    OVApplication app(argc, argv);
+    if (!bench::connectApp(app))
+        return 1;
+    app.setUztId(1);
+    PGconn *c = bench::connectRaw();
+    if (!c)
+        return 1;
+    const Sql tools = sqlOf(NarzedziaModel::staticMetaObject.className(), "");
+    const Sql issues = sqlOf(PrzypisaneNarzedziaPracownikomModel::staticMetaObject.className(), "");
+    const Sql transfers = sqlOf(PrzesunieciaMMModel::staticMetaObject.className(), "");
+    const Sql repairs = sqlOf(NaprawyPrzegladyModel::staticMetaObject.className(), "");
+    const Sql employees = sqlOf(PracownicyModel::staticMetaObject.className(), "");
+    std::unique_ptr<TAVTableModel> toolModel(
+            SFModels::instance()->create(QLatin1String(NarzedziaModel::staticMetaObject.className()), QString()));
+
+    // A tool in the middle, one with a history, and keys in the middle of each register.
+    const QString mid = QString::fromUtf8(one(c, QStringLiteral(
+            "SELECT nrz_id FROM narzedzia WHERE nrz_kod LIKE 'RB-%' AND nrz_id >= "
+            "(SELECT (min(nrz_id) + max(nrz_id)) / 2 FROM narzedzia) ORDER BY nrz_id LIMIT 1")));
+    const QString midName = QString::fromUtf8(one(c, QStringLiteral("SELECT nrz_nazwa FROM narzedzia WHERE nrz_id = ") + mid));
+    const QString barcode = QString::fromUtf8(one(c, QStringLiteral("SELECT nrz_kod_kreskowy FROM narzedzia WHERE nrz_id = ") + mid));
+    const Tool free = freeTool(c, QStringLiteral("%1 AND nrz_fk_mgz = 1").arg(QLatin1String(kMiddle)));
+    const Tool held = freeTool(c, QLatin1String(kWithHistory));
+    auto middle = [c](const char *table, const char *key) {
+        return QString::fromUtf8(one(c, QStringLiteral("SELECT %2 FROM %1 WHERE %2 >= (SELECT (min(%2) + max(%2)) / 2 FROM %1) "
+                                                       "ORDER BY %2 LIMIT 1").arg(QLatin1String(table), QLatin1String(key))));
+    };
+
+    // The libpq anchors of the registers' steps.
+    struct Reg { const char *name; const Sql *sql; const Register *r; QString mid; };
+    const Reg regs[] = {{"tools", &tools, registerNamed(QStringLiteral("tools")), mid},
+                        {"transfers", &transfers, registerNamed(QStringLiteral("transfers")), middle("przesuniecia_mm", "psnmm_id")},
+                        {"issues", &issues, registerNamed(QStringLiteral("issues")), middle("przypisane_narzedzia_pracownikom", "pnp_id")},
+                        {"repairs", &repairs, registerNamed(QStringLiteral("repairs")), middle("naprawy_przeglady", "np_id")}};
+    for (const Reg &g : regs) {
+        const QString n = QStringLiteral("libpq %1 ").arg(QLatin1String(g.name));
+        const Sql &s = *g.sql;
+        explain(c, n + QStringLiteral("first_page"), s.first(QString()));
+        explain(c, n + QStringLiteral("search"),
+                s.first(QStringLiteral("%1 ILIKE '%2'").arg(QLatin1String(g.r->searchColumn), QLatin1String(g.r->searchText))));
+        explain(c, n + QStringLiteral("sort"),
+                s.page(QString(), QStringLiteral("%1 ASC NULLS LAST, %2 ASC").arg(QLatin1String(g.r->sortColumn), s.key), 256));
+        explain(c, n + QStringLiteral("last_page"), s.page(QString(), s.key + QStringLiteral(" DESC"), 256));
+        explain(c, n + QStringLiteral("row"), s.row(g.mid));
+    }
+    explain(c, QStringLiteral("libpq tools write"),
+            QStringLiteral("UPDATE narzedzia SET nrz_uwagi = 'bench explain' WHERE nrz_id = %1").arg(mid));
+    explain(c, QStringLiteral("libpq tools scan: code"), withText(tools.scan, barcode));
+    explain(c, QStringLiteral("libpq tools scan: rows before"), tools.page(QStringLiteral("nrz_id < ") + mid, QStringLiteral("nrz_id DESC"), 64));
+    explain(c, QStringLiteral("libpq tools scan: rows after"), tools.page(QStringLiteral("nrz_id >= ") + mid, QStringLiteral("nrz_id ASC"), 192));
+    explain(c, QStringLiteral("libpq tools scan: tab"), issues.first(QStringLiteral("pnp_fk_nrz = ") + mid));
+    const QString placeholder = QStringLiteral(
+            "INSERT INTO narzedzia (nrz_kod, nrz_nazwa, nrz_fk_mgz, nrz_fk_stn, nrz_przyjete_na_stan, nrz_zlikwidowano, "
+            "fk_uzt_stworzono, fk_uzt_zmodyfikowano) VALUES ('<WSTAW KOD>x1', '<WSTAW NAZWĘ>', 1, 1, true, false, 1, 1) "
+            "RETURNING nrz_id");
+    explain(c, QStringLiteral("libpq tools add: placeholder"), placeholder);
+    explain(c, QStringLiteral("libpq tools add: named"),
+            QStringLiteral("UPDATE narzedzia SET nrz_kod = 'BR-x1', nrz_nazwa = 'Narzędzie', fk_uzt_zmodyfikowano = 1 "
+                           "WHERE nrz_id = :key"), {placeholder});
+
+    // The movements: each write after the ones before it, in one transaction.
+    const QString transferIn = QStringLiteral(
+            "INSERT INTO przesuniecia_mm (psnmm_fk_nrz, psnmm_fk_mgz_src, psnmm_fk_mgz_dst, psnmm_fk_uzt_src, "
+            "psnmm_data_wydanie, psnmm_status, fk_uzt_stworzono, fk_uzt_zmodyfikowano) VALUES (%1, 1, 2, 1, current_date, "
+            "false, 1, 1) RETURNING psnmm_id").arg(free.id);
+    explain(c, QStringLiteral("libpq transfers tab_open"), transfers.first(QStringLiteral("psnmm_fk_mgz_src = 2")));
+    explain(c, QStringLiteral("libpq transfers issue: tool"), toolAway(free));
+    explain(c, QStringLiteral("libpq transfers issue: insert"), transferIn, {toolAway(free)});
+    explain(c, QStringLiteral("libpq transfers issue: read back"), transfers.row(QStringLiteral(":key")), {toolAway(free), transferIn});
+    const QString received = QStringLiteral(
+            "UPDATE przesuniecia_mm SET psnmm_status = true, psnmm_fk_uzt_dst = 1, psnmm_data_przyjecie = current_date, "
+            "fk_uzt_zmodyfikowano = 1 WHERE psnmm_id = :key");
+    explain(c, QStringLiteral("libpq transfers receive: movement"), received, {toolAway(free), transferIn});
+    const QString issueIn = QStringLiteral(
+            "INSERT INTO przypisane_narzedzia_pracownikom (pnp_fk_nrz, pnp_fk_prc, pnp_fk_mgz, pnp_fk_muz, pnp_fk_uzt_wyd, "
+            "pnp_data_wydanie, pnp_fk_stn_wydanie, pnp_status, fk_uzt_stworzono, fk_uzt_zmodyfikowano) VALUES (%1, 2, "
+            "(SELECT nrz_fk_mgz FROM narzedzia WHERE nrz_id = %1), 1, 1, current_date, 1, false, 1, 1) RETURNING pnp_id")
+                                    .arg(free.id);
+    explain(c, QStringLiteral("libpq issues tab_open"), issues.first(QStringLiteral("pnp_fk_prc = 2")));
+    explain(c, QStringLiteral("libpq issues issue: insert"), issueIn, {toolAway(free)});
+    explain(c, QStringLiteral("libpq issues take_back: movement"),
+            QStringLiteral("UPDATE przypisane_narzedzia_pracownikom SET pnp_status = true, pnp_fk_uzt_prz = 1, "
+                           "pnp_data_przyjecie = current_date, pnp_fk_stn_przyjecie = 1, fk_uzt_zmodyfikowano = 1 "
+                           "WHERE pnp_id = :key"),
+            {toolAway(free), issueIn});
+    const QString tripIn = QStringLiteral(
+            "INSERT INTO naprawy_przeglady (np_typ, np_fk_nrz, np_fk_mgz, np_fk_uzt_wyd, np_data_wyd, np_fk_stn_wyd, "
+            "np_status, fk_uzt_stworzono, fk_uzt_zmodyfikowano) VALUES (0, %1, (SELECT nrz_fk_mgz FROM narzedzia WHERE "
+            "nrz_id = %1), 1, current_date, 1, false, 1, 1) RETURNING np_id").arg(held.id);
+    explain(c, QStringLiteral("libpq repairs tab_open"), repairs.first(QStringLiteral("np_fk_nrz = ") + held.id));
+    explain(c, QStringLiteral("libpq repairs send: insert"), tripIn, {toolAway(held, QStringLiteral(", nrz_fk_stn = 2"))});
+    explain(c, QStringLiteral("libpq repairs take_back: movement"),
+            QStringLiteral("UPDATE naprawy_przeglady SET np_status = true, np_fk_uzt_prz = 1, np_data_prz = current_date, "
+                           "np_fk_stn_prz = 1, fk_uzt_zmodyfikowano = 1 WHERE np_id = :key"),
+            {toolAway(held, QStringLiteral(", nrz_fk_stn = 2")), tripIn});
+
+    // The program's own statements, as the table model and the movements build them.
+    const QString nameKey = QStringLiteral("(%1, %2)").arg(quoted(midName), mid);
+    explain(c, QStringLiteral("program tools next page by name"),
+            QStringLiteral("SELECT %1 FROM v_narzedzia WHERE ((nrz_nazwa, nrz_id) > %2) "
+                           "ORDER BY nrz_nazwa ASC NULLS LAST, nrz_id ASC LIMIT 256").arg(tools.columns, nameKey));
+    explain(c, QStringLiteral("program tools next page by key"),
+            QStringLiteral("SELECT %1 FROM v_narzedzia WHERE (nrz_id > %2) ORDER BY nrz_id ASC LIMIT 256").arg(tools.columns, mid));
+    explain(c, QStringLiteral("program tools predecessor by name"),
+            QStringLiteral("SELECT %1 FROM v_narzedzia WHERE ((nrz_nazwa, nrz_id) < %2) "
+                           "ORDER BY nrz_nazwa DESC NULLS FIRST, nrz_id DESC LIMIT 1").arg(tools.columns, nameKey));
+    for (const Reg &g : regs)
+        explain(c, QStringLiteral("program %1 row by key").arg(QLatin1String(g.name)),
+                QStringLiteral("SELECT %1 FROM %2 WHERE (%3 = %4) LIMIT 1").arg(g.sql->columns, g.sql->source, g.sql->key, g.mid));
+    explain(c, QStringLiteral("program tools scan"), withText(toolModel->scanStatement(QString(), 50), barcode));
+    explain(c, QStringLiteral("program tools scan by serial number"),
+            withText(toolModel->scanStatement(QString(), 50),
+                     QString::fromUtf8(one(c, QStringLiteral("SELECT nrz_nr_seryjny FROM narzedzia WHERE nrz_id = ") + mid))));
+    const QString onStock = QStringLiteral("nrz_fk_mgz = 1 AND nrz_przyjete_na_stan = true AND nrz_zlikwidowano = false");
+    explain(c, QStringLiteral("program pick list of tools: scan"), withText(toolModel->scanStatement(onStock, 50), free.code));
+    explain(c, QStringLiteral("program pick list of tools: first page"),
+            tools.first(QStringLiteral("nrz_przyjete_na_stan = true AND nrz_zlikwidowano = false AND nrz_fk_stn <> 2")));
+    explain(c, QStringLiteral("program employees first_page"), employees.first(QString()));
+    explain(c, QStringLiteral("program tab issues of employee"), issues.first(QStringLiteral("pnp_fk_prc = 2")));
+    explain(c, QStringLiteral("program tab issues of place of use"), issues.first(QStringLiteral("pnp_fk_muz = 1")));
+    explain(c, QStringLiteral("program tab transfers issued by warehouse"), transfers.first(QStringLiteral("psnmm_fk_mgz_src = 1")));
+    explain(c, QStringLiteral("program tab transfers received by warehouse"), transfers.first(QStringLiteral("psnmm_fk_mgz_dst = 2")));
+    explain(c, QStringLiteral("program tab repairs of tool"), repairs.first(QStringLiteral("np_fk_nrz = ") + held.id));
+    explain(c, QStringLiteral("program tab issues of tool"), issues.first(QStringLiteral("pnp_fk_nrz = ") + held.id));
+    explain(c, QStringLiteral("program tab transfers of tool"), transfers.first(QStringLiteral("psnmm_fk_nrz = ") + held.id));
+    explain(c, QStringLiteral("program pick list open transfers to warehouse"),
+            transfers.first(QStringLiteral("psnmm_status = false and psnmm_fk_mgz_dst = 2")));
+    explain(c, QStringLiteral("program pick list open trips of tool"),
+            repairs.first(QStringLiteral("np_status = false and np_fk_nrz = ") + held.id));
+    explain(c, QStringLiteral("program rows changed elsewhere"),
+            QStringLiteral("SELECT %1 FROM v_narzedzia WHERE (nrz_id = ANY('{%2,%3}'::bigint[])) LIMIT 3").arg(tools.columns, mid, held.id));
+    explain(c, QStringLiteral("program tools of changed movements"),
+            QStringLiteral("SELECT DISTINCT psnmm_fk_nrz FROM przesuniecia_mm WHERE psnmm_id = ANY('{%1}'::bigint[])")
+                    .arg(regs[1].mid));
+
+    // A movement command: an empty movement model, the tool read, locked and written, the movement inserted.
+    explain(c, QStringLiteral("program movement: empty register"), transfers.first(QStringLiteral("psnmm_id = -1")));
+    explain(c, QStringLiteral("program movement: tool read"), tools.first(QStringLiteral("nrz_id = ") + free.id));
+    explain(c, QStringLiteral("program movement: tool facts"),
+            QStringLiteral("SELECT n.nrz_fk_mgz, n.nrz_fk_stn, coalesce(n.nrz_przeglad_miesiace, k.ktr_nrz_przeglad_miesiace, 12) "
+                           "FROM narzedzia n LEFT JOIN kategorie_narzedzi k ON k.ktr_nrz_id = n.nrz_fk_ktr_nrz "
+                           "WHERE n.nrz_id = %1").arg(free.id));
+    explain(c, QStringLiteral("program movement: tool locked"),
+            QStringLiteral("SELECT nrz_przyjete_na_stan::text FROM narzedzia WHERE nrz_id = %1 FOR UPDATE").arg(free.id));
+    explain(c, QStringLiteral("program movement: tool version"),
+            QStringLiteral("SELECT xmin::text FROM narzedzia WHERE nrz_id = %1").arg(free.id));
+    const QString version = QStringLiteral("SELECT xmin::text FROM narzedzia WHERE nrz_id = %1").arg(free.id);
+    explain(c, QStringLiteral("program movement: tool written"),
+            QStringLiteral("UPDATE narzedzia SET nrz_przyjete_na_stan = false WHERE nrz_id = %1 AND xmin::text = ':xmin'")
+                    .arg(free.id),
+            {version});
+    explain(c, QStringLiteral("program movement: inserted"), transferIn, {toolAway(free)});
+    explain(c, QStringLiteral("program movement: read back"),
+            QStringLiteral("SELECT %1 FROM v_przesuniecia_mm WHERE (psnmm_id = :key) LIMIT 1").arg(transfers.columns),
+            {toolAway(free), transferIn});
+
+    // What the database's triggers look for when a movement or a tool is written.
+    explain(c, QStringLiteral("trigger movement: tool locked"),
+            QStringLiteral("SELECT nrz_przyjete_na_stan FROM narzedzia WHERE nrz_id = %1 FOR UPDATE").arg(held.id));
+    explain(c, QStringLiteral("trigger movement: open movements of tool"),
+            QStringLiteral("SELECT (SELECT count(*) FROM przesuniecia_mm WHERE psnmm_fk_nrz = %1 AND NOT psnmm_status)::integer "
+                           "+ (SELECT count(*) FROM przypisane_narzedzia_pracownikom WHERE pnp_fk_nrz = %1 AND NOT pnp_status)::integer "
+                           "+ (SELECT count(*) FROM naprawy_przeglady WHERE np_fk_nrz = %1 AND NOT np_status)::integer")
+                    .arg(held.id));
+    explain(c, QStringLiteral("trigger movement: tool of a new movement"),
+            QStringLiteral("SELECT nrz_zlikwidowano, nrz_fk_mgz, nrz_fk_stn FROM narzedzia WHERE nrz_id = %1").arg(held.id));
+    explain(c, QStringLiteral("trigger tool: not part of itself"),
+            QStringLiteral("WITH RECURSIVE gora(id, glebokosc) AS (SELECT %1, 1 UNION ALL SELECT n.nrz_fk_nrz, g.glebokosc + 1 "
+                           "FROM gora g JOIN narzedzia n ON n.nrz_id = g.id WHERE n.nrz_fk_nrz IS NOT NULL AND g.glebokosc < 1000) "
+                           "SELECT 1 FROM gora WHERE id = %2").arg(held.id, mid));
+    explain(c, QStringLiteral("trigger location: tools in it"),
+            QStringLiteral("SELECT 1 FROM narzedzia WHERE nrz_fk_lkl = 1 AND nrz_fk_mgz <> 2"));
+    explain(c, QStringLiteral("view employees: tools held"),
+            QStringLiteral("SELECT count(*) FROM przypisane_narzedzia_pracownikom z WHERE z.pnp_fk_prc = 2 AND NOT z.pnp_status"));
     PQfinish(c);
     return 0;
 }
@@ -638,8 +948,14 @@ void transferCommands(MainWindow &window, TAVEwidencja *transfers, PGconn *c, be
     const Tool tool = freeTool(c, QStringLiteral("%1 AND nrz_fk_mgz = 1").arg(QLatin1String(kMiddle)));
     // Issued from the main warehouse, its issued transfers on view.
     TAVEwidencja *warehouses = openModule(window, &MainWindow::ewidencjaMagazyny);
-    warehouses->selectKey(1);
     TAVEwidencja *issued = showTab(warehouses, 1);
+    // Another warehouse's issued transfers, then back to the main one.
+    QElapsedTimer t;
+    t.start();
+    warehouses->selectKey(2);
+    paint(warehouses);
+    result("model", QStringLiteral("tab_open"), msSince(t));
+    warehouses->selectKey(1);
     QElapsedTimer save;
     answers.then(pick(tool.code));
     answers.then(pick(QString(), 2));
@@ -939,6 +1255,8 @@ int main(int argc, char **argv)
     }
     if (mode == QLatin1String("fill"))
         return fill(tools, transfers, issues, repairs);
+    if (mode == QLatin1String("explain"))
+        return runExplain(argc, argv);
     const Register *reg = registerNamed(g_register);
     if (!reg)
         return 2;

@@ -1,11 +1,26 @@
 #!/usr/bin/env bash
 # Runs the benchmarks on a throwaway PostgreSQL cluster, as test.sh does, and
-# ends with one GOAL line per goal (median of three rounds).
+# ends with one GOAL line per goal (medians of the rounds).
+#
+#   ROWS      rows per register at the larger size (10 000 is the smaller;
+#             up to 1 000 000; default 100 000)
+#   ROUNDS    rounds of each register at each size (default 2)
+#   BENCH_NO_BUILD=1   use the existing build as it is (no packages, no build)
+#   BENCH_ROOT         the tree whose build/bin is run (default: this one)
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$ROOT/scripts/lib.sh"
-orv_install_packages
-orv_build "$ROOT"
+BENCH_ROOT=${BENCH_ROOT:-$ROOT}
+ROWS=${ROWS:-100000}
+ROUNDS=${ROUNDS:-2}
+if ! [[ "$ROWS" =~ ^[0-9]+$ ]] || [ "$ROWS" -lt 10000 ] || [ "$ROWS" -gt 1000000 ]; then
+    echo "ROWS must be a number from 10000 to 1000000." >&2
+    exit 2
+fi
+if [ "${BENCH_NO_BUILD:-0}" != 1 ]; then
+    orv_install_packages
+    orv_build "$BENCH_ROOT"
+fi
 
 PGBIN=$(orv_pg_bindir)
 CLUSTER=$(mktemp -d /tmp/orvalo-bench-pg.XXXXXX)
@@ -15,30 +30,35 @@ trap 'orv_as_pg "$PGBIN/pg_ctl" -D "$CLUSTER/data" -m immediate stop >/dev/null 
 orv_as_pg "$PGBIN/initdb" -D "$CLUSTER/data" -U postgres --auth=trust -E UTF8 --locale=C.UTF-8 >/dev/null
 orv_as_pg "$PGBIN/pg_ctl" -D "$CLUSTER/data" -l "$CLUSTER/server.log" -w \
     -o "-p $PORT -k $CLUSTER -c listen_addresses=127.0.0.1" start >/dev/null
-PGHOST=127.0.0.1 PGPORT=$PORT PGUSER=postgres "$ROOT/schema/create.sh" --demo >/dev/null
+PGHOST=127.0.0.1 PGPORT=$PORT PGUSER=postgres "$BENCH_ROOT/schema/create.sh" --demo >/dev/null
 
 export PGHOST=127.0.0.1 PGPORT=$PORT QT_QPA_PLATFORM=offscreen
-BIN="$ROOT/build/bin"
+BIN="$BENCH_ROOT/build/bin"
 OUT=$(mktemp)
+as_user() { PGUSER=tav_orv_user PGPASSWORD=MOB_tae "$@"; }
 rounds() {
-    local reg=$1 size=$2
-    for i in 1 2 3; do
-        PGUSER=tav_orv_user PGPASSWORD=MOB_tae "$BIN/bench_registers" --mode=raw --register="$reg" --size="$size" | tee -a "$OUT"
-        PGUSER=tav_orv_user PGPASSWORD=MOB_tae "$BIN/bench_registers" --mode=model --register="$reg" --size="$size" | tee -a "$OUT"
+    local reg=$1 size=$2 i
+    for ((i = 1; i <= ROUNDS; i++)); do
+        as_user "$BIN/bench_registers" --mode=raw --register="$reg" --size="$size" | tee -a "$OUT"
+        as_user "$BIN/bench_registers" --mode=model --register="$reg" --size="$size" | tee -a "$OUT"
     done
 }
 # Tools and each movement register at both sizes; "live" is the tools register
-# while another workstation writes.
-for size in 1000 ${ROWS:-100000}; do
+# while another workstation writes. A second fill adds only the shortfall.
+SIZES=(10000)
+[ "$ROWS" -gt 10000 ] && SIZES+=("$ROWS")
+for size in "${SIZES[@]}"; do
     PGUSER=postgres "$BIN/bench_registers" --mode=fill --tools="$size" --transfers="$size" --issues="$size" \
-        --repairs="$size"
+        --repairs="$size" | tee -a "$OUT"
     for reg in tools transfers issues repairs live; do
         rounds "$reg" "$size"
     done
 done
+# The plans of every step's statements at the larger size.
+as_user "$BIN/bench_registers" --mode=explain --size="$ROWS"
 # The tools register read with libpq, printed to PDF, then the preview's first page.
-PGUSER=tav_orv_user PGPASSWORD=MOB_tae "$BIN/bench_reports" --mode=raw
-PGUSER=tav_orv_user PGPASSWORD=MOB_tae "$BIN/bench_reports" --mode=pdf
-PGUSER=tav_orv_user PGPASSWORD=MOB_tae "$BIN/bench_reports" --mode=preview
+as_user "$BIN/bench_reports" --mode=raw
+as_user "$BIN/bench_reports" --mode=pdf
+as_user "$BIN/bench_reports" --mode=preview
 python3 "$ROOT/bench/summary.py" < "$OUT"
 rm -f "$OUT"
