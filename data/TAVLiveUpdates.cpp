@@ -12,6 +12,7 @@
 
 namespace {
 const char *kChannel = "orvalo_zmiany";
+const int kGatherMs = 250;
 } // namespace
 
 TAVLiveUpdates *TAVLiveUpdates::instance()
@@ -23,7 +24,6 @@ TAVLiveUpdates *TAVLiveUpdates::instance()
 TAVLiveUpdates::TAVLiveUpdates()
 {
     m_flush.setSingleShot(true);
-    m_flush.setInterval(250);
     connect(&m_flush, &QTimer::timeout, this, &TAVLiveUpdates::flush);
     m_retry.setInterval(5000);
     connect(&m_retry, &QTimer::timeout, this, [this] {
@@ -135,17 +135,22 @@ void TAVLiveUpdates::onReadable()
         for (const QString &k : keys.toString().split(QLatin1Char(','), Qt::SkipEmptyParts))
             set.insert(k.toLongLong());
     }
-    if (!m_flush.isActive())
-        m_flush.start();
+    if (m_flush.isActive())
+        return;
+    // The first news after a quiet moment is read at once; what follows
+    // within the moment is gathered, so that a burst costs a few reads.
+    const qint64 since = m_sinceFlush.isValid() ? m_sinceFlush.elapsed() : kGatherMs;
+    m_flush.start(int(qMax<qint64>(0, kGatherMs - since)));
 }
 
 void TAVLiveUpdates::flush()
 {
     // A command in the middle of its transaction reads after it ends.
     if (TAVTransaction::active()) {
-        m_flush.start();
+        m_flush.start(kGatherMs);
         return;
     }
+    m_sinceFlush.restart();
     TAVChangeBus *bus = TAVChangeBus::instance();
     const QScopedValueRollback<bool> quiet(m_readingNews, true);
     const QSet<QString> whole = std::exchange(m_whole, {});

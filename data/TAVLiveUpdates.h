@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -53,6 +54,7 @@ private:
     PGconn *m_conn = nullptr;
     QSocketNotifier *m_notifier = nullptr;
     QTimer m_flush;
+    QElapsedTimer m_sinceFlush;
     QTimer m_retry;
     QHash<QString, QSet<qint64>> m_pending;
     QSet<QString> m_whole;

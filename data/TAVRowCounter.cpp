@@ -6,6 +6,8 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <poll.h>
+
 TAVRowCounter *TAVRowCounter::instance()
 {
     static TAVRowCounter *counter = new TAVRowCounter;
@@ -25,6 +27,7 @@ void TAVRowCounter::request(QObject *owner, const QString &statement, std::funct
 
 void TAVRowCounter::disconnect()
 {
+    m_now = false;
     delete m_notifier;
     m_notifier = nullptr;
     if (m_conn)
@@ -33,25 +36,86 @@ void TAVRowCounter::disconnect()
     m_running = false;
 }
 
+bool TAVRowCounter::ensureConnected()
+{
+    if (m_conn && PQstatus(m_conn) != CONNECTION_OK)
+        disconnect();
+    if (m_conn)
+        return true;
+    m_conn = TAVDb::openSideConnection("Orvalo (liczenie)");
+    if (!m_conn)
+        return false;
+    m_notifier = new QSocketNotifier(PQsocket(m_conn), QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &TAVRowCounter::onReadable);
+    return true;
+}
+
+qint64 TAVRowCounter::readCount()
+{
+    qint64 count = -1;
+    while (PGresult *r = PQgetResult(m_conn)) {
+        if (PQresultStatus(r) == PGRES_TUPLES_OK && PQntuples(r) == 1)
+            count = QByteArray(PQgetvalue(r, 0, 0)).toLongLong();
+        else
+            qDebug() << "TAVRowCounter:" << PQresultErrorMessage(r);
+        PQclear(r);
+    }
+    return count;
+}
+
+bool TAVRowCounter::startNow(const QString &statement)
+{
+    if (m_now && m_nowDropped && PQconsumeInput(m_conn) && !PQisBusy(m_conn)) {
+        readCount();
+        m_now = false;
+    }
+    if (m_running || m_now || !ensureConnected())
+        return false;
+    if (!PQsendQuery(m_conn, statement.toUtf8().constData())) {
+        disconnect();
+        return false;
+    }
+    m_now = true;
+    m_nowDropped = false;
+    return true;
+}
+
+qint64 TAVRowCounter::waitNow()
+{
+    if (!m_now || !m_conn)
+        return -1;
+    m_now = false;
+    while (PQconsumeInput(m_conn) && PQisBusy(m_conn)) {
+        pollfd p{PQsocket(m_conn), POLLIN, 0};
+        if (poll(&p, 1, 60000) <= 0)
+            break;
+    }
+    const qint64 count = PQisBusy(m_conn) ? -1 : readCount();
+    if (count < 0)
+        disconnect();
+    if (!m_queue.isEmpty())
+        QTimer::singleShot(0, this, &TAVRowCounter::startNext);
+    return count;
+}
+
+void TAVRowCounter::dropNow()
+{
+    if (m_now)
+        m_nowDropped = true;
+}
+
 void TAVRowCounter::startNext()
 {
-    if (m_running)
+    if (m_running || m_now)
         return;
     while (!m_queue.isEmpty() && !m_queue.first().owner)
         m_queue.removeFirst();
     if (m_queue.isEmpty())
         return;
     m_current = m_queue.takeFirst();
-    if (m_conn && PQstatus(m_conn) != CONNECTION_OK)
-        disconnect();
-    if (!m_conn) {
-        m_conn = TAVDb::openSideConnection("Orvalo (liczenie)");
-        if (!m_conn) {
-            finish(-1);
-            return;
-        }
-        m_notifier = new QSocketNotifier(PQsocket(m_conn), QSocketNotifier::Read, this);
-        connect(m_notifier, &QSocketNotifier::activated, this, &TAVRowCounter::onReadable);
+    if (!ensureConnected()) {
+        finish(-1);
+        return;
     }
     if (!PQsendQuery(m_conn, m_current.statement.toUtf8().constData())) {
         retry();
@@ -62,6 +126,18 @@ void TAVRowCounter::startNext()
 
 void TAVRowCounter::onReadable()
 {
+    if (m_conn && m_now && m_nowDropped) {
+        if (!PQconsumeInput(m_conn)) {
+            m_now = false;
+            disconnect();
+        } else if (!PQisBusy(m_conn)) {
+            readCount();
+            m_now = false;
+        }
+        if (!m_now && !m_queue.isEmpty())
+            QTimer::singleShot(0, this, &TAVRowCounter::startNext);
+        return;
+    }
     if (!m_conn || !m_running)
         return;
     if (!PQconsumeInput(m_conn)) {
@@ -70,14 +146,7 @@ void TAVRowCounter::onReadable()
     }
     if (PQisBusy(m_conn))
         return;
-    qint64 count = -1;
-    while (PGresult *r = PQgetResult(m_conn)) {
-        if (PQresultStatus(r) == PGRES_TUPLES_OK && PQntuples(r) == 1)
-            count = QByteArray(PQgetvalue(r, 0, 0)).toLongLong();
-        else
-            qDebug() << "TAVRowCounter:" << PQresultErrorMessage(r);
-        PQclear(r);
-    }
+    const qint64 count = readCount();
     m_running = false;
     if (count < 0 && PQstatus(m_conn) != CONNECTION_OK) {
         retry();

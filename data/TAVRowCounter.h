@@ -24,6 +24,13 @@ public:
     // `done` gets the count, or -1 when it could not be made; it is not
     // called once the owner is gone.
     void request(QObject *owner, const QString &statement, std::function<void(qint64)> done);
+    // Starts a count at once beside the caller's own statement, when the
+    // connection is idle; false when it is busy (the caller counts itself).
+    bool startNow(const QString &statement);
+    // The count started by startNow(), waited for; -1 when it failed.
+    qint64 waitNow();
+    // The count started by startNow() is not wanted: its answer is dropped.
+    void dropNow();
     // Counts asked for and not yet answered.
     int pending() const { return m_queue.size() + (m_running ? 1 : 0); }
     void disconnect();
@@ -48,4 +55,9 @@ private:
     QList<Request> m_queue;
     Request m_current;
     bool m_running = false;
+    // A count of startNow() is on the wire; once dropped its answer is read and forgotten.
+    bool m_now = false;
+    bool m_nowDropped = false;
+    bool ensureConnected();
+    qint64 readCount();
 };

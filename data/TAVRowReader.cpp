@@ -86,8 +86,11 @@ QString TAVRowReader::beforeCondition(bool valueNull) const
     return conditions.join(QStringLiteral(" OR "));
 }
 
-QString TAVRowReader::countStatement() const
+QString TAVRowReader::countStatement(qint64 cap) const
 {
+    if (cap > 0)
+        return QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM %1%2 LIMIT %3) s")
+                .arg(m_shape.source, whereClause(), QString::number(cap));
     return QStringLiteral("SELECT count(*) FROM ") + m_shape.source + whereClause();
 }
 
@@ -213,10 +216,7 @@ QByteArray TAVRowReader::readOne(qint64 key, bool *found)
 
 qint64 TAVRowReader::count(qint64 cap)
 {
-    const QString sql = cap > 0 ? QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM %1%2 LIMIT %3) s")
-                                          .arg(m_shape.source, whereClause(), QString::number(cap))
-                                : countStatement();
-    TAVDb::ResultPtr r = TAVDb::exec(sql, {}, &m_error);
+    TAVDb::ResultPtr r = TAVDb::exec(countStatement(cap), {}, &m_error);
     return r ? QByteArray(PQgetvalue(r.get(), 0, 0)).toLongLong() : -1;
 }
 

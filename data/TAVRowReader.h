@@ -51,7 +51,7 @@ public:
     // reading in the given direction; $1 is the value, $2 the key.
     QStringList afterConditions(bool valueNull, bool ascending) const;
     QString selectList() const;
-    QString countStatement() const;
+    QString countStatement(qint64 cap = 0) const;
 
     // The first rows in the given direction; with `estimate` the planner's
     // guess of how many rows the filter gives comes in the same round trip.

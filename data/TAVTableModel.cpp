@@ -717,13 +717,28 @@ bool TAVTableModel::select()
         // trip; the count is exact at once when the rows are few.
         TAVRowReader r = reader();
         qint64 estimate = -1;
+        // The capped count runs beside the first page on a connection of
+        // its own (both may read the whole table under a search); inside a
+        // transaction only this connection sees what it wrote.
+        TAVRowCounter *counter = TAVRowCounter::instance();
+        const bool beside = !m_unlogged && !TAVDb::inTransaction()
+                && counter->startNow(r.countStatement(m_exactLimit + 1));
         ok = r.readFirst(displayAscending(), m_firstPage, &first, &estimate);
         count = first.rows.size();
-        if (ok && count >= m_firstPage) {
-            const qint64 capped = estimate <= m_exactLimit ? r.count(m_exactLimit + 1) : m_exactLimit + 1;
+        if (ok && count >= m_firstPage && estimate <= m_exactLimit) {
+            qint64 capped = beside ? counter->waitNow() : -1;
+            if (capped < 0)
+                capped = r.count(m_exactLimit + 1);
             ok = capped >= 0;
             exact = capped <= m_exactLimit;
             count = exact ? capped : qMax(qMax(estimate, capped), qint64(m_firstPage) + 1);
+        } else {
+            if (beside)
+                counter->dropNow();
+            if (ok && count >= m_firstPage) {
+                exact = false;
+                count = qMax(estimate, qint64(m_firstPage) + 1);
+            }
         }
         if (!ok)
             error = r.lastError();
