@@ -137,10 +137,12 @@ void TAVLiveUpdates::onReadable()
     }
     if (m_flush.isActive())
         return;
-    // The first news after a quiet moment is read at once; what follows
-    // within the moment is gathered, so that a burst costs a few reads.
-    const qint64 since = m_sinceFlush.isValid() ? m_sinceFlush.elapsed() : kGatherMs;
-    m_flush.start(int(qMax<qint64>(0, kGatherMs - since)));
+    // News is read at once unless the last reading was a moment ago: then
+    // what comes is gathered for a few times as long as that reading took
+    // (at most a quarter of a second), so that a burst costs a few reads.
+    const qint64 pause = qBound(qint64(0), m_flushCost * 4, qint64(kGatherMs));
+    const qint64 since = m_sinceFlush.isValid() ? m_sinceFlush.elapsed() : pause;
+    m_flush.start(int(qMax<qint64>(0, pause - since)));
 }
 
 void TAVLiveUpdates::flush()
@@ -166,4 +168,6 @@ void TAVLiveUpdates::flush()
     }
     if (!whole.isEmpty() || !pending.isEmpty())
         Q_EMIT delivered();
+    m_flushCost = m_sinceFlush.elapsed();
+    m_sinceFlush.restart();
 }

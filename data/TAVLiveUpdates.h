@@ -55,6 +55,7 @@ private:
     QSocketNotifier *m_notifier = nullptr;
     QTimer m_flush;
     QElapsedTimer m_sinceFlush;
+    qint64 m_flushCost = 0;
     QTimer m_retry;
     QHash<QString, QSet<qint64>> m_pending;
     QSet<QString> m_whole;

@@ -646,6 +646,15 @@ void TAVTableModel::resizeNow(int pos, int delta)
 
 void TAVTableModel::requestCount()
 {
+    // Another connection does not see what an open transaction wrote: the
+    // count waits for its end.
+    if (TAVDb::inTransaction()) {
+        QTimer::singleShot(200, this, [this, generation = m_generation] {
+            if (generation == m_generation && m_large)
+                requestCount();
+        });
+        return;
+    }
     const int generation = m_generation;
     const int serial = m_changeSerial;
     TAVRowCounter::instance()->request(this, reader().countStatement(), [this, generation, serial](qint64 n) {
