@@ -1384,7 +1384,10 @@ void TAVTableModel::placeAmongHeld(qint64 key, int oldRow, const QByteArray *fre
     // Positions as they are once the row has left its old place.
     auto without = [oldRow](int p) { return oldRow >= 0 && p > oldRow ? p - 1 : p; };
     const int rows = oldRow >= 0 ? m_count - 1 : m_count;
+    // Whether a position (counted without the old place) is held.
+    auto heldAt = [this, oldRow](int p) { return m_cache.contains(oldRow >= 0 && p >= oldRow ? p + 1 : p); };
     int target = -1;
+    bool exact = false;
     const qint64 previous = r.neighbour(*fresh, true);
     if (previous < 0) {
         readFailedNow(r.lastError());
@@ -1392,8 +1395,10 @@ void TAVTableModel::placeAmongHeld(qint64 key, int oldRow, const QByteArray *fre
     }
     if (previous == 0) {
         target = 0;
+        exact = rows == 0 || heldAt(0);
     } else if (const int p = m_cache.findKey(previous); p >= 0 && p != oldRow) {
         target = without(p) + 1;
+        exact = true;
     }
     if (target < 0) {
         const qint64 next = r.neighbour(*fresh, false);
@@ -1401,13 +1406,15 @@ void TAVTableModel::placeAmongHeld(qint64 key, int oldRow, const QByteArray *fre
             readFailedNow(r.lastError());
             return;
         }
-        if (next == 0)
+        if (next == 0) {
             target = rows;
-        else if (const int p = m_cache.findKey(next); p >= 0 && p != oldRow)
+            exact = rows == 0 || heldAt(rows - 1);
+        } else if (const int p = m_cache.findKey(next); p >= 0 && p != oldRow) {
             target = without(p);
+            exact = true;
+        }
     }
-    const bool exact = target >= 0;
-    if (!exact) {
+    if (target < 0) {
         // Neither neighbour held: in the gap before the first run held
         // that comes after the row, or after all of them.
         target = rows;
