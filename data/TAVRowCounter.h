@@ -32,7 +32,7 @@ public:
     // The count started by startNow() is not wanted: its answer is dropped.
     void dropNow();
     // Counts asked for and not yet answered.
-    int pending() const { return m_queue.size() + (m_running ? 1 : 0); }
+    int pending() const { return m_queue.size() + (m_running || m_now ? 1 : 0); }
     void disconnect();
 
 private:
