@@ -78,7 +78,7 @@ private Q_SLOTS:
         row("date 4713 BC", tool.arg("nrz_przeglad"), QStringLiteral("4713-01-01 BC"), "23514");
         row("date 3000", tool.arg("nrz_przeglad"), QDate(3000, 1, 1), "23514");
         // The open transfer and repair: closed ones are history.
-        row("transfer date 1066", QStringLiteral("UPDATE przesuniecia_mm SET psnmm_data_wydanie = ? WHERE NOT psnmm_status"), QDate(1066, 10, 14), "23514");
+        row("transfer received 1066", QStringLiteral("UPDATE przesuniecia_mm SET psnmm_data_przyjecie = ? WHERE NOT psnmm_status"), QDate(1066, 10, 14), "23514");
         // No movement is dated after today, whatever client writes.
         const QDate today = QDate::currentDate();
         row("repair back tomorrow", QStringLiteral("UPDATE naprawy_przeglady SET np_data_prz = ? WHERE np_id = 4"), today.addDays(1), "OV017");
@@ -87,6 +87,27 @@ private Q_SLOTS:
             today.addDays(10), "OV017");
         row("transfer received tomorrow", QStringLiteral("UPDATE przesuniecia_mm SET psnmm_data_przyjecie = ? WHERE NOT psnmm_status"),
             today.addDays(1), "OV017");
+        // A movement is written open, to an active warehouse or an employed
+        // employee in the tool's warehouse, and keeps its issue until received.
+        const QString transfer = QStringLiteral("INSERT INTO przesuniecia_mm (psnmm_fk_nrz, psnmm_fk_mgz_src, psnmm_fk_mgz_dst, "
+                                                "psnmm_fk_uzt_src, psnmm_status) VALUES ((SELECT nrz_id FROM narzedzia "
+                                                "WHERE nrz_kod = 'EL-006'), 1, %1, 2, %2)");
+        const QString issue = QStringLiteral("INSERT INTO przypisane_narzedzia_pracownikom (pnp_fk_nrz, pnp_fk_prc, pnp_fk_mgz, "
+                                             "pnp_fk_muz, pnp_fk_uzt_wyd) VALUES ((SELECT nrz_id FROM narzedzia "
+                                             "WHERE nrz_kod = 'EL-006'), %1, %2, 1, 2)");
+        row("transfer written received", transfer.arg(QStringLiteral("3"), QStringLiteral("?")), true, "OV018");
+        row("transfer to a closed warehouse", transfer.arg(QStringLiteral("?"), QStringLiteral("false")), 4, "OV019");
+        row("transfer to an active warehouse", transfer.arg(QStringLiteral("?"), QStringLiteral("false")), 3, "");
+        row("issue to a former employee", issue.arg(QStringLiteral("?"), QStringLiteral("1")), 10, "OV020");
+        row("issue booked in another warehouse", issue.arg(QStringLiteral("1"), QStringLiteral("?")), 2, "OV021");
+        row("issue as it should be", issue.arg(QStringLiteral("1"), QStringLiteral("?")), 1, "");
+        row("open issue given another issuer", QStringLiteral("UPDATE przypisane_narzedzia_pracownikom SET pnp_fk_uzt_wyd = ? "
+                                                              "WHERE NOT pnp_status"), 3, "OV023");
+        row("open transfer backdated", QStringLiteral("UPDATE przesuniecia_mm SET psnmm_data_wydanie = ? WHERE NOT psnmm_status"),
+            QDate(2020, 1, 2), "OV023");
+        row("transfer received with the tool at the source", QStringLiteral(
+                "UPDATE przesuniecia_mm SET psnmm_status = ?, psnmm_fk_uzt_dst = 2, psnmm_data_przyjecie = current_date "
+                "WHERE NOT psnmm_status"), true, "OV022");
         row("photo JPEG", tool.arg("nrz_zdjecie"), base64Image("JPG"), "");
         row("photo PNG", tool.arg("nrz_zdjecie"), base64Image("PNG"), "23514");
         row("photo not Base64", tool.arg("nrz_zdjecie"), QStringLiteral("/9j/ to nie jest zdjęcie"), "23514");
