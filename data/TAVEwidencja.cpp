@@ -676,17 +676,6 @@ void TAVEwidencja::restoreCurrent()
 {
     applyColumnSetup();
     const QVariant key = std::exchange(m_restoreKey, QVariant());
-    const int reset = ++m_resets;
-    if (key.isValid() && m_model->isLarge() && m_model->cache().findKey(key.toLongLong()) < 0) {
-        // A large register shows its first rows at once and goes to the row
-        // once it is found, unless the user has chosen another meanwhile.
-        currentIdChanged(QModelIndex());
-        QTimer::singleShot(0, this, [this, key, reset] {
-            if (reset == m_resets && !currentIndex().isValid() && !selectKey(key) && m_model->rowCount() > 0)
-                m_table->selectRow(0);
-        });
-        return;
-    }
     int row = key.isValid() ? m_model->rowOfKey(key) : -1;
     if (row < 0 && m_model->rowCount() > 0)
         row = 0;

@@ -166,7 +166,6 @@ private:
     bool m_applyingColumns = false;
     QVariant m_restoreKey;
     bool m_hadCurrent = false;
-    int m_resets = 0;
     bool m_widthsRestored = false;
     // Where the next print goes: 0 printer, 1 preview, 2 PDF.
     int m_printMode = 0;

@@ -360,7 +360,7 @@ private:
     // Beyond this many rows the count and the positions away from the rows
     // held are estimates, kept right where reads meet the first or last row
     // and by a count made in the background.
-    int m_exactLimit = 20000;
+    int m_exactLimit = 100000;
     bool m_large = false;
     bool m_countExact = true;
     int m_generation = 0;
