@@ -18,6 +18,7 @@
 #include <QLocale>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QSysInfo>
 
 #include <memory>
 #include <QSqlDatabase>
@@ -34,7 +35,7 @@ OVApplication *s_instance = nullptr;
 
 QString OVApplication::programVersion() { return QStringLiteral("1.0.0.0"); }
 // Raised with every schema step (schema/steps): the newest one this program needs.
-QString OVApplication::expectedSchemaVersion() { return QStringLiteral("01.11.0007"); }
+QString OVApplication::expectedSchemaVersion() { return QStringLiteral("01.11.0008"); }
 QString OVApplication::defaultHostName() { return QStringLiteral("localhost"); }
 int OVApplication::defaultPort() { return 5432; }
 QString OVApplication::defaultDatabaseName() { return QStringLiteral("TAV_ORV"); }
@@ -116,8 +117,12 @@ bool OVApplication::connectDatabase(const QString &_hostName, const int _port,
     db.setDatabaseName(m_databaseName);
     db.setUserName(_dbUserName);
     db.setPassword(_dbUserPassword);
-    // An unreachable server must not leave the login dialog frozen for minutes.
-    db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+    // An unreachable server must not leave the login dialog frozen for
+    // minutes; the server's list of sessions names the program, its release
+    // and the workstation.
+    QString name = QStringLiteral("Orvalo %1 %2").arg(m_version, QSysInfo::machineHostName());
+    name.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('\''), QStringLiteral("\\'"));
+    db.setConnectOptions(QStringLiteral("connect_timeout=10;application_name='%1'").arg(name));
     if (!db.open()) {
         qDebug() << "OVApplication::connectDatabase( const QString& _hostName, const int _port, "
                     "const QString& _databaseName, const QString& _dbUserName, "

@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <QRegularExpression>
@@ -124,6 +125,11 @@ private Q_SLOTS:
                                      TestDb::clientUser(), TestDb::clientPassword()));
         QCOMPARE(currentDatabase(), QStringLiteral("TAV_ORV"));
         QCOMPARE(QSqlDatabase::connectionNames().count(QLatin1String(QSqlDatabase::defaultConnection)), 1);
+        // The server's list of sessions names the program, its release and the workstation.
+        QSqlQuery session(QStringLiteral("SELECT application_name FROM pg_stat_activity WHERE pid = pg_backend_pid()"));
+        QVERIFY(session.next());
+        QCOMPARE(session.value(0).toString(),
+                 QStringLiteral("Orvalo %1 %2").arg(QCoreApplication::applicationVersion(), QSysInfo::machineHostName()));
         // Nothing listens on port 1: no window, no open connection.
         QVERIFY(!app->connectDatabase(QStringLiteral("127.0.0.1"), 1, app->databaseName(), TestDb::clientUser(),
                                       TestDb::clientPassword()));

@@ -153,6 +153,21 @@ private Q_SLOTS:
         }
     }
 
+    // Workstations share one role: none may end or cancel another's session.
+    void clientRoleCannotSignalOtherSessions()
+    {
+        QSqlDatabase other = TestDb::open(QStringLiteral("stanowisko3"));
+        QSqlQuery own(other);
+        QVERIFY(own.exec(QStringLiteral("SELECT pg_backend_pid()")) && own.next());
+        for (const char *call : {"pg_terminate_backend", "pg_cancel_backend"}) {
+            QSqlQuery q(QSqlDatabase::database(QStringLiteral("stanowisko2")));
+            QVERIFY2(!q.exec(QStringLiteral("SELECT %1(%2)").arg(QLatin1String(call)).arg(own.value(0).toInt())), call);
+            QCOMPARE(q.lastError().nativeErrorCode(), QStringLiteral("42501"));
+        }
+        QVERIFY(QSqlQuery(QStringLiteral("SELECT 1"), other).next());
+        other.close();
+    }
+
     // The tool was moved on another workstation after this one read it.
     void stockGuardRefusesAStaleMove()
     {
