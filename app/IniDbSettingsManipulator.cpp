@@ -163,6 +163,32 @@ void IniDbSettingsManipulator::saveConnection(const QString &name, const QString
     m_settings->endGroup();
 }
 
+QString IniDbSettingsManipulator::sslMode(const QString &name) const
+{
+    const QString mode = value(name, QStringLiteral("sslmode")).toString();
+    return mode.isEmpty() ? QStringLiteral("prefer") : mode;
+}
+
+QString IniDbSettingsManipulator::sslRootCert(const QString &name) const
+{
+    return value(name, QStringLiteral("sslrootcert")).toString();
+}
+
+void IniDbSettingsManipulator::setSsl(const QString &name, const QString &mode, const QString &caFile)
+{
+    if (!m_settings)
+        return;
+    m_settings->beginGroup(kConnections);
+    m_settings->beginGroup(name);
+    m_settings->setValue(QStringLiteral("sslmode"), mode);
+    if (caFile.isEmpty())
+        m_settings->remove(QStringLiteral("sslrootcert"));
+    else
+        m_settings->setValue(QStringLiteral("sslrootcert"), caFile);
+    m_settings->endGroup();
+    m_settings->endGroup();
+}
+
 void IniDbSettingsManipulator::removeConnection(const QString &name)
 {
     if (!m_settings)

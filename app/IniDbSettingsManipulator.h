@@ -42,6 +42,12 @@ public:
     QString hint(const QString &name) const;
     QString dbUserPassword(const QString &name, const QString &fileVersion) const;
     void setDbUserPassword(const QString &name, const QString &password);
+    // Encryption of the connection (libpq's sslmode) and the CA file that
+    // checks the server's certificate. A profile written before these
+    // existed connects as it always did: encrypted when the server offers it.
+    QString sslMode(const QString &name) const;
+    QString sslRootCert(const QString &name) const;
+    void setSsl(const QString &name, const QString &mode, const QString &caFile);
 
     // Writes pending changes; false when the file did not take them.
     bool sync();

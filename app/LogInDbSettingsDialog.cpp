@@ -14,7 +14,22 @@ LogInDbSettingsDialog::LogInDbSettingsDialog(const QString &connection, const QS
     ui->leUzytkownik->setText(user);
     ui->leHaslo->setText(password);
     ui->leOpis->setText(hint);
+    ui->cbSzyfrowanie->addItem(QStringLiteral("wyłączone"), QStringLiteral("disable"));
+    ui->cbSzyfrowanie->addItem(QStringLiteral("gdy serwer je obsługuje"), QStringLiteral("prefer"));
+    ui->cbSzyfrowanie->addItem(QStringLiteral("wymagane"), QStringLiteral("require"));
+    ui->cbSzyfrowanie->addItem(QStringLiteral("wymagane, ze sprawdzeniem certyfikatu serwera"), QStringLiteral("verify-full"));
+    setSsl(QStringLiteral("require"), QString());
 }
+
+void LogInDbSettingsDialog::setSsl(const QString &mode, const QString &caFile)
+{
+    const int i = ui->cbSzyfrowanie->findData(mode);
+    ui->cbSzyfrowanie->setCurrentIndex(i >= 0 ? i : ui->cbSzyfrowanie->findData(QStringLiteral("require")));
+    ui->leCa->setText(caFile);
+}
+
+QString LogInDbSettingsDialog::sslMode() const { return ui->cbSzyfrowanie->currentData().toString(); }
+QString LogInDbSettingsDialog::caFile() const { return ui->leCa->text().trimmed(); }
 
 LogInDbSettingsDialog::~LogInDbSettingsDialog() = default;
 

@@ -25,6 +25,11 @@ public:
     QString dbUserName() const;
     QString dbUserPassword() const;
     QString hint() const;
+    // The libpq sslmode ("disable", "prefer", "require", "verify-full")
+    // and the CA file that verify-full checks the server's certificate by.
+    void setSsl(const QString &mode, const QString &caFile);
+    QString sslMode() const;
+    QString caFile() const;
 
 private:
     std::unique_ptr<Ui::LogInDbSettingsDialog> ui;

@@ -120,6 +120,8 @@ void LogInDialog::setConnectionParameters(QString name)
     m_port = m_settings->port(name);
     m_dbUserName = m_settings->dbUser(name);
     m_dbUserPassword = m_settings->dbUserPassword(name, OVApplication::programVersion());
+    m_sslMode = m_settings->sslMode(name);
+    m_caFile = m_settings->sslRootCert(name);
 }
 
 QString LogInDialog::refusal(const LogInDbSettingsDialog &editor, const QString &oldName) const
@@ -165,6 +167,7 @@ void LogInDialog::addConnection()
     }
     m_settings->saveConnection(editor.connectionName(), editor.hostName(), editor.port(),
                                editor.dbUserName(), editor.dbUserPassword(), editor.hint());
+    m_settings->setSsl(editor.connectionName(), editor.sslMode(), editor.caFile());
     reportUnsaved(m_settings->sync());
     setComboItems(editor.connectionName());
 }
@@ -177,6 +180,7 @@ void LogInDialog::editConnection()
     const QString oldName = ui->cbPolaczenie->itemText(index);
     LogInDbSettingsDialog editor(oldName, m_hostName, m_port, m_dbUserName, m_dbUserPassword,
                                  ui->cbPolaczenie->itemData(index).toString(), this);
+    editor.setSsl(m_sslMode, m_caFile);
     for (;;) {
         if (editor.exec() != QDialog::Accepted)
             return;
@@ -190,6 +194,7 @@ void LogInDialog::editConnection()
         m_settings->removeConnection(oldName);
     m_settings->saveConnection(name, editor.hostName(), editor.port(), editor.dbUserName(),
                                editor.dbUserPassword(), editor.hint());
+    m_settings->setSsl(name, editor.sslMode(), editor.caFile());
     reportUnsaved(m_settings->sync());
     setComboItems(name);
 }

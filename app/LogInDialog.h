@@ -25,6 +25,8 @@ public:
     int port() const { return m_port; }
     QString dbUserName() const { return m_dbUserName; }
     QString dbUserPassword() const { return m_dbUserPassword; }
+    QString sslMode() const { return m_sslMode; }
+    QString caFile() const { return m_caFile; }
     QString login() const;
     QString password() const;
     // Shown again after "Wyloguj": the next user types a password of his own.
@@ -58,6 +60,8 @@ private:
     IniDbSettingsManipulator *m_settings;
     QString m_hostName;
     int m_port = 0;
+    QString m_sslMode = QStringLiteral("prefer");
+    QString m_caFile;
     QString m_dbUserName;
     QString m_dbUserPassword;
 };

@@ -224,9 +224,16 @@ void MainWindow::buildStatusBar(bool admin)
                             + QStringLiteral("</font>");
     auto *mgz = new QLabel(tr("Dostępne magazyny: %1").arg(warehouses), this);
     mgz->setObjectName(QStringLiteral("laStatusMagazyny"));
+    // Whether what goes over the network (passwords included) can be read on the way.
+    auto *encrypted = new QLabel(OVApplication::connectionEncrypted()
+                                         ? QStringLiteral("Połączenie: szyfrowane")
+                                         : QStringLiteral("Połączenie: <font color=\"red\">nieszyfrowane</font>"),
+                                 this);
+    encrypted->setObjectName(QStringLiteral("laStatusSzyfrowanie"));
     statusBar()->addPermanentWidget(user);
     statusBar()->addPermanentWidget(roleLabel);
     statusBar()->addPermanentWidget(mgz);
+    statusBar()->addPermanentWidget(encrypted);
     // Other workstations' changes show by themselves while this is hidden.
     auto *live = new QLabel(QStringLiteral("<font color=\"red\">Aktualizacje na żywo wyłączone — odśwież widok "
                                            "klawiszem F5</font>"),

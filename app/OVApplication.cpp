@@ -30,6 +30,19 @@ static void initCompiledResources()
 }
 
 namespace {
+// What a failed encrypted connection means to the person signing in.
+QString sslFailureSentence(const QString &error)
+{
+    if (error.contains(QLatin1String("does not support SSL")) || error.contains(QLatin1String("SSL off")))
+        return QStringLiteral("Serwer bazy danych nie obsługuje połączeń szyfrowanych, a profil połączenia ich "
+                              "wymaga. Zmień szyfrowanie w ustawieniach połączenia albo włącz SSL na serwerze.");
+    if (error.contains(QLatin1String("certificate")) || error.contains(QLatin1String("root cert"))
+        || error.contains(QLatin1String("server name")))
+        return QStringLiteral("Nie można potwierdzić tożsamości serwera bazy danych: jego certyfikat nie zgadza się "
+                              "z plikiem CA wskazanym w ustawieniach połączenia.");
+    return QString();
+}
+
 OVApplication *s_instance = nullptr;
 }
 
@@ -122,8 +135,16 @@ bool OVApplication::connectDatabase(const QString &_hostName, const int _port,
     // and the workstation.
     QString name = QStringLiteral("Orvalo %1 %2").arg(m_version, QSysInfo::machineHostName());
     name.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('\''), QStringLiteral("\\'"));
-    db.setConnectOptions(QStringLiteral("connect_timeout=10;application_name='%1'").arg(name));
+    QString options = QStringLiteral("connect_timeout=10;application_name='%1';sslmode=%2").arg(name, m_sslMode);
+    if (!m_caFile.isEmpty()) {
+        QString ca = m_caFile;
+        ca.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('\''), QStringLiteral("\\'"));
+        options += QStringLiteral(";sslrootcert='%1'").arg(ca);
+    }
+    db.setConnectOptions(options);
+    m_connectFailure.clear();
     if (!db.open()) {
+        m_connectFailure = sslFailureSentence(db.lastError().databaseText() + QLatin1Char(' ') + db.lastError().driverText());
         qDebug() << "OVApplication::connectDatabase( const QString& _hostName, const int _port, "
                     "const QString& _databaseName, const QString& _dbUserName, "
                     "const QString& _dbUserPassword )";
@@ -131,6 +152,18 @@ bool OVApplication::connectDatabase(const QString &_hostName, const int _port,
         return false;
     }
     return true;
+}
+
+void OVApplication::setConnectionSecurity(const QString &sslMode, const QString &caFile)
+{
+    m_sslMode = sslMode.isEmpty() ? QStringLiteral("prefer") : sslMode;
+    m_caFile = caFile;
+}
+
+bool OVApplication::connectionEncrypted()
+{
+    PGconn *c = TAVDb::connection(false);
+    return c && PQsslInUse(c);
 }
 
 QString OVApplication::passwordDigest(const QString &password)

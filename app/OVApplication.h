@@ -63,6 +63,14 @@ public:
     // SHA-1 of the UTF-8 password as 40 lower-case hex digits.
     static QString passwordDigest(const QString &password);
 
+    // How the next connection is encrypted (libpq's sslmode, "prefer" until
+    // told) and the CA file verify-full checks the server's certificate by.
+    void setConnectionSecurity(const QString &sslMode, const QString &caFile);
+    // Why the last connection failed, in one Polish sentence; empty when
+    // the usual "check the parameters" says it.
+    QString connectFailureCause() const { return m_connectFailure; }
+    // Whether the open connection is encrypted.
+    static bool connectionEncrypted();
     bool connectDatabase(const QString &_hostName, const int _port, const QString &_databaseName,
                          const QString &_dbUserName, const QString &_dbUserPassword);
 
@@ -119,6 +127,9 @@ private:
     QString m_databaseName;
     QString m_dbUserName;
     QString m_dbUserPassword;
+    QString m_sslMode = QStringLiteral("prefer");
+    QString m_caFile;
+    QString m_connectFailure;
     QString m_version;
     QUrl m_updateUrl;
     // A server that never answers must not leave the check pending for good.

@@ -85,11 +85,14 @@ bool signIn(LogInDialog &dialog)
     for (;;) {
         if (dialog.exec() != QDialog::Accepted)
             return false;
+        app->setConnectionSecurity(dialog.sslMode(), dialog.caFile());
         if (!app->connectDatabase(dialog.hostName(), dialog.port(), app->databaseName(),
                                   dialog.dbUserName(), dialog.dbUserPassword())) {
+            const QString cause = app->connectFailureCause();
             QMessageBox::warning(nullptr, QStringLiteral("Nie można połączyć się z bazą danych"),
-                                 QStringLiteral("Nie można połączyć się z bazą danych. Proszę sprawdzić "
-                                                "parametry dostępowe i spróbować ponownie."),
+                                 cause.isEmpty() ? QStringLiteral("Nie można połączyć się z bazą danych. Proszę "
+                                                                  "sprawdzić parametry dostępowe i spróbować ponownie.")
+                                                 : cause,
                                  QMessageBox::Ok);
             continue;
         }

@@ -98,6 +98,7 @@ int main(int argc, char **argv)
                                  known.isEmpty() ? QStringLiteral("(brak)") : known.join(QStringLiteral(", "))));
         return Profile;
     }
+    app.setConnectionSecurity(profiles.sslMode(name), profiles.sslRootCert(name));
     if (!app.connectDatabase(profiles.host(name), profiles.port(name), app.databaseName(), profiles.dbUser(name),
                              profiles.dbUserPassword(name, IniDbSettingsManipulator::currentFileVersion()))) {
         say(stderr, QStringLiteral("Błąd: nie można połączyć się z bazą %1 na %2:%3 (profil „%4”).")

@@ -13,6 +13,8 @@
 namespace {
 const char *kChannel = "orvalo_zmiany";
 const int kGatherMs = 250;
+// More than one changed row in one reading means a burst is under way.
+const int kBurstChanges = 1;
 } // namespace
 
 TAVLiveUpdates *TAVLiveUpdates::instance()
@@ -138,9 +140,10 @@ void TAVLiveUpdates::onReadable()
     if (m_flush.isActive())
         return;
     // News is read at once unless the last reading was a moment ago: then
-    // what comes is gathered for a few times as long as that reading took
-    // (at most a quarter of a second), so that a burst costs a few reads.
-    const qint64 pause = qBound(qint64(0), m_flushCost * 4, qint64(kGatherMs));
+    // what comes is gathered for a few times as long as that reading took,
+    // and for a quarter of a second after a reading of many changes, so that
+    // a burst costs a few reads.
+    const qint64 pause = m_lastWasBurst ? kGatherMs : qBound(qint64(0), m_flushCost * 4, qint64(kGatherMs));
     const qint64 since = m_sinceFlush.isValid() ? m_sinceFlush.elapsed() : pause;
     m_flush.start(int(qMax<qint64>(0, pause - since)));
 }
@@ -168,6 +171,10 @@ void TAVLiveUpdates::flush()
     }
     if (!whole.isEmpty() || !pending.isEmpty())
         Q_EMIT delivered();
+    qsizetype changes = whole.size();
+    for (const QSet<qint64> &keys : pending)
+        changes += keys.size();
+    m_lastWasBurst = changes > kBurstChanges;
     m_flushCost = m_sinceFlush.elapsed();
     m_sinceFlush.restart();
 }

@@ -56,6 +56,7 @@ private:
     QTimer m_flush;
     QElapsedTimer m_sinceFlush;
     qint64 m_flushCost = 0;
+    bool m_lastWasBurst = false;
     QTimer m_retry;
     QHash<QString, QSet<qint64>> m_pending;
     QSet<QString> m_whole;

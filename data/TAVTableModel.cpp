@@ -1587,6 +1587,23 @@ void TAVTableModel::refreshRows(const QList<qint64> &keys)
             return;
         }
     }
+    // Held rows whose place in the order did not change are only replaced.
+    for (auto it = placed.begin(); it != placed.end();) {
+        const int pos = m_cache.findKey(*it);
+        const QByteArray &row = page.rows.at(fresh.value(*it));
+        bool oldNull = false;
+        bool newNull = false;
+        if (pos >= 0
+            && (sortCell() == m_keyCell
+                || (cellBytes(*m_cache.row(pos), sortCell(), &oldNull) == cellBytes(row, sortCell(), &newNull)
+                    && oldNull == newNull))) {
+            m_cache.replaceAt(pos, row, *it);
+            Q_EMIT dataChanged(index(pos, 0), index(pos, columnCount() - 1));
+            it = placed.erase(it);
+        } else {
+            ++it;
+        }
+    }
     // Every position is the row's place among all the changed rows; they
     // are put there from the top down. A row not placed yet still takes
     // its old slot, so it is counted above the target while it stands there.

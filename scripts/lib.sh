@@ -3,7 +3,7 @@
 ORV_PACKAGES=(cmake make g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6sql6-psql qt6-translations-l10n
     libgl-dev libx11-dev libpq-dev postgresql postgresql-contrib fonts-dejavu-core
-    libzint-dev libxlsxwriter-dev poppler-utils zbar-tools unzip dpkg-dev)
+    libzint-dev libxlsxwriter-dev poppler-utils zbar-tools unzip dpkg-dev openssl)
 
 orv_say() { printf '\033[1m== %s\033[0m\n' "$*"; }
 
@@ -84,8 +84,21 @@ orv_start_throwaway_pg() {
     [ "$(id -u)" -eq 0 ] && chown postgres: "$ORV_PG_CLUSTER/pw"
     orv_as_pg "$pgbin/initdb" -D "$ORV_PG_CLUSTER/data" -U postgres --auth=scram-sha-256 \
         --pwfile="$ORV_PG_CLUSTER/pw" -E UTF8 --locale=C.UTF-8 >/dev/null
+    # Encrypted like a production server, with a certificate of its own that
+    # is also its CA (the tests check the server's name against it).
+    local ssl=""
+    ORV_TEST_PGSSLCA=
+    if openssl req -new -x509 -days 7 -nodes -subj "/CN=127.0.0.1" \
+            -addext "subjectAltName=IP:127.0.0.1,DNS:localhost" \
+            -keyout "$ORV_PG_CLUSTER/server.key" -out "$ORV_PG_CLUSTER/server.crt" >/dev/null 2>&1; then
+        chmod 600 "$ORV_PG_CLUSTER/server.key"
+        [ "$(id -u)" -eq 0 ] && chown postgres: "$ORV_PG_CLUSTER/server.key" "$ORV_PG_CLUSTER/server.crt"
+        ssl="-c ssl=on -c ssl_cert_file=$ORV_PG_CLUSTER/server.crt -c ssl_key_file=$ORV_PG_CLUSTER/server.key"
+        ORV_TEST_PGSSLCA=$ORV_PG_CLUSTER/server.crt
+    fi
+    export ORV_TEST_PGSSLCA
     orv_as_pg "$pgbin/pg_ctl" -D "$ORV_PG_CLUSTER/data" -l "$ORV_PG_CLUSTER/server.log" -w \
-        -o "-p $port -k $ORV_PG_CLUSTER -c listen_addresses=127.0.0.1 -c fsync=off -c full_page_writes=off" start >/dev/null
+        -o "-p $port -k $ORV_PG_CLUSTER -c listen_addresses=127.0.0.1 -c fsync=off -c full_page_writes=off $ssl" start >/dev/null
 
     export PGHOST=127.0.0.1 PGPORT=$port PGUSER=postgres PGPASSWORD=$superpw
     "$root/schema/create.sh" --demo

@@ -137,6 +137,40 @@ private Q_SLOTS:
         QVERIFY(QApplication::topLevelWidgets().isEmpty());
     }
 
+    // The profile's encryption reaches the connection; a server whose
+    // certificate the profile's CA does not vouch for is refused in Polish.
+    void encryptionFollowsTheProfile()
+    {
+        const QString ca = qEnvironmentVariable("ORV_TEST_PGSSLCA");
+        if (ca.isEmpty())
+            QSKIP("the test server has no certificate");
+        OVApplication *app = OVApplication::instance();
+        auto connectWith = [&](const char *mode, const QString &caFile) {
+            app->setConnectionSecurity(QLatin1String(mode), caFile);
+            return app->connectDatabase(TestDb::host(), TestDb::port(), app->databaseName(), TestDb::clientUser(),
+                                        TestDb::clientPassword());
+        };
+        QVERIFY(connectWith("disable", QString()));
+        QVERIFY(!OVApplication::connectionEncrypted());
+        QVERIFY(connectWith("require", QString()));
+        QVERIFY(OVApplication::connectionEncrypted());
+        QVERIFY(connectWith("verify-full", ca));
+        QVERIFY(OVApplication::connectionEncrypted());
+
+        QTemporaryDir dir;
+        const QString other = dir.filePath(QStringLiteral("inny.crt"));
+        QCOMPARE(QProcess::execute(QStringLiteral("openssl"),
+                                   {QStringLiteral("req"), QStringLiteral("-new"), QStringLiteral("-x509"),
+                                    QStringLiteral("-nodes"), QStringLiteral("-subj"), QStringLiteral("/CN=inny"),
+                                    QStringLiteral("-keyout"), dir.filePath(QStringLiteral("inny.key")),
+                                    QStringLiteral("-out"), other}),
+                 0);
+        QVERIFY(!connectWith("verify-full", other));
+        QVERIFY2(app->connectFailureCause().contains(QStringLiteral("certyfikat")), qPrintable(app->connectFailureCause()));
+        QVERIFY(connectWith("prefer", QString()));
+        QVERIFY(app->connectFailureCause().isEmpty());
+    }
+
     void loadsIconsTranslationAndCompiledImages()
     {
         QVERIFY(QFile::exists(QStringLiteral(":/grafika/brak_zdjecia")));

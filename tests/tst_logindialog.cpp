@@ -112,6 +112,24 @@ private Q_SLOTS:
                  QStringLiteral("1.0.0.0"));
     }
 
+    // A profile written before encryption settings existed connects as it
+    // did, and its file stays as it was; a new profile requires encryption.
+    void encryptionIsKeptPerProfile()
+    {
+        QCOMPARE(m_settings->sslMode(QStringLiteral("biuro")), QStringLiteral("prefer"));
+        QVERIFY(!fileBytes().contains("ssl"));
+        LogInDbSettingsDialog fresh(QStringLiteral("nowe"), QStringLiteral("db"), 5432, QString(), QString(), QString());
+        QCOMPARE(fresh.sslMode(), QStringLiteral("require"));
+        fresh.setSsl(QStringLiteral("verify-full"), QStringLiteral("/etc/orvalo/ca.crt"));
+        m_settings->setSsl(QStringLiteral("biuro"), fresh.sslMode(), fresh.caFile());
+        QVERIFY(m_settings->sync());
+        m_settings.reset();
+        auto ini = reopen();
+        QCOMPARE(ini->sslMode(QStringLiteral("biuro")), QStringLiteral("verify-full"));
+        QCOMPARE(ini->sslRootCert(QStringLiteral("biuro")), QStringLiteral("/etc/orvalo/ca.crt"));
+        QCOMPARE(ini->sslMode(QStringLiteral("domyślne")), QStringLiteral("prefer"));
+    }
+
     void upgradesPlainTextPasswordsOnce()
     {
         m_settings.reset();

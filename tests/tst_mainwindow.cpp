@@ -163,6 +163,10 @@ private Q_SLOTS:
                                       admin ? QStringLiteral("Rola: <font color=\"red\";>Administrator</font>")
                                             : QStringLiteral("Rola: <font color=\"blue\";>Zwykły użytkownik</font>"),
                                       warehouses}));
+        // The test server encrypts when it has a certificate, and the session asks for it when offered.
+        if (!qEnvironmentVariableIsEmpty("ORV_TEST_PGSSLCA"))
+            QCOMPARE(w->statusBar()->findChild<QLabel *>(QStringLiteral("laStatusSzyfrowanie"))->text(),
+                     QStringLiteral("Połączenie: szyfrowane"));
     }
 
     // The first start fills the screen and the register gets most of the
