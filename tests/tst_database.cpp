@@ -108,6 +108,8 @@ private Q_SLOTS:
         row("transfer received with the tool at the source", QStringLiteral(
                 "UPDATE przesuniecia_mm SET psnmm_status = ?, psnmm_fk_uzt_dst = 2, psnmm_data_przyjecie = current_date "
                 "WHERE NOT psnmm_status"), true, "OV022");
+        // A tool changes warehouse only through a transfer's receipt.
+        row("tool moved with no transfer", tool.arg("nrz_fk_mgz"), 3, "OV024");
         row("photo JPEG", tool.arg("nrz_zdjecie"), base64Image("JPG"), "");
         row("photo PNG", tool.arg("nrz_zdjecie"), base64Image("PNG"), "23514");
         row("photo not Base64", tool.arg("nrz_zdjecie"), QStringLiteral("/9j/ to nie jest zdjęcie"), "23514");
