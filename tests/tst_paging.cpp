@@ -480,6 +480,41 @@ private Q_SLOTS:
         other.close();
     }
 
+    // Through the real view: a far row chosen, the sort changed, Ctrl+End
+    // and Ctrl+Home, while the count comes in the background.
+    void largeRegisterThroughTheView()
+    {
+        const Keys byName = serverOrder(QStringLiteral("mgz_nazwa"), true);
+        const Keys byKey = serverOrder(QStringLiteral("mgz_id"), true);
+        TAVEwidencja view(QStringLiteral("Skladnice"), QString(), QString());
+        TAVTableModel *m = view.getModel();
+        m->setPageSizes(kFirst, kMax);
+        m->setExactLimit(kFirst * 2);
+        m->select();
+        QVERIFY(m->isLarge());
+        view.resize(800, 400);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+        const qint64 far = byKey.at(kRows * 3 / 4);
+        QVERIFY(view.selectKey(far));
+        view.tableView()->horizontalHeader()->setSortIndicator(m->fieldIndex(QStringLiteral("mgz_nazwa")), Qt::AscendingOrder);
+        QCOMPARE(m->value(view.currentIndex().row(), 0).toLongLong(), far);
+        const int row = view.currentIndex().row();
+        QCOMPARE(m->value(row - 1, 0).toLongLong(), byName.at(byName.indexOf(far) - 1));
+        QCOMPARE(m->value(row + 1, 0).toLongLong(), byName.at(byName.indexOf(far) + 1));
+
+        QTest::keyClick(view.tableView(), Qt::Key_End, Qt::ControlModifier);
+        QTRY_VERIFY(m->countIsExact());
+        QTest::keyClick(view.tableView(), Qt::Key_End, Qt::ControlModifier);
+        QTRY_COMPARE(m->value(view.currentIndex().row(), 0).toLongLong(), byName.last());
+        QCOMPARE(view.currentIndex().row(), kRows - 1);
+        QTest::keyClick(view.tableView(), Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(view.currentIndex().row(), 0);
+        QCOMPARE(m->value(0, 0).toLongLong(), byName.first());
+        QCOMPARE(readAllSettled(m), byName);
+    }
+
     void cacheStaysWithinItsLimit()
     {
         const Keys expected = serverOrder(QStringLiteral("mgz_adres"), true);
