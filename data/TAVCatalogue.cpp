@@ -56,30 +56,32 @@ Kept &kept()
     static Kept k;
     return k;
 }
+
+// A fact read once per name; an empty answer (the catalogue unreadable) is
+// asked again next time.
+template <typename T, typename Read>
+T remembered(QHash<QString, T> &kept, const QString &name, Read read)
+{
+    auto it = kept.constFind(name);
+    if (it != kept.constEnd())
+        return it.value();
+    const T value = read();
+    if (!value.isEmpty())
+        kept.insert(name, value);
+    return value;
+}
 } // namespace
 
 namespace TAVCatalogue {
 
 QSqlRecord record(const QString &name)
 {
-    auto it = kept().records.constFind(name);
-    if (it != kept().records.constEnd())
-        return it.value();
-    const QSqlRecord rec = TAVDb::database().record(name);
-    if (!rec.isEmpty())
-        kept().records.insert(name, rec);
-    return rec;
+    return remembered(kept().records, name, [&] { return TAVDb::database().record(name); });
 }
 
 QSqlIndex primaryIndex(const QString &table)
 {
-    auto it = kept().primaryIndexes.constFind(table);
-    if (it != kept().primaryIndexes.constEnd())
-        return it.value();
-    const QSqlIndex index = TAVDb::database().primaryIndex(table);
-    if (!index.isEmpty())
-        kept().primaryIndexes.insert(table, index);
-    return index;
+    return remembered(kept().primaryIndexes, table, [&] { return TAVDb::database().primaryIndex(table); });
 }
 
 QString primaryKey(const QString &table)

@@ -63,12 +63,21 @@ qint64 TAVRowCounter::readCount()
     return count;
 }
 
-bool TAVRowCounter::startNow(const QString &statement)
+void TAVRowCounter::settleDropped()
 {
-    if (m_now && m_nowDropped && PQconsumeInput(m_conn) && !PQisBusy(m_conn)) {
+    if (!m_conn || !m_now || !m_nowDropped)
+        return;
+    if (!PQconsumeInput(m_conn)) {
+        disconnect();
+    } else if (!PQisBusy(m_conn)) {
         readCount();
         m_now = false;
     }
+}
+
+bool TAVRowCounter::startNow(const QString &statement)
+{
+    settleDropped();
     if (m_running || m_now || !ensureConnected())
         return false;
     if (!PQsendQuery(m_conn, statement.toUtf8().constData())) {
@@ -127,13 +136,7 @@ void TAVRowCounter::startNext()
 void TAVRowCounter::onReadable()
 {
     if (m_conn && m_now && m_nowDropped) {
-        if (!PQconsumeInput(m_conn)) {
-            m_now = false;
-            disconnect();
-        } else if (!PQisBusy(m_conn)) {
-            readCount();
-            m_now = false;
-        }
+        settleDropped();
         if (!m_now && !m_queue.isEmpty())
             QTimer::singleShot(0, this, &TAVRowCounter::startNext);
         return;

@@ -59,5 +59,7 @@ private:
     bool m_now = false;
     bool m_nowDropped = false;
     bool ensureConnected();
+    // A dropped count of startNow() that has answered is read and forgotten.
+    void settleDropped();
     qint64 readCount();
 };

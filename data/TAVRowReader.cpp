@@ -4,7 +4,6 @@
 
 #include <QRegularExpression>
 
-#include <algorithm>
 
 namespace {
 const Oid kInt8Oid = 20;
@@ -255,7 +254,6 @@ qint64 TAVRowReader::estimateBefore(const QByteArray &row)
 
 qint64 TAVRowReader::neighbour(const QByteArray &row, bool before)
 {
-    Page page;
     const bool ascending = before ? !m_shape.ascending : m_shape.ascending;
     bool valueNull = false;
     const QVector<QVariant> params = rowParams(row, &valueNull);

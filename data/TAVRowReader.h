@@ -8,6 +8,8 @@
 #include <QString>
 #include <QVector>
 
+#include <algorithm>
+
 // The statements a register reads its rows with, and their reading: the
 // rows the filter gives in the order chosen, a page from either end or
 // after a row (keyset, answered by the sort index at any table size), rows
@@ -33,6 +35,12 @@ public:
     {
         QVector<QByteArray> rows;
         QVector<qint64> keys;
+        // Rows read going the other way, put in the order shown.
+        void reverse()
+        {
+            std::reverse(rows.begin(), rows.end());
+            std::reverse(keys.begin(), keys.end());
+        }
     };
 
     // Types of the cells as the server sent them (for binding a row's

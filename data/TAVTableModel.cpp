@@ -442,8 +442,7 @@ bool TAVTableModel::fetchPage(int row) const
         // Scrolling back towards a held segment.
         m_forwardSize = 0;
         ok = r.readAfter(*m_cache.row(nextStart), !displayAscending(), qMin(m_firstPage, nextStart), &page);
-        std::reverse(page.rows.begin(), page.rows.end());
-        std::reverse(page.keys.begin(), page.keys.end());
+        page.reverse();
         start = nextStart - page.rows.size();
     } else if (row < m_count / 2) {
         // A jump: by position, from whichever end is nearer.
@@ -455,8 +454,7 @@ bool TAVTableModel::fetchPage(int row) const
         const int end = qMin(m_count, row + m_firstPage * 3 / 4 + 1);
         start = qMax(0, end - m_firstPage);
         ok = r.readAt(m_count - end, !displayAscending(), end - start, &page);
-        std::reverse(page.rows.begin(), page.rows.end());
-        std::reverse(page.keys.begin(), page.keys.end());
+        page.reverse();
         start = end - page.rows.size();
     }
     if (!ok) {
@@ -519,8 +517,7 @@ bool TAVTableModel::fetchAround(int row) const
         const int limit = wanted + (toStart ? m_firstPage : 0);
         ok = r.readAfter(*m_cache.row(nextStart), !ascending, limit, &page);
         if (ok) {
-            std::reverse(page.rows.begin(), page.rows.end());
-            std::reverse(page.keys.begin(), page.keys.end());
+            page.reverse();
             const int got = page.rows.size();
             int start = nextStart - got;
             if (endBefore > 0 && start < endBefore) {
@@ -564,8 +561,7 @@ bool TAVTableModel::fetchAround(int row) const
             const int limit = wanted + (toStart ? m_firstPage : 0);
             ok = r.readAt(count - end, !ascending, limit, &page);
             if (ok) {
-                std::reverse(page.rows.begin(), page.rows.end());
-                std::reverse(page.keys.begin(), page.keys.end());
+                page.reverse();
                 const int got = page.rows.size();
                 m_cache.dropSegmentsIn(end - got - 1, end + 1);
                 if (got < wanted || toStart) {
@@ -611,33 +607,31 @@ void TAVTableModel::resizeLater(int pos, int delta) const
 
 void TAVTableModel::flushResizes()
 {
+    // The cache moved when these were found; only the view is told now.
     const QList<QPair<int, int>> resizes = std::exchange(m_resizes, {});
-    for (const auto &r : resizes) {
-        if (r.second > 0) {
-            beginInsertRows(QModelIndex(), r.first, r.first + r.second - 1);
-            m_count += r.second;
-            endInsertRows();
-        } else {
-            beginRemoveRows(QModelIndex(), r.first, r.first - r.second - 1);
-            m_count += r.second;
-            endRemoveRows();
-        }
-    }
+    for (const auto &r : resizes)
+        resizeRows(r.first, r.second, false);
     m_knownCount = m_count;
 }
 
 void TAVTableModel::resizeNow(int pos, int delta)
 {
     flushResizes();
+    resizeRows(pos, delta, true);
+    m_knownCount = m_count;
+}
+
+void TAVTableModel::resizeRows(int pos, int delta, bool shiftCache)
+{
     if (delta == 0)
         return;
     if (delta > 0)
         beginInsertRows(QModelIndex(), pos, pos + delta - 1);
     else
         beginRemoveRows(QModelIndex(), pos, pos - delta - 1);
-    m_cache.shift(pos, delta);
+    if (shiftCache)
+        m_cache.shift(pos, delta);
     m_count += delta;
-    m_knownCount = m_count;
     if (delta > 0)
         endInsertRows();
     else
@@ -1309,6 +1303,49 @@ void TAVTableModel::reportWriteError(WriteOp op, const QString &statement)
                 QStringLiteral("Wystąpił błąd o numerze %1.").arg(e.sqlState), cause);
 }
 
+bool TAVTableModel::samePlace(const QByteArray &held, const QByteArray &fresh) const
+{
+    const int sc = sortCell();
+    if (sc == m_keyCell)
+        return true;
+    bool heldNull = false;
+    bool freshNull = false;
+    return cellBytes(held, sc, &heldNull) == cellBytes(fresh, sc, &freshNull) && heldNull == freshNull;
+}
+
+void TAVTableModel::replaceHeld(int pos, const QByteArray &row, qint64 key)
+{
+    m_cache.replaceAt(pos, row, key);
+    Q_EMIT dataChanged(index(pos, 0), index(pos, columnCount() - 1));
+}
+
+void TAVTableModel::moveHeld(int from, int to, const QByteArray &row, qint64 key)
+{
+    beginMoveRows(QModelIndex(), from, from, QModelIndex(), to > from ? to + 1 : to);
+    m_cache.removeAt(from);
+    m_cache.insertAt(to, row, key);
+    endMoveRows();
+}
+
+void TAVTableModel::removeHeld(int pos)
+{
+    beginRemoveRows(QModelIndex(), pos, pos);
+    m_cache.removeAt(pos);
+    --m_count;
+    endRemoveRows();
+}
+
+void TAVTableModel::addRow(int pos, const QByteArray *row, qint64 key)
+{
+    beginInsertRows(QModelIndex(), pos, pos);
+    if (row)
+        m_cache.insertAt(pos, *row, key);
+    else
+        m_cache.shift(pos, 1);
+    ++m_count;
+    endInsertRows();
+}
+
 void TAVTableModel::applyOwnWrite(WriteOp op, qint64 key, int knownRow)
 {
     if (!m_active)
@@ -1323,10 +1360,7 @@ void TAVTableModel::applyOwnWrite(WriteOp op, qint64 key, int knownRow)
     const int cached = knownRow >= 0 && m_cache.key(knownRow) == key ? knownRow : m_cache.findKey(key);
     if (op == WriteOp::Delete) {
         if (cached >= 0) {
-            beginRemoveRows(QModelIndex(), cached, cached);
-            m_cache.removeAt(cached);
-            --m_count;
-            endRemoveRows();
+            removeHeld(cached);
         } else if (m_large) {
             recountLater();
         } else {
@@ -1338,11 +1372,7 @@ void TAVTableModel::applyOwnWrite(WriteOp op, qint64 key, int knownRow)
     const QByteArray row = readOne(key, &found);
     if (op == WriteOp::Insert && found && sortCell() == m_keyCell) {
         // A new key is the highest: the row goes to the end of the order.
-        const int pos = displayAscending() ? m_count : 0;
-        beginInsertRows(QModelIndex(), pos, pos);
-        m_cache.insertAt(pos, row, key);
-        ++m_count;
-        endInsertRows();
+        addRow(displayAscending() ? m_count : 0, &row, key);
         return;
     }
     if (m_large)
@@ -1358,27 +1388,15 @@ void TAVTableModel::applyOwnWrite(WriteOp op, qint64 key, int knownRow)
 void TAVTableModel::placeAmongHeld(qint64 key, int oldRow, const QByteArray *fresh, bool isNew)
 {
     if (!fresh) {
-        if (oldRow >= 0) {
-            beginRemoveRows(QModelIndex(), oldRow, oldRow);
-            m_cache.removeAt(oldRow);
-            --m_count;
-            endRemoveRows();
-        } else {
+        if (oldRow >= 0)
+            removeHeld(oldRow);
+        else
             recountLater();
-        }
         return;
     }
-    const int sc = sortCell();
-    if (oldRow >= 0) {
-        bool oldNull = false;
-        bool newNull = false;
-        if (sc == m_keyCell
-            || (cellBytes(*m_cache.row(oldRow), sc, &oldNull) == cellBytes(*fresh, sc, &newNull)
-                && oldNull == newNull)) {
-            m_cache.replaceAt(oldRow, *fresh, key);
-            Q_EMIT dataChanged(index(oldRow, 0), index(oldRow, columnCount() - 1));
-            return;
-        }
+    if (oldRow >= 0 && samePlace(*m_cache.row(oldRow), *fresh)) {
+        replaceHeld(oldRow, *fresh, key);
+        return;
     }
     TAVRowReader r = reader();
     // Positions as they are once the row has left its old place.
@@ -1441,38 +1459,20 @@ void TAVTableModel::placeAmongHeld(qint64 key, int oldRow, const QByteArray *fre
         }
     }
     if (oldRow >= 0 && exact) {
-        if (target == oldRow) {
-            m_cache.replaceAt(oldRow, *fresh, key);
-            Q_EMIT dataChanged(index(oldRow, 0), index(oldRow, columnCount() - 1));
-            return;
-        }
-        beginMoveRows(QModelIndex(), oldRow, oldRow, QModelIndex(), target > oldRow ? target + 1 : target);
-        m_cache.removeAt(oldRow);
-        m_cache.insertAt(target, *fresh, key);
-        endMoveRows();
+        if (target == oldRow)
+            replaceHeld(oldRow, *fresh, key);
+        else
+            moveHeld(oldRow, target, *fresh, key);
         return;
     }
     if (oldRow >= 0) {
         // It leaves the rows held for a place not held.
-        beginRemoveRows(QModelIndex(), oldRow, oldRow);
-        m_cache.removeAt(oldRow);
-        --m_count;
-        endRemoveRows();
-        beginInsertRows(QModelIndex(), target, target);
-        m_cache.shift(target, 1);
-        ++m_count;
-        endInsertRows();
+        removeHeld(oldRow);
+        addRow(target, nullptr, key);
         return;
     }
-    if (exact || isNew) {
-        beginInsertRows(QModelIndex(), target, target);
-        if (exact)
-            m_cache.insertAt(target, *fresh, key);
-        else
-            m_cache.shift(target, 1);
-        ++m_count;
-        endInsertRows();
-    }
+    if (exact || isNew)
+        addRow(target, exact ? fresh : nullptr, key);
     if (!isNew)
         recountLater();
 }
@@ -1480,37 +1480,18 @@ void TAVTableModel::placeAmongHeld(qint64 key, int oldRow, const QByteArray *fre
 void TAVTableModel::placeRow(qint64 key, int oldRow, const QByteArray *fresh)
 {
     if (!fresh) {
-        if (oldRow >= 0) {
-            beginRemoveRows(QModelIndex(), oldRow, oldRow);
-            m_cache.removeAt(oldRow);
-            --m_count;
-            endRemoveRows();
-        }
+        if (oldRow >= 0)
+            removeHeld(oldRow);
         return;
     }
-    const int sc = sortCell();
     if (oldRow >= 0) {
-        bool oldNull = false;
-        bool newNull = false;
-        const bool sameOrder = sc == m_keyCell
-                || (cellBytes(*m_cache.row(oldRow), sc, &oldNull) == cellBytes(*fresh, sc, &newNull)
-                    && oldNull == newNull);
-        int newRow = oldRow;
-        if (!sameOrder)
-            newRow = countBefore(*fresh);
-        if (newRow < 0) {
+        const int newRow = samePlace(*m_cache.row(oldRow), *fresh) ? oldRow : countBefore(*fresh);
+        if (newRow < 0)
             refresh();
-            return;
-        }
-        if (newRow == oldRow) {
-            m_cache.replaceAt(oldRow, *fresh, key);
-            Q_EMIT dataChanged(index(oldRow, 0), index(oldRow, columnCount() - 1));
-            return;
-        }
-        beginMoveRows(QModelIndex(), oldRow, oldRow, QModelIndex(), newRow > oldRow ? newRow + 1 : newRow);
-        m_cache.removeAt(oldRow);
-        m_cache.insertAt(newRow, *fresh, key);
-        endMoveRows();
+        else if (newRow == oldRow)
+            replaceHeld(oldRow, *fresh, key);
+        else
+            moveHeld(oldRow, newRow, *fresh, key);
         return;
     }
     const int newRow = countBefore(*fresh);
@@ -1518,10 +1499,7 @@ void TAVTableModel::placeRow(qint64 key, int oldRow, const QByteArray *fresh)
         refresh();
         return;
     }
-    beginInsertRows(QModelIndex(), newRow, newRow);
-    m_cache.insertAt(newRow, *fresh, key);
-    ++m_count;
-    endInsertRows();
+    addRow(newRow, fresh, key);
 }
 
 void TAVTableModel::refreshRows(const QList<qint64> &keys)
@@ -1591,14 +1569,8 @@ void TAVTableModel::refreshRows(const QList<qint64> &keys)
     for (auto it = placed.begin(); it != placed.end();) {
         const int pos = m_cache.findKey(*it);
         const QByteArray &row = page.rows.at(fresh.value(*it));
-        bool oldNull = false;
-        bool newNull = false;
-        if (pos >= 0
-            && (sortCell() == m_keyCell
-                || (cellBytes(*m_cache.row(pos), sortCell(), &oldNull) == cellBytes(row, sortCell(), &newNull)
-                    && oldNull == newNull))) {
-            m_cache.replaceAt(pos, row, *it);
-            Q_EMIT dataChanged(index(pos, 0), index(pos, columnCount() - 1));
+        if (pos >= 0 && samePlace(*m_cache.row(pos), row)) {
+            replaceHeld(pos, row, *it);
             it = placed.erase(it);
         } else {
             ++it;
@@ -1635,18 +1607,11 @@ void TAVTableModel::refreshRows(const QList<qint64> &keys)
             ++target;
         }
         if (current == target) {
-            m_cache.replaceAt(current, row, key);
-            Q_EMIT dataChanged(index(current, 0), index(current, columnCount() - 1));
+            replaceHeld(current, row, key);
         } else if (current >= 0) {
-            beginMoveRows(QModelIndex(), current, current, QModelIndex(), target > current ? target + 1 : target);
-            m_cache.removeAt(current);
-            m_cache.insertAt(target, row, key);
-            endMoveRows();
+            moveHeld(current, target, row, key);
         } else if (target <= m_count) {
-            beginInsertRows(QModelIndex(), target, target);
-            m_cache.insertAt(target, row, key);
-            ++m_count;
-            endInsertRows();
+            addRow(target, &row, key);
         } else {
             refresh();
             return;

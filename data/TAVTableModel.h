@@ -314,6 +314,15 @@ private:
     void resizeNow(int pos, int delta);
     int readAroundRow(qint64 key, const QByteArray &row);
     void placeAmongHeld(qint64 key, int oldRow, const QByteArray *fresh, bool isNew);
+    // Changes of rows told to the view, the cache changed alongside.
+    // samePlace: a held row and its fresh copy sort to the same place.
+    bool samePlace(const QByteArray &held, const QByteArray &fresh) const;
+    void replaceHeld(int pos, const QByteArray &row, qint64 key);
+    void moveHeld(int from, int to, const QByteArray &row, qint64 key);
+    void removeHeld(int pos);
+    // A row appears at pos: held when given and next to held rows, else a gap.
+    void addRow(int pos, const QByteArray *row, qint64 key);
+    void resizeRows(int pos, int delta, bool shiftCache);
     void requestCount();
     void recountLater();
     void countArrived(qint64 exact);
