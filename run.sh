@@ -5,6 +5,14 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")" && pwd)
 . "$ROOT/scripts/lib.sh"
 
+# --server-rights: the demo with rights kept by the server (accounts of
+# their own for the demo users); everything else goes to the program.
+server_rights=0
+if [ "${1:-}" = --server-rights ]; then
+    server_rights=1
+    shift
+fi
+
 orv_install_packages
 orv_build_program "$ROOT"
 
@@ -57,6 +65,10 @@ if (cd /tmp && pg_as_admin psql -X -p "$CL_PORT" -d postgres -tAc "SELECT 1 FROM
 else
     orv_say "Creating database TAV_ORV with demo data"
     schema_tool create.sh --demo
+fi
+if [ "$server_rights" -eq 1 ]; then
+    orv_say "Rights kept by the server: demo users sign in with accounts of their own"
+    schema_tool server_rights.sh --demo
 fi
 
 orv_say "Starting Orvalo (demo accounts: admin/admin, kierownik/kierownik)"

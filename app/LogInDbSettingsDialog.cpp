@@ -19,6 +19,9 @@ LogInDbSettingsDialog::LogInDbSettingsDialog(const QString &connection, const QS
     ui->cbSzyfrowanie->addItem(QStringLiteral("wymagane"), QStringLiteral("require"));
     ui->cbSzyfrowanie->addItem(QStringLiteral("wymagane, ze sprawdzeniem certyfikatu serwera"), QStringLiteral("verify-full"));
     setSsl(QStringLiteral("require"), QString());
+    // A database whose users have accounts of their own needs neither.
+    ui->leUzytkownik->setPlaceholderText(QStringLiteral("puste: logowanie własnym kontem serwera"));
+    ui->leHaslo->setPlaceholderText(QStringLiteral("puste: logowanie własnym kontem serwera"));
 }
 
 void LogInDbSettingsDialog::setSsl(const QString &mode, const QString &caFile)

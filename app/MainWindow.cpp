@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "ChangePasswordDialog.h"
+#include "KontaSerweraDialog.h"
 #include "Factories.h"
 #include "KategorieNarzedziModel.h"
 #include "MagazynyModel.h"
@@ -191,6 +192,13 @@ void MainWindow::buildMenus(bool admin)
     QAction *password = account->addAction(QStringLiteral("Zmień &hasło"));
     password->setObjectName(QStringLiteral("actionChangePassword"));
     connect(password, &QAction::triggered, this, &MainWindow::changePassword);
+    QAction *accounts = account->addAction(QStringLiteral("&Konta serwera bazy danych…"));
+    accounts->setObjectName(QStringLiteral("actionServerAccounts"));
+    accounts->setVisible(admin);
+    connect(accounts, &QAction::triggered, this, [this] {
+        KontaSerweraDialog dialog(this);
+        dialog.exec();
+    });
     QAction *logout = account->addAction(QStringLiteral("Wy&loguj"));
     logout->setObjectName(QStringLiteral("actionLogout"));
     connect(logout, &QAction::triggered, this, [this] {
@@ -212,7 +220,8 @@ void MainWindow::buildStatusBar(bool admin)
 {
     OVApplication *app = OVApplication::instance();
     statusBar()->setStyleSheet(QStringLiteral("QStatusBar::item {border: 1px solid;border-radius: 3px;}"));
-    auto *user = new QLabel(tr("Użytkownik: <b>%1</b>").arg(app->login()), this);
+    // Signed in with an account of their own, the server itself keeps the rights.
+    auto *user = new QLabel(tr("Użytkownik: <b>%1</b>%2").arg(app->login(), app->serverAccount() ? QStringLiteral(" (konto serwera)") : QString()), this);
     user->setObjectName(QStringLiteral("laStatusUzytkownik"));
     const QString role = admin ? QStringLiteral("<font color=\"red\";>Administrator</font>")
                                : QStringLiteral("<font color=\"blue\";>Zwykły użytkownik</font>");
@@ -365,7 +374,9 @@ void MainWindow::changePassword()
     if (dialog.exec() != QDialog::Accepted)
         return;
     OVApplication *app = OVApplication::instance();
-    const QString digest = OVApplication::passwordDigest(dialog.newPassword());
+    // With server accounts this is the SCRAM verifier, which the server moves
+    // to the account: no clear password reaches it.
+    const QString digest = TAVSession::passwordToStore(app->login(), dialog.newPassword());
     std::unique_ptr<TAVTableModel> model(SFModels::instance()->create<UzytkownicyModel>());
     if (!model) {
         QMessageBox::information(this, QStringLiteral("Zmiana hasła"),

@@ -48,7 +48,7 @@ OVApplication *s_instance = nullptr;
 
 QString OVApplication::programVersion() { return QStringLiteral("1.0.0.0"); }
 // Raised with every schema step (schema/steps): the newest one this program needs.
-QString OVApplication::expectedSchemaVersion() { return QStringLiteral("01.11.0009"); }
+QString OVApplication::expectedSchemaVersion() { return QStringLiteral("01.11.0010"); }
 QString OVApplication::defaultHostName() { return QStringLiteral("localhost"); }
 int OVApplication::defaultPort() { return 5432; }
 QString OVApplication::defaultDatabaseName() { return QStringLiteral("TAV_ORV"); }
@@ -143,8 +143,10 @@ bool OVApplication::connectDatabase(const QString &_hostName, const int _port,
     }
     db.setConnectOptions(options);
     m_connectFailure.clear();
+    m_connectError.clear();
     if (!db.open()) {
-        m_connectFailure = sslFailureSentence(db.lastError().databaseText() + QLatin1Char(' ') + db.lastError().driverText());
+        m_connectError = db.lastError().databaseText() + QLatin1Char(' ') + db.lastError().driverText();
+        m_connectFailure = sslFailureSentence(m_connectError);
         qDebug() << "OVApplication::connectDatabase( const QString& _hostName, const int _port, "
                     "const QString& _databaseName, const QString& _dbUserName, "
                     "const QString& _dbUserPassword )";
@@ -204,6 +206,81 @@ bool OVApplication::loginToApp(QString _login, QString _password, qint32 &outUzt
         return false;
     outUztId = id;
     return true;
+}
+
+QString OVApplication::readRightsMode() const
+{
+    TAVDbError error;
+    TAVDb::ResultPtr r = TAVDb::exec(QStringLiteral("SELECT otp_tryb FROM orv_tryb_praw"), {}, &error);
+    if (!r || PQntuples(r.get()) < 1)
+        return QStringLiteral("wspolna");
+    return QString::fromUtf8(PQgetvalue(r.get(), 0, 0));
+}
+
+namespace {
+// Whether a server answers at that address at all, whoever may sign in.
+bool serverAnswers(const QString &host, int port, const QString &database)
+{
+    const QByteArray h = host.toUtf8(), p = QByteArray::number(port), d = database.toUtf8();
+    const char *keys[] = {"host", "port", "dbname", "connect_timeout", nullptr};
+    const char *values[] = {h.constData(), p.constData(), d.constData(), "10", nullptr};
+    return PQpingParams(keys, values, 0) == PQPING_OK;
+}
+
+// The shared role was refused for its password: the profile is wrong, as
+// before. Any other refusal may mean the database has left the shared role.
+bool profilePasswordRefused(const QString &error)
+{
+    return error.contains(QLatin1String("password authentication failed"), Qt::CaseInsensitive)
+        || error.contains(QLatin1String("uwierzytelnienie hasłem"), Qt::CaseInsensitive);
+}
+} // namespace
+
+OVApplication::SignIn OVApplication::signIn(const QString &host, int port, const QString &dbUser,
+                                            const QString &dbPassword, const QString &login,
+                                            const QString &password, qint32 &outUztId)
+{
+    m_rightsMode = QStringLiteral("wspolna");
+    m_serverAccount = false;
+    m_accountTried = false;
+    const bool shared = !dbUser.isEmpty() || !dbPassword.isEmpty();
+    if (shared) {
+        if (connectDatabase(host, port, m_databaseName, dbUser, dbPassword)) {
+            m_rightsMode = readRightsMode();
+            if (m_rightsMode == QLatin1String("wspolna"))
+                return loginToApp(login, password, outUztId) ? SignIn::SignedIn : SignIn::WrongPassword;
+            if (m_rightsMode == QLatin1String("migracja")) {
+                // The server compares the digest itself; a user whose
+                // password matches leaves with an account of their own.
+                const QString verifier = scramVerifier(login, password);
+                TAVDbError error;
+                TAVDb::ResultPtr r = TAVDb::exec(QStringLiteral("SELECT f_konto_przenies($1, $2, $3)"),
+                                                 {login, passwordDigest(password), verifier}, &error);
+                qDebug() << "OVApplication::signIn()";
+                qDebug() << "   account moved:" << (r && PQntuples(r.get()) > 0 && *PQgetvalue(r.get(), 0, 0) == 't');
+            }
+        } else if (!m_connectFailure.isEmpty() || profilePasswordRefused(m_connectError)
+                   || !serverAnswers(host, port, m_databaseName)) {
+            return SignIn::ConnectionFailed;
+        }
+    }
+    m_accountTried = true;
+    if (!connectDatabase(host, port, m_databaseName, accountRole(login), password)) {
+        if (!m_connectFailure.isEmpty() || !serverAnswers(host, port, m_databaseName))
+            return SignIn::ConnectionFailed;
+        return SignIn::WrongPassword;
+    }
+    TAVDbError error;
+    TAVDb::ResultPtr r = TAVDb::exec(QStringLiteral("SELECT uzt_id FROM uzytkownicy WHERE uzt_login = $1 AND uzt_zatrudniony"),
+                                     {login}, &error);
+    const qint32 id = r && PQntuples(r.get()) == 1 ? QByteArray(PQgetvalue(r.get(), 0, 0)).toInt() : 0;
+    if (id <= 0)
+        return SignIn::WrongPassword;
+    m_serverAccount = true;
+    m_rightsMode = readRightsMode();
+    TAVDb::exec(QStringLiteral("SELECT f_konto_moje_grupy()"), {}, &error);
+    outUztId = id;
+    return SignIn::SignedIn;
 }
 
 bool OVApplication::isAdmin()

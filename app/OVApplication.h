@@ -49,6 +49,20 @@ public:
     // Sign-in and the session's rights; the no-argument forms are cached
     // for the whole session.
     bool loginToApp(QString _login, QString _password, qint32 &outUztId) const;
+
+    // The whole sign-in against a profile: the shared role while the
+    // database uses it (moving the user to an account of their own while
+    // the database moves), else the user's own server account. A profile
+    // without a database password goes to the account at once.
+    enum class SignIn { SignedIn, ConnectionFailed, WrongPassword };
+    SignIn signIn(const QString &host, int port, const QString &dbUser, const QString &dbPassword,
+                  const QString &login, const QString &password, qint32 &outUztId);
+    QString rightsMode() const override { return m_rightsMode; }
+    bool serverAccount() const override { return m_serverAccount; }
+    // Whether the last sign-in tried the user's own account.
+    bool accountTried() const { return m_accountTried; }
+    // The mode as the database says now ("wspolna" before it knew modes).
+    QString readRightsMode() const;
     bool isAdmin() override;
     bool isAdmin(qint32 uztId) const;
     // The managed warehouses as cached for the session, without a log line:
@@ -77,7 +91,7 @@ public:
     // Defaults and constants, also for code that runs before or without
     // the application object (the profiles file seeds itself from them).
     static QString programVersion();           // "1.0.0.0"
-    static QString expectedSchemaVersion();    // "01.11.0009"
+    static QString expectedSchemaVersion();    // "01.11.0010"
     static QString defaultHostName();
     static int defaultPort();
     static QString defaultDatabaseName();
@@ -130,6 +144,10 @@ private:
     QString m_sslMode = QStringLiteral("prefer");
     QString m_caFile;
     QString m_connectFailure;
+    QString m_connectError;
+    QString m_rightsMode = QStringLiteral("wspolna");
+    bool m_serverAccount = false;
+    bool m_accountTried = false;
     QString m_version;
     QUrl m_updateUrl;
     // A server that never answers must not leave the check pending for good.

@@ -86,8 +86,11 @@ bool signIn(LogInDialog &dialog)
         if (dialog.exec() != QDialog::Accepted)
             return false;
         app->setConnectionSecurity(dialog.sslMode(), dialog.caFile());
-        if (!app->connectDatabase(dialog.hostName(), dialog.port(), app->databaseName(),
-                                  dialog.dbUserName(), dialog.dbUserPassword())) {
+        qint32 uztId = 0;
+        const OVApplication::SignIn result = app->signIn(dialog.hostName(), dialog.port(), dialog.dbUserName(),
+                                                         dialog.dbUserPassword(), dialog.login(),
+                                                         dialog.password(), uztId);
+        if (result == OVApplication::SignIn::ConnectionFailed) {
             const QString cause = app->connectFailureCause();
             QMessageBox::warning(nullptr, QStringLiteral("Nie można połączyć się z bazą danych"),
                                  cause.isEmpty() ? QStringLiteral("Nie można połączyć się z bazą danych. Proszę "
@@ -96,13 +99,15 @@ bool signIn(LogInDialog &dialog)
                                  QMessageBox::Ok);
             continue;
         }
-        qint32 uztId = 0;
-        if (!app->loginToApp(dialog.login(), dialog.password(), uztId)) {
-            QMessageBox::warning(nullptr, QStringLiteral("Błąd logowania"),
-                                 QStringLiteral("Nazwa użytkownika i hasło do siebie nie pasują. Proszę "
-                                                "sprawdzić nazwę użytkownika oraz hasło i spróbować "
-                                                "ponownie. <b>Hasło jest wrażliwe na wielkość liter</b>."),
-                                 QMessageBox::Ok);
+        if (result == OVApplication::SignIn::WrongPassword) {
+            QString text = QStringLiteral("Nazwa użytkownika i hasło do siebie nie pasują. Proszę "
+                                          "sprawdzić nazwę użytkownika oraz hasło i spróbować "
+                                          "ponownie. <b>Hasło jest wrażliwe na wielkość liter</b>.");
+            // An account that never got its password cannot sign in at all.
+            if (app->accountTried())
+                text += QStringLiteral("<br><br>Jeśli Twoje konto nie zostało jeszcze przeniesione na konto serwera "
+                                       "bazy danych, poproś administratora o ustawienie nowego hasła.");
+            QMessageBox::warning(nullptr, QStringLiteral("Błąd logowania"), text, QMessageBox::Ok);
             continue;
         }
         app->setLogin(dialog.login());

@@ -132,14 +132,28 @@ PGconn *openSideConnection(const char *applicationName)
     const QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
     if (!db.isValid())
         return nullptr;
-    const char *keys[] = {"host", "port", "dbname", "user", "password", "connect_timeout", "application_name", nullptr};
+    // As encrypted, and as sure of the server, as the main connection.
+    QByteArray sslMode = "prefer", sslRootCert;
+    if (PGconn *main = connection(false)) {
+        PQconninfoOption *options = PQconninfo(main);
+        for (PQconninfoOption *o = options; o && o->keyword; ++o) {
+            if (o->val && qstrcmp(o->keyword, "sslmode") == 0)
+                sslMode = o->val;
+            else if (o->val && qstrcmp(o->keyword, "sslrootcert") == 0)
+                sslRootCert = o->val;
+        }
+        PQconninfoFree(options);
+    }
+    const char *keys[] = {"host", "port", "dbname", "user", "password", "connect_timeout", "application_name",
+                          "sslmode", sslRootCert.isEmpty() ? nullptr : "sslrootcert", nullptr};
     const QByteArray host = db.hostName().toUtf8();
     const QByteArray port = QByteArray::number(db.port() > 0 ? db.port() : 5432);
     const QByteArray name = db.databaseName().toUtf8();
     const QByteArray user = db.userName().toUtf8();
     const QByteArray password = db.password().toUtf8();
     const char *values[] = {host.constData(), port.constData(), name.constData(), user.constData(),
-                            password.constData(), "5", applicationName, nullptr};
+                            password.constData(), "5", applicationName, sslMode.constData(),
+                            sslRootCert.constData(), nullptr};
     PGconn *c = PQconnectdbParams(keys, values, 0);
     if (PQstatus(c) != CONNECTION_OK) {
         PQfinish(c);
@@ -442,8 +456,14 @@ QString causeSentence(const TAVDbError &e, const QHash<QString, QString> &labels
         return s_stateSentences.value(state);
     if (state == QLatin1String("40001") || state == QLatin1String("40P01"))
         return QStringLiteral("Operacja kolidowała z równoczesną zmianą na innym stanowisku. Spróbuj ponownie.");
-    if (state == QLatin1String("42501"))
+    if (state == QLatin1String("42501")) {
+        // The server's own rights checks say what is missing in Polish.
+        for (const char *own : {"Operacja wymaga", "Konto „", "Na prawa serwera"}) {
+            if (e.message.startsWith(QString::fromUtf8(own)))
+                return e.message;
+        }
         return QStringLiteral("Konto bazy danych nie ma uprawnień do tej operacji.");
+    }
     if (state == QLatin1String("23514") || state.startsWith(QLatin1String("22"))) {
         if (!own.isEmpty())
             return own;

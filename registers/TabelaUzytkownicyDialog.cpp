@@ -74,7 +74,7 @@ QSqlRecord TabelaUzytkownicyDialog::getRecord()
     if (login != storedLogin() && rec.indexOf(kLogin) >= 0)
         rec.setValue(kLogin, login);
     if (m_passwordChanged && rec.indexOf(kHaslo) >= 0)
-        rec.setValue(kHaslo, TAVSession::passwordDigest(m_password.toString()));
+        rec.setValue(kHaslo, TAVSession::passwordToStore(login, m_password.toString()));
     return rec;
 }
 
@@ -89,6 +89,12 @@ void TabelaUzytkownicyDialog::addChecks(ValidationMessages &messages)
         messages.fail(ui->cbLogin);
     if (!checker->validate(kHaslo, m_password, QStringLiteral("Hasło")))
         messages.fail(ui->btZmienHaslo);
+    // The shared role's sign-in compares digests: a user without one could
+    // never sign in. A server account may wait for its password.
+    const TAVSession *session = TAVSession::current();
+    const bool none = !m_password.isValid() || m_password.isNull() || m_password.toString().isEmpty();
+    if (none && !index().isValid() && (!session || session->rightsMode() == QLatin1String("wspolna")))
+        messages.add(QStringLiteral("Pole <b>Hasło</b> nie może być puste"), ui->btZmienHaslo);
 }
 
 void TabelaUzytkownicyDialog::newPassword()

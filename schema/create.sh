@@ -11,7 +11,7 @@ HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 usage() {
     cat <<EOF
-Usage: $(basename "$0") [--demo] [--dbname NAME] [--version X.Y.Z] [--help]
+Usage: $(basename "$0") [--demo] [--server-rights] [--dbname NAME] [--version X.Y.Z] [--help]
 
 Creates the database "$DB" with the Orvalo schema on the PostgreSQL server
 named by PGHOST, PGPORT and PGUSER (libpq defaults when unset), and the
@@ -20,6 +20,12 @@ gets exactly the rights the client needs. The schema is made by the same
 steps that upgrade.sh applies to an older database.
 
   --demo           also load the demo data (accounts admin/admin, kierownik/kierownik)
+  --server-rights  rights kept by the server (recommended for production):
+                   every user signs in with a database account of their own
+                   and the server refuses what the user may not do; the
+                   shared role gets no access. Without --demo the first
+                   administrator "admin" is made, with the password from
+                   ORV_ADMIN_PASSWORD (asked for when unset). See server_rights.sh.
   --dbname NAME    create NAME instead of "$DB"
   --version X.Y.Z  stop at that schema version, as an older release made it
                    (to try an upgrade); the demo data needs the newest one
@@ -31,10 +37,12 @@ EOF
 }
 
 demo=0
+server_rights=0
 upto=
 while [ $# -gt 0 ]; do
     case "$1" in
         --demo) demo=1 ;;
+        --server-rights) server_rights=1 ;;
         --dbname) [ $# -ge 2 ] || { usage >&2; exit 2; }; DB=$2; shift ;;
         --version) [ $# -ge 2 ] || { usage >&2; exit 2; }; upto=$2; shift ;;
         -h|--help) usage; exit 0 ;;
@@ -119,6 +127,11 @@ for step in $(orv_pending_steps "" "$upto"); do
     version=$(orv_step_version "$step")
 done
 [ "$demo" -eq 1 ] && "${psql_cmd[@]}" -d "$DB" --single-transaction -f "$HERE/demo.sql"
+if [ "$server_rights" -eq 1 ]; then
+    rights_args=(--dbname "$DB")
+    [ "$demo" -eq 1 ] && rights_args+=(--demo)
+    "$HERE/server_rights.sh" "${rights_args[@]}" >/dev/null
+fi
 created=0
 
 summary=$("${psql_cmd[@]}" -tA -F ' ' -d "$DB" -c "
@@ -133,7 +146,11 @@ summary=$("${psql_cmd[@]}" -tA -F ' ' -d "$DB" -c "
 read -r version tables views warehouses tools users <<<"$summary"
 
 echo "Database \"$DB\" created on $server: schema $version, $tables tables, $views views."
-echo "Role $ROLE: $role_note."
+if [ "$server_rights" -eq 1 ]; then
+    echo "Rights kept by the server: users sign in as tav_orv.<login>; role $ROLE has no access to \"$DB\"."
+else
+    echo "Role $ROLE: $role_note."
+fi
 if [ "$demo" -eq 1 ]; then
     echo "Demo data: $warehouses warehouses, $tools tools, $users users;" \
          "sign in as admin/admin (administrator) or kierownik/kierownik (warehouse manager)."

@@ -102,7 +102,10 @@ orv_start_throwaway_pg() {
 
     export PGHOST=127.0.0.1 PGPORT=$port PGUSER=postgres PGPASSWORD=$superpw
     "$root/schema/create.sh" --demo
-    psql -X -q -d postgres -c 'CREATE DATABASE "TAV_ORV_PRISTINE" TEMPLATE "TAV_ORV"'
+    psql -X -q -d postgres -c 'CREATE DATABASE "TAV_ORV_PRISTINE" TEMPLATE "TAV_ORV"' \
+        -c 'GRANT CONNECT ON DATABASE "TAV_ORV_PRISTINE" TO tav_orv_user'
+    # The same demo with rights kept by the server, for the suite's second mode.
+    "$root/schema/create.sh" --demo --server-rights --dbname TAV_ORV_PRISTINE_SERWER >/dev/null
 }
 
 orv_stop_throwaway_pg() {

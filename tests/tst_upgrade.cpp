@@ -85,7 +85,7 @@ QStringList tables(const QString &db)
             .toString().split(QLatin1Char(' '));
 }
 
-const QString kAllSteps = QStringLiteral("1.11.0 1.11.1 1.11.2 1.11.3 1.11.4 1.11.5 1.11.6 1.11.7 1.11.8 1.11.9");
+const QString kAllSteps = QStringLiteral("1.11.0 1.11.1 1.11.2 1.11.3 1.11.4 1.11.5 1.11.6 1.11.7 1.11.8 1.11.9 1.11.10");
 
 } // namespace
 
@@ -140,7 +140,9 @@ private Q_SLOTS:
         QCOMPARE(dump(old, QStringLiteral("--schema-only")), dump(fresh, QStringLiteral("--schema-only")));
 
         // Every row that was there is there with the same values.
-        QCOMPARE(tables(old), tables(before));
+        const QStringList now = tables(old);
+        for (const QString &table : tables(before))
+            QVERIFY2(now.contains(table), qPrintable(table));
         for (const QString &table : tables(before)) {
             const QString rows = value(before, QStringLiteral("SELECT coalesce(jsonb_agg(to_jsonb(t)), '[]')::text FROM %1 t")
                                                        .arg(table)).toString();

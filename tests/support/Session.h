@@ -21,11 +21,21 @@ inline bool start(const QString &login = QStringLiteral("admin"))
     if (!TestDb::resetDatabase())
         return false;
     OVApplication *app = OVApplication::instance();
+    app->setUztId(0);
+    if (TestDb::serverRights()) {
+        // Demo accounts have their login as password.
+        qint32 id = 0;
+        if (app->signIn(TestDb::host(), TestDb::port(), QString(), QString(), login, login, id)
+            != OVApplication::SignIn::SignedIn)
+            return false;
+        app->setLogin(login);
+        app->setUztId(id);
+        return true;
+    }
     if (!app->connectDatabase(TestDb::host(), TestDb::port(), app->databaseName(),
                               TestDb::clientUser(), TestDb::clientPassword()))
         return false;
     app->setLogin(login);
-    app->setUztId(0);
     app->setUztId(userId(login));
     return app->uztId() > 0;
 }
@@ -57,12 +67,14 @@ inline bool conformingStrings(bool on)
 // default connection's server process is gone; serverBack() ends it.
 inline bool serverAway()
 {
-    return TestDb::exec(QStringLiteral("REVOKE CONNECT ON DATABASE \"TAV_ORV\" FROM PUBLIC, %1").arg(TestDb::clientUser()))
+    const QString who = TestDb::serverRights() ? QStringLiteral("tav_orv_uzytkownicy") : TestDb::clientUser();
+    return TestDb::exec(QStringLiteral("REVOKE CONNECT ON DATABASE \"TAV_ORV\" FROM PUBLIC, %1").arg(who))
             && loseConnection();
 }
 inline bool serverBack()
 {
-    return TestDb::exec(QStringLiteral("GRANT CONNECT ON DATABASE \"TAV_ORV\" TO PUBLIC"));
+    return TestDb::exec(QStringLiteral("GRANT CONNECT ON DATABASE \"TAV_ORV\" TO %1")
+                                .arg(TestDb::serverRights() ? QStringLiteral("tav_orv_uzytkownicy") : QStringLiteral("PUBLIC")));
 }
 
 } // namespace Session

@@ -84,8 +84,10 @@ QString host() { return env("ORV_TEST_PGHOST", QStringLiteral("127.0.0.1")); }
 int port() { return env("ORV_TEST_PGPORT", QStringLiteral("0")).toInt(); }
 QString superUser() { return env("ORV_TEST_PGUSER", QStringLiteral("postgres")); }
 QString superPassword() { return env("ORV_TEST_PGPASSWORD"); }
-QString clientUser() { return QStringLiteral("tav_orv_user"); }
-QString clientPassword() { return QStringLiteral("MOB_tae"); }
+bool serverRights() { return qEnvironmentVariable("ORV_TEST_MODE") == QLatin1String("serwer"); }
+// With server accounts a second workstation is the administrator's own.
+QString clientUser() { return serverRights() ? QStringLiteral("tav_orv.admin") : QStringLiteral("tav_orv_user"); }
+QString clientPassword() { return serverRights() ? QStringLiteral("admin") : QStringLiteral("MOB_tae"); }
 
 bool resetDatabase()
 {
@@ -100,7 +102,13 @@ bool resetDatabase()
         if (admin.isOpen()) {
             QSqlQuery q(admin);
             ok = q.exec(QStringLiteral("DROP DATABASE IF EXISTS \"TAV_ORV\" WITH (FORCE)"))
-                && q.exec(QStringLiteral("CREATE DATABASE \"TAV_ORV\" TEMPLATE \"TAV_ORV_PRISTINE\""));
+                && q.exec(QStringLiteral("CREATE DATABASE \"TAV_ORV\" TEMPLATE \"%1\"")
+                                  .arg(serverRights() ? QLatin1String("TAV_ORV_PRISTINE_SERWER")
+                                                      : QLatin1String("TAV_ORV_PRISTINE")));
+            // A copy does not take the database's own rights along.
+            if (ok && serverRights())
+                ok = q.exec(QStringLiteral("REVOKE ALL ON DATABASE \"TAV_ORV\" FROM PUBLIC"))
+                    && q.exec(QStringLiteral("GRANT CONNECT ON DATABASE \"TAV_ORV\" TO tav_orv_uzytkownicy"));
             if (!ok)
                 qWarning() << "TestDb: reset failed" << q.lastError().text();
         }

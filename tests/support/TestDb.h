@@ -15,12 +15,18 @@ int port();
 QString superUser();
 QString superPassword();
 
-// The client's own role, as created by schema/create.sh.
-QString clientUser();      // "tav_orv_user"
-QString clientPassword();  // "MOB_tae"
+// Whether the suite runs against a database whose users sign in with
+// accounts of their own (ORV_TEST_MODE=serwer; test.sh makes its template).
+bool serverRights();
+
+// The client's own role, as created by schema/create.sh: the shared role,
+// or the demo administrator's account in server-rights mode.
+QString clientUser();      // "tav_orv_user" / "tav_orv.admin"
+QString clientPassword();  // "MOB_tae" / "admin"
 
 // Recreates "TAV_ORV" from the pristine copy made after the demo load
-// ("TAV_ORV_PRISTINE"), closing every connection to it first.
+// ("TAV_ORV_PRISTINE", or "TAV_ORV_PRISTINE_SERWER" in server-rights
+// mode), closing every connection to it first.
 // Returns false (and qWarning()s why) when that fails.
 bool resetDatabase();
 
