@@ -7,6 +7,9 @@
 #   ROUNDS    rounds of each register at each size (default 2)
 #   BENCH_NO_BUILD=1   use the existing build as it is (no packages, no build)
 #   BENCH_ROOT         the tree whose build/bin is run (default: this one)
+#   BENCH_SERVER_RIGHTS=1  the database keeps rights on the server and the
+#                      program (and the libpq anchor) sign in with the
+#                      administrator's own account
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$ROOT/scripts/lib.sh"
@@ -31,11 +34,16 @@ orv_as_pg "$PGBIN/initdb" -D "$CLUSTER/data" -U postgres --auth=trust -E UTF8 --
 orv_as_pg "$PGBIN/pg_ctl" -D "$CLUSTER/data" -l "$CLUSTER/server.log" -w \
     -o "-p $PORT -k $CLUSTER -c listen_addresses=127.0.0.1" start >/dev/null
 PGHOST=127.0.0.1 PGPORT=$PORT PGUSER=postgres "$BENCH_ROOT/schema/create.sh" --demo >/dev/null
+if [ "${BENCH_SERVER_RIGHTS:-0}" = 1 ]; then
+    PGHOST=127.0.0.1 PGPORT=$PORT PGUSER=postgres "$BENCH_ROOT/schema/server_rights.sh" --demo >/dev/null
+    as_user() { PGUSER=tav_orv.admin PGPASSWORD=admin "$@"; }
+else
+    as_user() { PGUSER=tav_orv_user PGPASSWORD=MOB_tae "$@"; }
+fi
 
 export PGHOST=127.0.0.1 PGPORT=$PORT QT_QPA_PLATFORM=offscreen
 BIN="$BENCH_ROOT/build/bin"
 OUT=$(mktemp)
-as_user() { PGUSER=tav_orv_user PGPASSWORD=MOB_tae "$@"; }
 rounds() {
     local reg=$1 size=$2 i
     for ((i = 1; i <= ROUNDS; i++)); do

@@ -17,6 +17,55 @@
 #include <QRegularExpression>
 
 #include <memory>
+#include <thread>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+// Answers one connection's request for encryption with "no", as a
+// PostgreSQL server without SSL does, and hangs up.
+class ServerWithoutSsl
+{
+public:
+    ServerWithoutSsl()
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        if (::bind(m_fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 || ::listen(m_fd, 1) != 0
+            || ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&a), &len) != 0)
+            return;
+        m_port = ntohs(a.sin_port);
+        m_thread = std::thread([this] {
+            const int c = ::accept(m_fd, nullptr, nullptr);
+            if (c < 0)
+                return;
+            char request[8];
+            if (::recv(c, request, sizeof request, MSG_WAITALL) == sizeof request)
+                (void)!::send(c, "N", 1, 0);
+            ::close(c);
+        });
+    }
+    ~ServerWithoutSsl()
+    {
+        ::shutdown(m_fd, SHUT_RDWR);
+        ::close(m_fd);
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    int port() const { return m_port; }
+
+private:
+    int m_fd = -1;
+    int m_port = 0;
+    std::thread m_thread;
+};
+} // namespace
 
 class TstApplication : public QObject
 {
@@ -169,6 +218,17 @@ private Q_SLOTS:
         QVERIFY2(app->connectFailureCause().contains(QStringLiteral("certyfikat")), qPrintable(app->connectFailureCause()));
         QVERIFY(connectWith("prefer", QString()));
         QVERIFY(app->connectFailureCause().isEmpty());
+
+        // A server without SSL where the profile requires it.
+        ServerWithoutSsl plain;
+        QVERIFY(plain.port() > 0);
+        app->setConnectionSecurity(QStringLiteral("require"), QString());
+        QVERIFY(!app->connectDatabase(TestDb::host(), plain.port(), app->databaseName(), TestDb::clientUser(),
+                                      TestDb::clientPassword()));
+        QCOMPARE(app->connectFailureCause(), QStringLiteral("Serwer bazy danych nie obsługuje połączeń szyfrowanych, a "
+                                                            "profil połączenia ich wymaga. Zmień szyfrowanie w "
+                                                            "ustawieniach połączenia albo włącz SSL na serwerze."));
+        app->setConnectionSecurity(QStringLiteral("prefer"), QString());
     }
 
     void loadsIconsTranslationAndCompiledImages()

@@ -2,6 +2,7 @@
 // plain SQL, the same table of rights as the program's policies, signing in
 // with an account, and moving a database from the shared role to accounts.
 
+#include "BasicCommands.h"
 #include "ChangePasswordDialog.h"
 #include "Factories.h"
 #include "IniDbSettingsManipulator.h"
@@ -15,9 +16,11 @@
 #include "TAVCommand.h"
 #include "TAVPermissionPolicy.h"
 #include "TAVTableModel.h"
+#include "TabelaUzytkownicyDialog.h"
 #include "TestMain.h"
 #include "TestUi.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -311,6 +314,44 @@ private Q_SLOTS:
         QCOMPARE(db(QStringLiteral("SELECT count(*) FROM uzytkownicy WHERE uzt_haslo IS NOT NULL")).toInt(), 0);
         QCOMPARE(db(QStringLiteral("SELECT count(*) FROM orv_konta_dziennik WHERE okd_kto = 'tav_orv.magazynier' "
                                    "AND okd_konto = 'tav_orv.magazynier' AND okd_czynnosc = 'ustawiono hasło'")).toInt(), 1);
+    }
+
+    // The administrator's user register makes, switches off and removes
+    // the server account with the user.
+    void accountsFollowTheUsersRegister()
+    {
+        QVERIFY(Session::start(QStringLiteral("admin")));
+        std::unique_ptr<TAVTableModel> users(SFModels::instance()->create(QStringLiteral("UzytkownicyModel"), QString()));
+        QVERIFY(users->select());
+        auto run = [&](bool add, int id) {
+            BasicAddEditCommand<TabelaUzytkownicyDialog> command(add, nullptr);
+            return command.operacja(users.get(), add ? QModelIndex() : users->index(users->rowOfKey(id), 0), nullptr);
+        };
+        ModalDriver driver;
+        driver.onNext([](QWidget *d) {
+            TestUi::typeInto(d, "leImie", QStringLiteral("Ewa"));
+            TestUi::typeInto(d, "leNazwisko", QStringLiteral("Nowak"));
+            d->findChild<QPushButton *>(QStringLiteral("btZmienHaslo"))->click();
+            TestUi::pressOk(d);
+        });
+        driver.onNext(newPassword(QStringLiteral("Pierwsze-1")));
+        QVERIFY(run(true, 0));
+        const int id = Session::userId(QStringLiteral("e.nowak"));
+        QVERIFY(id > 0);
+        QCOMPARE(db(QStringLiteral("SELECT count(*) FROM uzytkownicy WHERE uzt_haslo IS NOT NULL")).toInt(), 0);
+        QVERIFY(TestDb::open(QStringLiteral("ewa"), role(QStringLiteral("e.nowak")), QStringLiteral("Pierwsze-1")).isOpen());
+
+        // No longer employed: the account cannot sign in.
+        driver.onNext([](QWidget *d) {
+            d->findChild<QCheckBox *>(QStringLiteral("ckZatrudniony"))->setChecked(false);
+            TestUi::pressOk(d);
+        });
+        QVERIFY(run(false, id));
+        QVERIFY(!TestDb::open(QStringLiteral("ewa"), role(QStringLiteral("e.nowak")), QStringLiteral("Pierwsze-1")).isOpen());
+
+        // Deleted with nothing in its name: the account goes too.
+        QVERIFY(TestDb::exec(QStringLiteral("DELETE FROM uzytkownicy WHERE uzt_id = ?"), {id}));
+        QCOMPARE(db(QStringLiteral("SELECT count(*) FROM pg_roles WHERE rolname = ?"), {role(QStringLiteral("e.nowak"))}).toInt(), 0);
     }
 
     // A database of the shared role moves to accounts in two phases while
