@@ -6,6 +6,7 @@
 #include "ShotCamera.h"
 
 #include "ChangePasswordDialog.h"
+#include "KontaSerweraDialog.h"
 #include "IniDbSettingsManipulator.h"
 #include "LogInDbSettingsDialog.h"
 #include "LogInDialog.h"
@@ -13,6 +14,8 @@
 #include "OProgramie.h"
 #include "OVApplication.h"
 #include "Startup.h"
+#include "TAVDb.h"
+#include "TAVSession.h"
 #include "TAVEwidencja.h"
 #include "TAVListaWyboru.h"
 #include "TAVTableModel.h"
@@ -310,6 +313,15 @@ QList<Shot> shotList()
         {QStringLiteral("zmiana_hasla"), QStringLiteral("admin"), [](ShotCamera &c) {
              ChangePasswordDialog dialog;
              c.save(&dialog, QStringLiteral("zmiana_hasla"));
+         }},
+        // Halfway through the move to server accounts: the manager has signed in since.
+        {QStringLiteral("konta_serwera"), QStringLiteral("admin"), [](ShotCamera &c) {
+             TAVDb::exec(QStringLiteral("SELECT f_prawa_rozpocznij_przejscie()"));
+             TAVDb::exec(QStringLiteral("UPDATE uzytkownicy SET uzt_haslo = $1 WHERE uzt_login = 'kierownik'"),
+                         {TAVSession::scramVerifier(QStringLiteral("kierownik"), QStringLiteral("kierownik"))});
+             KontaSerweraDialog dialog(c.mainWindow());
+             dialog.resize(760, 360);
+             c.save(&dialog, QStringLiteral("konta_serwera"));
          }},
         {QStringLiteral("o_programie"), QString(), [](ShotCamera &c) {
              OProgramie dialog;
