@@ -58,7 +58,11 @@ int main(int argc, char **argv)
                                 QStringLiteral("N"));
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("Plik PDF do zapisania / output PDF file."), QStringLiteral("PLIK"));
-    parser.addOptions({list, profile, where, id, output});
+    const QCommandLineOption login(QStringLiteral("login"),
+                                   QStringLiteral("Login użytkownika, gdy profil nie ma użytkownika bazy (konta serwera; "
+                                                  "hasło z ORV_HASLO albo ~/.pgpass) / user's login for server accounts."),
+                                   QStringLiteral("LOGIN"));
+    parser.addOptions({list, profile, where, id, output, login});
     parser.process(app);
 
     if (parser.isSet(list)) {
@@ -99,8 +103,15 @@ int main(int argc, char **argv)
         return Profile;
     }
     app.setConnectionSecurity(profiles.sslMode(name), profiles.sslRootCert(name));
-    if (!app.connectDatabase(profiles.host(name), profiles.port(name), app.databaseName(), profiles.dbUser(name),
-                             profiles.dbUserPassword(name, IniDbSettingsManipulator::currentFileVersion()))) {
+    // A profile without the shared role reaches the server with the user's
+    // own account; libpq finds the password in ~/.pgpass when none is given.
+    QString dbUser = profiles.dbUser(name);
+    QString dbPassword = profiles.dbUserPassword(name, IniDbSettingsManipulator::currentFileVersion());
+    if (parser.isSet(login)) {
+        dbUser = TAVSession::accountRole(parser.value(login));
+        dbPassword = qEnvironmentVariable("ORV_HASLO");
+    }
+    if (!app.connectDatabase(profiles.host(name), profiles.port(name), app.databaseName(), dbUser, dbPassword)) {
         say(stderr, QStringLiteral("Błąd: nie można połączyć się z bazą %1 na %2:%3 (profil „%4”).")
                             .arg(app.databaseName(), profiles.host(name)).arg(profiles.port(name)).arg(name));
         return Connection;
