@@ -16,6 +16,7 @@
 #include <QCryptographicHash>
 #include <QDebug>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QSysInfo>
@@ -48,7 +49,7 @@ OVApplication *s_instance = nullptr;
 
 QString OVApplication::programVersion() { return QStringLiteral("1.0.0.0"); }
 // Raised with every schema step (schema/steps): the newest one this program needs.
-QString OVApplication::expectedSchemaVersion() { return QStringLiteral("01.11.0010"); }
+QString OVApplication::expectedSchemaVersion() { return QStringLiteral("01.11.0011"); }
 QString OVApplication::defaultHostName() { return QStringLiteral("localhost"); }
 int OVApplication::defaultPort() { return 5432; }
 QString OVApplication::defaultDatabaseName() { return QStringLiteral("TAV_ORV"); }
@@ -206,6 +207,32 @@ bool OVApplication::loginToApp(QString _login, QString _password, qint32 &outUzt
         return false;
     outUztId = id;
     return true;
+}
+
+void OVApplication::setUztId(qint32 uztId)
+{
+    if (uztId != m_uztId) {
+        m_adminCache = QVariant();
+        m_uprMgzCache.clear();
+        m_uprMgzFilled = false;
+    }
+    m_uztId = uztId;
+    // With the shared role the server cannot tell users apart: the program
+    // states its user for the history (marked as stated, not proven), also
+    // for the connections it reopens.
+    QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
+    if (!db.isValid())
+        return;
+    QString options = db.connectOptions();
+    options.remove(QRegularExpression(QStringLiteral(";options='-c orv\\.uzytkownik=\\d*'")));
+    if (uztId > 0)
+        options += QStringLiteral(";options='-c orv.uzytkownik=%1'").arg(uztId);
+    db.setConnectOptions(options);
+    if (db.isOpen()) {
+        TAVDbError error;
+        TAVDb::exec(QStringLiteral("SELECT set_config('orv.uzytkownik', $1, false)"),
+                    {uztId > 0 ? QString::number(uztId) : QString()}, &error);
+    }
 }
 
 QString OVApplication::readRightsMode() const

@@ -35,16 +35,9 @@ public:
     QString login() const override { return m_login; }
     void setLogin(const QString &login) { m_login = login; }
     qint32 uztId() const override { return m_uztId; }
-    // The rights caches belong to the user id they were read for.
-    void setUztId(qint32 uztId)
-    {
-        if (uztId != m_uztId) {
-            m_adminCache = QVariant();
-            m_uprMgzCache.clear();
-            m_uprMgzFilled = false;
-        }
-        m_uztId = uztId;
-    }
+    // The rights caches belong to the user id they were read for. The
+    // database is told who signed in, for the history it keeps.
+    void setUztId(qint32 uztId);
 
     // Sign-in and the session's rights; the no-argument forms are cached
     // for the whole session.
@@ -91,7 +84,7 @@ public:
     // Defaults and constants, also for code that runs before or without
     // the application object (the profiles file seeds itself from them).
     static QString programVersion();           // "1.0.0.0"
-    static QString expectedSchemaVersion();    // "01.11.0010"
+    static QString expectedSchemaVersion();    // "01.11.0011"
     static QString defaultHostName();
     static int defaultPort();
     static QString defaultDatabaseName();

@@ -397,10 +397,13 @@ QString TAVEwidencja::baseFilter() const
 {
     if (!m_fixedFilter.isEmpty())
         return m_fixedFilter;
+    const QString own = m_model->contextCondition();
     // Without a parent row a dependent register stands for nothing.
-    if (!m_refField.isEmpty())
-        return QStringLiteral("%1 = %2").arg(m_refField).arg(m_parentKey > 0 ? m_parentKey : -1);
-    return QString();
+    if (!m_refField.isEmpty()) {
+        const QString link = QStringLiteral("%1 = %2").arg(m_refField).arg(m_parentKey > 0 ? m_parentKey : -1);
+        return own.isEmpty() ? link : QStringLiteral("%1 AND %2").arg(own, link);
+    }
+    return own;
 }
 
 bool TAVEwidencja::hasSearchTerms() const
@@ -570,8 +573,8 @@ void TAVEwidencja::currentIdChanged(QModelIndex _modelIndex)
 void TAVEwidencja::followParent(int key)
 {
     for (TAVEwidencja *relative : std::as_const(m_relatives)) {
-        relative->m_relationFilter = QStringLiteral("%1 = %2").arg(relative->m_refField).arg(key);
         relative->m_parentKey = key;
+        relative->m_relationFilter = relative->baseFilter();
         qDebug() << "TAVEwidencja::currentIdChanged( const QModelIndex& _modelIndex )";
         qDebug().noquote() << "   Ref filter: " + quoted(relative->m_relationFilter);
     }

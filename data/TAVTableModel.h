@@ -71,6 +71,9 @@ public:
     virtual void sort(const QString &column, Qt::SortOrder order);
     virtual void initialize();
     virtual QVector<int> hiddenColumns(QString context);
+    // A condition the register adds to its base filter in this context
+    // (a register shown under several others tells their rows apart).
+    virtual QString contextCondition() const { return QString(); }
     virtual void setNames() = 0;
     virtual void setHeaders() = 0;
     virtual void createActions();

@@ -1,6 +1,11 @@
 #include "MovementRegisters.h"
 
 #include "Factories.h"
+#include "HistoriaZmianCommands.h"
+#include "HistoriaZmianModel.h"
+#include "KategorieNarzedziModel.h"
+#include "OVPermissions.h"
+#include "UzytkownicyModel.h"
 #include "MagazynyModel.h"
 #include "MiejscaUzytkowaniaModel.h"
 #include "MovementPermissions.h"
@@ -113,6 +118,31 @@ void declareNaprawyPrzeglady()
     r.helpSection = QStringLiteral("naprawy");
     TAVRegisters::declare<NaprawyPrzegladyModel>(std::move(r));
 }
+// Declared last: its "Historia" tab stands under every other register.
+void declareHistoriaZmian()
+{
+    TAVRegisterDeclaration r;
+    r.commands = [] { SFCommands::instance()->registerCommand(new HistoriaZmianArchiwizujCommand(new OVPermissionAdmin)); };
+    r.module = TAVModuleDeclaration{QStringLiteral("Historia zmian"), QStringLiteral("historia"), 110, true,
+                                 QStringLiteral("Historia zmian"), QString(), {}};
+    const auto tab = [](const QMetaObject *under, const char *table) {
+        return TAVTabDeclaration{under, QStringLiteral("Historia"), HistoriaZmianModel::tabContext(QLatin1String(table)),
+                                 QStringLiteral("hz_klucz"), 90};
+    };
+    r.tabs = {tab(&MagazynyModel::staticMetaObject, "magazyny"),
+              tab(&MiejscaUzytkowaniaModel::staticMetaObject, "miejsca_uzytkowania"),
+              tab(&PracownicyModel::staticMetaObject, "pracownicy"),
+              tab(&KategorieNarzedziModel::staticMetaObject, "kategorie_narzedzi"),
+              tab(&UzytkownicyModel::staticMetaObject, "uzytkownicy"),
+              tab(&PrzesunieciaMMModel::staticMetaObject, "przesuniecia_mm"),
+              tab(&PrzypisaneNarzedziaPracownikomModel::staticMetaObject, "przypisane_narzedzia_pracownikom"),
+              tab(&NaprawyPrzegladyModel::staticMetaObject, "naprawy_przeglady"),
+              // A tool's own changes and its movements, as one life.
+              {&NarzedziaModel::staticMetaObject, QStringLiteral("Historia narzędzia"),
+               QStringLiteral("HISTORIA_NARZEDZIA"), QStringLiteral("hz_fk_nrz"), 90}};
+    r.helpSection = QStringLiteral("historia");
+    TAVRegisters::declare<HistoriaZmianModel>(std::move(r));
+}
 } // namespace
 
 void declareMovementRegisters()
@@ -121,4 +151,5 @@ void declareMovementRegisters()
     declarePrzesunieciaMM();
     declarePrzypisaneNarzedziaPracownikom();
     declareNaprawyPrzeglady();
+    declareHistoriaZmian();
 }

@@ -132,7 +132,7 @@ private Q_SLOTS:
         QStringList expected{"Magazyny", "Miejsca Użytkowania", "Pracownicy", "Kategorie Narzędzi", "Narzędzia",
                              "Naprawy i przeglądy", "Przesunięcia MM", "Przypisane narzędzia \npracownikom"};
         if (admin)
-            expected << "Użytkownicy" << "Uprawnienia \nadministratora";
+            expected << "Użytkownicy" << "Uprawnienia \nadministratora" << "Historia zmian";
         QCOMPARE(texts, expected);
         QCOMPARE(enabled.size(), texts.size());
 
