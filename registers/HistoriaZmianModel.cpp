@@ -48,7 +48,7 @@ void HistoriaZmianModel::createActions()
 void HistoriaZmianModel::createSearchFields()
 {
     addSearchFields({s("hz_uzytkownik"), s("hz_klucz")});
-    QList<QPair<QString, QString>> tables;
+    QList<QPair<QString, QString>> tables{{s("wszystkie"), QString()}};
     for (const char *t : {"narzedzia", "magazyny", "lokalizacje", "miejsca_uzytkowania", "pracownicy",
                           "kategorie_narzedzi", "uzytkownicy", "ov_uprawnienia_mgz", "ov_uprawnienia_admin",
                           "przesuniecia_mm", "przypisane_narzedzia_pracownikom", "naprawy_przeglady", "historia_zmian"}) {
@@ -65,7 +65,8 @@ void HistoriaZmianModel::createSearchFields()
     addSearchChoice(s("ewidencja"), s("Ewidencja"), tables);
     // Periods as the index on the time serves them.
     addSearchChoice(s("okres"), s("Okres"),
-                    {{s("dziś"), s("hz_czas >= current_date")},
+                    {{s("cały"), QString()},
+                     {s("dziś"), s("hz_czas >= current_date")},
                      {s("ostatnie 7 dni"), s("hz_czas >= current_date - 7")},
                      {s("ostatnie 30 dni"), s("hz_czas >= current_date - 30")},
                      {s("ten rok"), s("hz_czas >= date_trunc('year', current_date)")},

@@ -118,6 +118,9 @@ BEGIN
             v_uzt := v_podany::integer;
             SELECT uzt_login INTO v_login FROM uzytkownicy WHERE uzt_id = v_uzt;
             v_pewne := false;
+        ELSIF session_user::text = 'tav_orv_user' THEN
+            -- The shared role that named nobody: who it was is not known.
+            v_pewne := false;
         ELSE
             -- A script of the server's administrator, as that role.
             v_login := session_user::text;
@@ -298,7 +301,7 @@ END;
 $$;
 
 -- What was done, in words: a movement says what happened to the tool.
-CREATE FUNCTION f_historia_czynnosc(p_tabela text, p_operacja char, p_zmiany jsonb) RETURNS text
+CREATE FUNCTION f_historia_czynnosc(p_tabela text, p_klucz integer, p_operacja char, p_zmiany jsonb) RETURNS text
 LANGUAGE sql STABLE AS $$
     SELECT CASE
         WHEN p_operacja = 'A' THEN 'zarchiwizowano i usunięto wpisy historii'
@@ -313,13 +316,14 @@ LANGUAGE sql STABLE AS $$
         WHEN p_tabela = 'naprawy_przeglady' AND p_operacja = 'I' THEN
             CASE WHEN p_zmiany ->> 'np_typ' = '1' THEN 'wysłano na przegląd' ELSE 'wysłano do naprawy' END
         WHEN p_tabela = 'naprawy_przeglady' AND p_zmiany #>> '{np_status,1}' = 'true' THEN
-            'przyjęto z naprawy lub przeglądu'
+            CASE WHEN (SELECT np_typ FROM naprawy_przeglady WHERE np_id = p_klucz) = 1
+                 THEN 'przyjęto z przeglądu' ELSE 'przyjęto z naprawy' END
         WHEN p_operacja = 'I' THEN 'dodano'
         WHEN p_operacja = 'D' THEN 'usunięto'
         ELSE 'zmieniono' END
 $$;
 
--- The changes, one field per line: "Magazyn: MG_GLOWNY → MG_BUDOWA1".
+-- The changes, field by field: "Magazyn: MG_GLOWNY → MG_BUDOWA1; Wartość: …".
 CREATE FUNCTION f_historia_opis(p_tabela text, p_operacja char, p_zmiany jsonb) RETURNS text
 LANGUAGE sql STABLE AS $$
     SELECT string_agg(
@@ -327,7 +331,7 @@ LANGUAGE sql STABLE AS $$
              CASE WHEN p_operacja = 'U' AND jsonb_typeof(e.value) = 'array'
                   THEN f_historia_wartosc(p_tabela, e.key, e.value -> 0) || ' → ' || f_historia_wartosc(p_tabela, e.key, e.value -> 1)
                   ELSE f_historia_wartosc(p_tabela, e.key, e.value) END,
-             E'\n' ORDER BY a.attnum NULLS LAST, e.key)
+             '; ' ORDER BY a.attnum NULLS LAST, e.key)
       FROM jsonb_each(p_zmiany) e
       LEFT JOIN pg_attribute a ON a.attrelid = to_regclass(p_tabela) AND a.attname = e.key
      WHERE p_operacja <> 'A'
@@ -335,7 +339,7 @@ $$;
 
 CREATE VIEW v_historia_zmian AS
 SELECT h.hz_id, h.hz_czas, h.hz_tabela, f_historia_tabela(h.hz_tabela) AS hz_tabela_nazwa, h.hz_klucz,
-       h.hz_operacja, f_historia_czynnosc(h.hz_tabela, h.hz_operacja, h.hz_zmiany) AS hz_czynnosc,
+       h.hz_operacja, f_historia_czynnosc(h.hz_tabela, h.hz_klucz, h.hz_operacja, h.hz_zmiany) AS hz_czynnosc,
        CASE WHEN h.hz_operacja = 'A' THEN h.hz_zmiany ->> 'opis'
             ELSE f_historia_opis(h.hz_tabela, h.hz_operacja, h.hz_zmiany) END AS hz_opis,
        h.hz_fk_nrz, h.hz_fk_uzt, h.hz_uzytkownik,
