@@ -110,6 +110,10 @@ int main(int argc, char **argv)
     if (parser.isSet(login)) {
         dbUser = TAVSession::accountRole(parser.value(login));
         dbPassword = qEnvironmentVariable("ORV_HASLO");
+    } else if (dbUser.isEmpty()) {
+        say(stderr, QStringLiteral("Błąd: profil „%1” nie ma użytkownika bazy danych (konta serwera): podaj --login LOGIN "
+                                   "/ the profile has no database user: give --login LOGIN.").arg(name));
+        return Usage;
     }
     if (!app.connectDatabase(profiles.host(name), profiles.port(name), app.databaseName(), dbUser, dbPassword)) {
         say(stderr, QStringLiteral("Błąd: nie można połączyć się z bazą %1 na %2:%3 (profil „%4”).")

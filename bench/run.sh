@@ -7,6 +7,8 @@
 #   ROUNDS    rounds of each register at each size (default 2)
 #   BENCH_NO_BUILD=1   use the existing build as it is (no packages, no build)
 #   BENCH_ROOT         the tree whose build/bin is run (default: this one)
+#   HISTORY   history entries for the history's steps (default 1 000 000;
+#             0 leaves them out)
 #   BENCH_SERVER_RIGHTS=1  the database keeps rights on the server and the
 #                      program (and the libpq anchor) sign in with the
 #                      administrator's own account
@@ -70,6 +72,17 @@ for size in "${SIZES[@]}"; do
         as_user "$BIN/bench_reports" --mode=preview
     fi
 done
+# The history at size: the module, a record's tab, a tool's life; and what
+# it costs a write (with the shared role, whose writes it records too).
+HISTORY=${HISTORY:-1000000}
+if [ "$HISTORY" -gt 0 ]; then
+    PGUSER=postgres BENCH_HISTORY_SIZE=$HISTORY "$BIN/bench_history" --mode=fill --entries="$HISTORY" | tee -a "$OUT"
+    for ((i = 1; i <= ROUNDS; i++)); do
+        as_user env BENCH_HISTORY_SIZE="$HISTORY" "$BIN/bench_history" --mode=raw | tee -a "$OUT"
+        as_user env BENCH_HISTORY_SIZE="$HISTORY" "$BIN/bench_history" --mode=model | tee -a "$OUT"
+    done
+    [ "${BENCH_SERVER_RIGHTS:-0}" = 1 ] || PGUSER=postgres BENCH_HISTORY_SIZE=$HISTORY "$BIN/bench_history" --mode=write | tee -a "$OUT"
+fi
 # The plans of every step's statements at the larger size.
 as_user "$BIN/bench_registers" --mode=explain --size="$ROWS"
 python3 "$ROOT/bench/summary.py" < "$OUT"

@@ -172,8 +172,8 @@ void TAVLiveUpdates::flush()
     if (!whole.isEmpty() || !pending.isEmpty())
         Q_EMIT delivered();
     qsizetype changes = whole.size();
-    for (const QSet<qint64> &keys : pending)
-        changes += keys.size();
+    for (auto it = pending.cbegin(); it != pending.cend(); ++it)
+        changes += m_echoTables.contains(it.key()) ? 0 : it.value().size();
     m_lastWasBurst = changes > kBurstChanges;
     m_flushCost = m_sinceFlush.elapsed();
     m_sinceFlush.restart();

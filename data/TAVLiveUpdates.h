@@ -23,6 +23,9 @@ class TAVLiveUpdates : public QObject
 
 public:
     static TAVLiveUpdates *instance();
+    // A table whose rows follow every write elsewhere (a history): its
+    // changes are no burst of their own.
+    void setEchoTable(const QString &table) { m_echoTables.insert(table); }
     // Listens with the default connection's parameters; false when it cannot.
     bool start();
     void stop();
@@ -63,4 +66,5 @@ private:
     bool m_wanted = false;
     bool m_readingNews = false;
     int m_keyLimit = 0;
+    QSet<QString> m_echoTables;
 };

@@ -19,6 +19,7 @@
 #include "PrzypisaneNarzedziaPracownikomCommand.h"
 #include "PrzypisaneNarzedziaPracownikomModel.h"
 #include "TAVContext.h"
+#include "TAVLiveUpdates.h"
 #include "TAVRegister.h"
 #include "TAVTableModel.h"
 
@@ -142,6 +143,8 @@ void declareHistoriaZmian()
                QStringLiteral("HISTORIA_NARZEDZIA"), QStringLiteral("hz_fk_nrz"), 90}};
     r.helpSection = QStringLiteral("historia");
     TAVRegisters::declare<HistoriaZmianModel>(std::move(r));
+    // Each write brings its entry along: one change, not two.
+    TAVLiveUpdates::instance()->setEchoTable(QStringLiteral("historia_zmian"));
 }
 } // namespace
 

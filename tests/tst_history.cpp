@@ -11,8 +11,6 @@
 
 #include <QDateEdit>
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLineEdit>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -93,8 +91,7 @@ private Q_SLOTS:
         QSqlQuery q(ws);
         QVERIFY2(q.exec(insert) && q.next(), qPrintable(q.lastError().text()));
         const int key = q.value(0).toInt();
-        QVERIFY(lastEntry(table, key).startsWith(QLatin1String("I ")));
-        QVERIFY(!lastEntry(table, key).contains(QLatin1String("zmodyfikowano")));
+        QVERIFY(lastEntry(table, key).startsWith(QLatin1String("I ")) && !lastEntry(table, key).contains(QLatin1String("zmodyfikowano")));
 
         QCOMPARE(attempt(ws, update.arg(key)), QString());
         QCOMPARE(lastEntry(table, key), QStringLiteral("U %1 kierownik false").arg(changed));

@@ -208,7 +208,6 @@ private Q_SLOTS:
             row(who, "empty the tools table", QStringLiteral("TRUNCATE narzedzia CASCADE"), "42501");
             row(who, "disable the triggers", QStringLiteral("ALTER TABLE narzedzia DISABLE TRIGGER ALL"), "42501");
             row(who, "lock the warehouses table", QStringLiteral("LOCK TABLE magazyny IN ACCESS EXCLUSIVE MODE"), "42501");
-            row(who, "lock the users table", QStringLiteral("LOCK TABLE uzytkownicy IN ACCESS EXCLUSIVE MODE"), "42501");
             row(who, "delete the account journal", QStringLiteral("DELETE FROM orv_konta_dziennik"), "42501");
         }
         row("magazynier", "lock the tools table", QStringLiteral("LOCK TABLE narzedzia IN ACCESS EXCLUSIVE MODE"), "42501");
@@ -249,9 +248,6 @@ private Q_SLOTS:
 
     void noOtherDatabaseForAnAccount()
     {
-        const QSqlDatabase other = TestDb::open(QStringLiteral("inna_baza"), role(QStringLiteral("kierownik")),
-                                                QStringLiteral("kierownik"));
-        QVERIFY(other.isOpen());
         QSqlDatabase postgres = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("postgres_baza"));
         postgres.setHostName(TestDb::host());
         postgres.setPort(TestDb::port());

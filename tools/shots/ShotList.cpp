@@ -14,6 +14,10 @@
 #include "OProgramie.h"
 #include "OVApplication.h"
 #include "Startup.h"
+#include "ParameterList.h"
+#include "OrvReports.h"
+#include "orReport.h"
+#include "ReportPreviewDialog.h"
 #include "TAVDb.h"
 #include "TAVSession.h"
 #include "TAVEwidencja.h"
@@ -313,6 +317,31 @@ QList<Shot> shotList()
         {QStringLiteral("zmiana_hasla"), QStringLiteral("admin"), [](ShotCamera &c) {
              ChangePasswordDialog dialog;
              c.save(&dialog, QStringLiteral("zmiana_hasla"));
+         }},
+        // A tool with a life: edited, then moved about by the demo's movements.
+        {QStringLiteral("historia"), QStringLiteral("admin"), [](ShotCamera &c) {
+             TAVDb::exec(QStringLiteral("UPDATE narzedzia SET nrz_wartosc = 1890, nrz_fk_lkl = 2, "
+                                        "nrz_uwagi = 'Nowy akumulator 5 Ah.' WHERE nrz_kod = 'EL-002'"));
+             TAVEwidencja *view = c.openModule(QStringLiteral("adv"));
+             if (!view)
+                 return;
+             selectWhere(view, {{QStringLiteral("nrz_kod"), QStringLiteral("EL-002")}});
+             c.showRelative(view, QStringLiteral("Historia narzędzia"));
+             c.save(c.mainWindow(), QStringLiteral("historia_narzedzia"));
+             // The printed life, with the tool's card on top.
+             const int tool = view->getModel()->value(view->currentIndex().row(), QStringLiteral("nrz_id")).toInt();
+             ParameterList params;
+             params.append(QStringLiteral("TAV_ID"), tool);
+             orReport report;
+             QString failure;
+             if (OrvReports::prepareReport(QStringLiteral("historia_narzedzia"), params, {}, &report, &failure)) {
+                 ReportPreviewDialog preview(*report.definition(), params, QSqlDatabase::database());
+                 preview.resize(860, 1040);
+                 c.save(&preview, QStringLiteral("historia_narzedzia_wydruk"));
+             }
+             c.endShot();
+             c.openModule(QStringLiteral("historia"));
+             c.save(c.mainWindow(), QStringLiteral("historia_zmian"));
          }},
         // Halfway through the move to server accounts: the manager has signed in since.
         {QStringLiteral("konta_serwera"), QStringLiteral("admin"), [](ShotCamera &c) {
