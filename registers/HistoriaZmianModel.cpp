@@ -6,6 +6,8 @@ QString s(const char *text) { return QString::fromUtf8(text); }
 
 HistoriaZmianModel::HistoriaZmianModel(QObject *parent) : TAVModel(parent)
 {
+    // Under a record, and in pick lists, only reading.
+    setContextClearsActions(true);
     // A tool's tab prints its life with the tool's card on top.
     addDetailReport(s("historia_narzedzia"), s("hz_fk_nrz"));
 }
@@ -43,6 +45,13 @@ void HistoriaZmianModel::createActions()
 {
     if (context().isEmpty())
         addAction(s("HistoriaZmianArchiwizuj"), s("Archiwizuj…"), QString(), QString(), false);
+}
+
+void HistoriaZmianModel::createColumnsOrder()
+{
+    // What happened and what changed come first.
+    for (const char *c : {"hz_czas", "hz_czynnosc", "hz_opis", "hz_uzytkownik", "hz_poswiadczone"})
+        addColumnOrder(QLatin1String(c), 0);
 }
 
 void HistoriaZmianModel::createSearchFields()

@@ -18,6 +18,7 @@ public:
     void setNames() override;
     void setHeaders() override;
     void createActions() override;
+    void createColumnsOrder() override;
     void createSearchFields() override;
     QVector<int> hiddenColumns(QString context) override;
     QString contextCondition() const override;

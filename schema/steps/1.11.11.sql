@@ -28,11 +28,12 @@ CREATE TABLE historia_zmian (
     CONSTRAINT ck_historia_zmian_operacja CHECK (hz_operacja IN ('I', 'U', 'D', 'A'))
 );
 COMMENT ON TABLE historia_zmian IS 'Historia zmian wpisów ewidencji; zapisuje ją baza danych, nikt jej nie poprawia.';
--- A record's entries, a tool's life, the period and the user, newest first.
+-- A record's entries, a tool's life and a period, newest first. Every
+-- write pays for each index here, so there are no more (the user is
+-- searched for by a part of the login, which no index serves).
 CREATE INDEX ix_historia_zmian_wpis ON historia_zmian (hz_tabela, hz_klucz, hz_id);
 CREATE INDEX ix_historia_zmian_narzedzie ON historia_zmian (hz_fk_nrz, hz_id) WHERE hz_fk_nrz IS NOT NULL;
 CREATE INDEX ix_historia_zmian_czas ON historia_zmian (hz_czas, hz_id);
-CREATE INDEX ix_historia_zmian_uzytkownik ON historia_zmian (hz_uzytkownik, hz_id);
 
 -- Captions of the fields, as the registers show them; the history reads
 -- them from here.
@@ -98,7 +99,8 @@ BEGIN
 END;
 $$;
 
--- One entry. The user: the account's, or the one the program states.
+-- One entry. The user: the account's, or the one the program states. The
+-- row triggers below write the same way, inline.
 CREATE FUNCTION f_historia_zapisz(p_tabela text, p_klucz integer, p_operacja char, p_zmiany jsonb, p_nrz integer)
 RETURNS bigint
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, public, pg_temp AS $$
@@ -162,44 +164,75 @@ BEGIN
             ('przypisane_narzedzia_pracownikom', 'pnp_id', 'pnp_fk_nrz'), ('naprawy_przeglady', 'np_id', 'np_fk_nrz'))
             AS v(tabela, klucz, narzedzie)
     LOOP
+        -- The key never changes and names the entry already.
         SELECT array_agg(attname::text ORDER BY attnum) INTO v_kolumny FROM pg_attribute
          WHERE attrelid = t.tabela::regclass AND attnum > 0 AND NOT attisdropped
-           AND attname::text <> ALL (v_pomijane) AND attname::text <> ALL (v_sekretne);
+           AND attname::text <> ALL (v_pomijane) AND attname::text <> ALL (v_sekretne) AND attname::text <> t.klucz;
         SELECT string_agg(format('IF NEW.%1$I IS DISTINCT FROM OLD.%1$I THEN v_z := v_z || jsonb_build_object(%1$L, '
                                  'jsonb_build_array(OLD.%1$I, NEW.%1$I)); END IF;', k), E'\n        ')
           INTO v_zmiana FROM unnest(v_kolumny) k;
         SELECT 'jsonb_strip_nulls(jsonb_build_object(' || string_agg(format('%L, NEW.%I', k, k), ', ') || '))',
                'jsonb_strip_nulls(jsonb_build_object(' || string_agg(format('%L, OLD.%I', k, k), ', ') || '))'
-          INTO v_wiersz_new, v_wiersz_old FROM unnest(v_kolumny) k;
+          INTO v_wiersz_new, v_wiersz_old FROM unnest(v_kolumny) k WHERE k <> 'systemowy';
         IF t.tabela = 'uzytkownicy' THEN
             v_zmiana := v_zmiana || E'\n        IF NEW.uzt_haslo IS DISTINCT FROM OLD.uzt_haslo AND NEW.uzt_haslo IS NOT NULL THEN '
                                     'v_z := v_z || jsonb_build_object(''uzt_haslo'', ''zmieniono''); END IF;';
         END IF;
         v_nrz_new := CASE WHEN t.narzedzie IS NULL THEN 'NULL' ELSE format('NEW.%I', t.narzedzie) END;
         v_nrz_old := CASE WHEN t.narzedzie IS NULL THEN 'NULL' ELSE format('OLD.%I', t.narzedzie) END;
+        -- The entry is written here, not through f_historia_zapisz: one
+        -- function call less on every write.
         EXECUTE format($f$
 CREATE FUNCTION %1$I() RETURNS trigger
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, public, pg_temp AS $b$
 DECLARE
     v_z jsonb := '{}';
-    v_id bigint := 0;
+    v_id bigint;
+    v_uzt integer;
+    v_login text;
+    v_pewne boolean := true;
+    v_podany text;
 BEGIN
     IF TG_OP = 'UPDATE' THEN
         %2$s
-        IF v_z <> '{}' THEN
-            v_id := f_historia_zapisz(%3$L, NEW.%4$I, 'U', v_z, %5$s);
+        IF v_z = '{}' THEN
+            %9$s
+            RETURN NULL;
         END IF;
     ELSIF TG_OP = 'INSERT' THEN
-        v_id := f_historia_zapisz(%3$L, NEW.%4$I, 'I', %6$s, %5$s);
+        v_z := %6$s;
     ELSE
-        v_id := f_historia_zapisz(%3$L, OLD.%4$I, 'D', %7$s, %8$s);
+        v_z := %7$s;
     END IF;
-    -- The photo's own trigger adds to this entry.
-    PERFORM set_config('orv.historia_wpis', v_id::text, true);
+    IF session_user::text LIKE 'tav\_orv.%%' THEN
+        v_login := substr(session_user::text, 9);
+        SELECT uzt_id INTO v_uzt FROM uzytkownicy WHERE uzt_login = v_login;
+    ELSE
+        v_podany := current_setting('orv.uzytkownik', true);
+        IF v_podany ~ '^[0-9]{1,9}$' THEN
+            v_uzt := v_podany::integer;
+            SELECT uzt_login INTO v_login FROM uzytkownicy WHERE uzt_id = v_uzt;
+            v_pewne := false;
+        ELSIF session_user::text = 'tav_orv_user' THEN
+            v_pewne := false;
+        ELSE
+            v_login := session_user::text;
+        END IF;
+    END IF;
+    INSERT INTO historia_zmian (hz_tabela, hz_klucz, hz_operacja, hz_zmiany, hz_fk_nrz, hz_fk_uzt, hz_uzytkownik,
+                                hz_poswiadczone, hz_stanowisko, hz_adres)
+    VALUES (%3$L, CASE WHEN TG_OP = 'DELETE' THEN OLD.%4$I ELSE NEW.%4$I END, left(TG_OP, 1), v_z,
+            (CASE WHEN TG_OP = 'DELETE' THEN %8$s ELSE %5$s END)::integer, v_uzt, v_login, v_pewne,
+            current_setting('application_name', true), inet_client_addr())
+    RETURNING hz_id INTO v_id;
+    %10$s
     RETURN NULL;
 END;
 $b$;
-$f$, 'f_historia_' || t.tabela, v_zmiana, t.tabela, t.klucz, v_nrz_new, v_wiersz_new, v_wiersz_old, v_nrz_old);
+$f$, 'f_historia_' || t.tabela, v_zmiana, t.tabela, t.klucz, v_nrz_new, v_wiersz_new, v_wiersz_old, v_nrz_old,
+   -- The photo's own trigger adds to this entry (or makes its own).
+   CASE WHEN t.tabela = 'narzedzia' THEN 'PERFORM set_config(''orv.historia_wpis'', ''0'', true);' ELSE '' END,
+   CASE WHEN t.tabela = 'narzedzia' THEN 'PERFORM set_config(''orv.historia_wpis'', v_id::text, true);' ELSE '' END);
         EXECUTE format('REVOKE EXECUTE ON FUNCTION %I() FROM PUBLIC', 'f_historia_' || t.tabela);
         EXECUTE format('CREATE TRIGGER %I AFTER INSERT OR UPDATE OR DELETE ON %I FOR EACH ROW EXECUTE FUNCTION %I()',
                        't_' || t.tabela || '_zapis_historii', t.tabela, 'f_historia_' || t.tabela);

@@ -320,7 +320,7 @@ QList<Shot> shotList()
          }},
         // A tool with a life: edited, then moved about by the demo's movements.
         {QStringLiteral("historia"), QStringLiteral("admin"), [](ShotCamera &c) {
-             TAVDb::exec(QStringLiteral("UPDATE narzedzia SET nrz_wartosc = 1890, nrz_fk_lkl = 2, "
+             TAVDb::exec(QStringLiteral("UPDATE narzedzia SET nrz_wartosc = 1890, nrz_fk_lkl = 6, "
                                         "nrz_uwagi = 'Nowy akumulator 5 Ah.' WHERE nrz_kod = 'EL-002'"));
              TAVEwidencja *view = c.openModule(QStringLiteral("adv"));
              if (!view)
