@@ -144,7 +144,10 @@ $$;
 -- them), and so are the photo and the password, of which only the fact of
 -- a change is kept (a photo by a trigger of its own, fired only when the
 -- photo is written).
-DO $$
+-- A step that adds a column to a register table calls it again for that
+-- table, so that the history follows the new column too.
+CREATE FUNCTION f_historia_generuj(p_tabela text, p_klucz text, p_narzedzie text) RETURNS void
+LANGUAGE plpgsql AS $$
 DECLARE
     t record;
     v_kolumny text[];
@@ -156,14 +159,7 @@ DECLARE
     v_nrz_new text;
     v_nrz_old text;
 BEGIN
-    FOR t IN SELECT * FROM (VALUES
-            ('magazyny', 'mgz_id', NULL), ('lokalizacje', 'lkl_id', NULL), ('miejsca_uzytkowania', 'muz_id', NULL),
-            ('pracownicy', 'prc_id', NULL), ('kategorie_narzedzi', 'ktr_nrz_id', NULL), ('narzedzia', 'nrz_id', 'nrz_id'),
-            ('uzytkownicy', 'uzt_id', NULL), ('ov_uprawnienia_mgz', 'ovuprmgz_id', NULL),
-            ('ov_uprawnienia_admin', 'ovupradm_id', NULL), ('przesuniecia_mm', 'psnmm_id', 'psnmm_fk_nrz'),
-            ('przypisane_narzedzia_pracownikom', 'pnp_id', 'pnp_fk_nrz'), ('naprawy_przeglady', 'np_id', 'np_fk_nrz'))
-            AS v(tabela, klucz, narzedzie)
-    LOOP
+    SELECT p_tabela AS tabela, p_klucz AS klucz, p_narzedzie AS narzedzie INTO t;
         -- The key never changes and names the entry already.
         SELECT array_agg(attname::text ORDER BY attnum) INTO v_kolumny FROM pg_attribute
          WHERE attrelid = t.tabela::regclass AND attnum > 0 AND NOT attisdropped
@@ -183,7 +179,7 @@ BEGIN
         -- The entry is written here, not through f_historia_zapisz: one
         -- function call less on every write.
         EXECUTE format($f$
-CREATE FUNCTION %1$I() RETURNS trigger
+CREATE OR REPLACE FUNCTION %1$I() RETURNS trigger
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, public, pg_temp AS $b$
 DECLARE
     v_z jsonb := '{}';
@@ -234,11 +230,20 @@ $f$, 'f_historia_' || t.tabela, v_zmiana, t.tabela, t.klucz, v_nrz_new, v_wiersz
    CASE WHEN t.tabela = 'narzedzia' THEN 'PERFORM set_config(''orv.historia_wpis'', ''0'', true);' ELSE '' END,
    CASE WHEN t.tabela = 'narzedzia' THEN 'PERFORM set_config(''orv.historia_wpis'', v_id::text, true);' ELSE '' END);
         EXECUTE format('REVOKE EXECUTE ON FUNCTION %I() FROM PUBLIC', 'f_historia_' || t.tabela);
+        EXECUTE format('DROP TRIGGER IF EXISTS %I ON %I', 't_' || t.tabela || '_zapis_historii', t.tabela);
         EXECUTE format('CREATE TRIGGER %I AFTER INSERT OR UPDATE OR DELETE ON %I FOR EACH ROW EXECUTE FUNCTION %I()',
                        't_' || t.tabela || '_zapis_historii', t.tabela, 'f_historia_' || t.tabela);
-    END LOOP;
 END;
 $$;
+
+REVOKE EXECUTE ON FUNCTION f_historia_generuj(text, text, text) FROM PUBLIC;
+SELECT f_historia_generuj(tabela, klucz, narzedzie) FROM (VALUES
+        ('magazyny', 'mgz_id', NULL), ('lokalizacje', 'lkl_id', NULL), ('miejsca_uzytkowania', 'muz_id', NULL),
+        ('pracownicy', 'prc_id', NULL), ('kategorie_narzedzi', 'ktr_nrz_id', NULL), ('narzedzia', 'nrz_id', 'nrz_id'),
+        ('uzytkownicy', 'uzt_id', NULL), ('ov_uprawnienia_mgz', 'ovuprmgz_id', NULL),
+        ('ov_uprawnienia_admin', 'ovupradm_id', NULL), ('przesuniecia_mm', 'psnmm_id', 'psnmm_fk_nrz'),
+        ('przypisane_narzedzia_pracownikom', 'pnp_id', 'pnp_fk_nrz'), ('naprawy_przeglady', 'np_id', 'np_fk_nrz'))
+        AS v(tabela, klucz, narzedzie);
 
 -- Fired only by an UPDATE that writes the photo: that it was added,
 -- changed or removed, never its contents.
