@@ -2,6 +2,8 @@
 
 #include "ChangePasswordDialog.h"
 #include "KontaSerweraDialog.h"
+#include "OrvReports.h"
+#include "ParameterList.h"
 #include "Factories.h"
 #include "KategorieNarzedziModel.h"
 #include "MagazynyModel.h"
@@ -180,6 +182,13 @@ void MainWindow::buildMenus(bool admin)
         connect(update, &QAction::triggered, OVApplication::instance(), &OVApplication::checkForUpdate);
         program->addSeparator();
     }
+    QAction *late = program->addAction(QStringLiteral("&Narzędzia nie zwrócone w terminie…"));
+    late->setObjectName(QStringLiteral("actionOverdueReport"));
+    connect(late, &QAction::triggered, this, [this] {
+        ParameterList params;
+        OrvReports::printReport(this, QStringLiteral("narzedzia_po_terminie"), params,
+                                {{QStringLiteral("%TAV_QUERY_WHERE%"), QString()}}, OrvReports::OutputMode::Preview);
+    });
     QAction *station = program->addAction(QStringLiteral("&Ustawienia stanowiska…"));
     station->setObjectName(QStringLiteral("actionStationSettings"));
     connect(station, &QAction::triggered, this, [this] { editStationSettings(this); });

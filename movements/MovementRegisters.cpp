@@ -74,6 +74,8 @@ void declarePrzypisaneNarzedziaPracownikom()
         f->registerCommand(new PrzypisaneNarzedziaPracownikomWydajCommand(nullptr));
         f->registerCommand(new PrzypisaneNarzedziaPracownikomPrzyjmijCommand(
                 new OVPermissionPrzypisaneNarzedziaPracownikom(columns({"pnp_fk_mgz"}))));
+        f->registerCommand(new PrzypisaneNarzedziaPracownikomPrzedluzCommand(
+                new OVPermissionPrzypisaneNarzedziaPracownikom(columns({"pnp_fk_mgz"}))));
     };
     r.module = TAVModuleDeclaration{QStringLiteral("Przypisane narzędzia \npracownikom"), QStringLiteral("roletools"), 80, false,
                                  QStringLiteral("Przypisane narzędzia"), QString()};

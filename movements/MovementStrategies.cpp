@@ -10,3 +10,4 @@ QString NaprawyPrzegladyTypDisplayTextStrategy::displayText(const QVariant &valu
         return QStringLiteral("Przegląd");
     return QStringLiteral("NONE");
 }
+

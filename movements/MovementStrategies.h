@@ -19,3 +19,4 @@ public:
     explicit NaprawyPrzegladyTypDisplayTextStrategy(QObject *parent = nullptr) : TAVItemDelegateDisplayTextStrategy(parent) {}
     QString displayText(const QVariant &value, const QLocale &locale) const override;
 };
+

@@ -1,4 +1,8 @@
 #include "PrzypisaneNarzedziaPracownikomCommand.h"
+#include <QSqlRecord>
+#include <QDialog>
+#include <QApplication>
+#include "ui_PrzedluzZwrotDialog.h"
 
 #include "TAVFormat.h"
 
@@ -128,4 +132,38 @@ bool PrzypisaneNarzedziaPracownikomCommand::takeBack(TAVTableModel *model, const
         return false;
     MovementSlip::offer(int(key));
     return true;
+}
+
+PrzypisaneNarzedziaPracownikomPrzedluzCommand::PrzypisaneNarzedziaPracownikomPrzedluzCommand(TAVPermissionPolicy *policy)
+    : TAVCommand(policy)
+{
+    setName(QStringLiteral("PrzypisaneNarzedziaPracownikomPrzedluz"));
+}
+
+bool PrzypisaneNarzedziaPracownikomPrzedluzCommand::tmpOperacja(TAVTableModel *model, const QModelIndex &index,
+                                                                QPair<QString, int> *)
+{
+    if (!model || !index.isValid())
+        return false;
+    const QSqlRecord row = model->record(index.row());
+    if (row.value(QStringLiteral("pnp_status")).toBool())
+        return false;
+    QDialog dialog(QApplication::activeWindow());
+    Ui::PrzedluzZwrotDialog ui;
+    ui.setupUi(&dialog);
+    ui.laNarzedzie->setText(QStringLiteral("%1 – %2, u pracownika %3 %4")
+                                    .arg(row.value(QStringLiteral("nrz_kod")).toString(),
+                                         row.value(QStringLiteral("nrz_nazwa")).toString(),
+                                         row.value(QStringLiteral("prc_imie")).toString(),
+                                         row.value(QStringLiteral("prc_nazwisko")).toString()));
+    const QDate issued = row.value(QStringLiteral("pnp_data_wydanie")).toDate();
+    const QDate planned = row.value(QStringLiteral("pnp_planowany_zwrot")).toDate();
+    ui.dtPlanowanyZwrot->setMinimumDate(issued);
+    ui.dtPlanowanyZwrot->setDate(planned.isValid() ? qMax(planned, QDate::currentDate()).addDays(7)
+                                                   : QDate::currentDate().addDays(7));
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    QSqlRecord rec = model->emptyRecord();
+    rec.setValue(QStringLiteral("pnp_planowany_zwrot"), ui.dtPlanowanyZwrot->date());
+    return model->update(rec, index);
 }

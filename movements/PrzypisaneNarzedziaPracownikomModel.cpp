@@ -2,6 +2,7 @@
 
 #include "MovementForm.h"
 #include "MovementStrategies.h"
+#include "NarzedziaPainterStrategy.h"
 #include "TAVItemDelegate.h"
 
 PrzypisaneNarzedziaPracownikomModel::PrzypisaneNarzedziaPracownikomModel(QObject *parent) : TAVModel(parent)
@@ -45,6 +46,11 @@ void PrzypisaneNarzedziaPracownikomModel::setHeaders()
     setHeader(QStringLiteral("pnp_uwagi_wydanie"), QStringLiteral("Uwagi - wyd."), QStringLiteral("Uwagi - wydanie"));
     setHeader(QStringLiteral("pnp_uwagi_przyjecie"), QStringLiteral("Uwagi - prz."), QStringLiteral("Uwagi - przyjęcie"));
     setHeader(QStringLiteral("pnp_status"), QStringLiteral("Status"), QStringLiteral("Status realizacji"));
+    setHeader(QStringLiteral("pnp_planowany_zwrot"), QStringLiteral("Planowany zwrot"));
+    setHeader(QStringLiteral("pnp_dni_po_terminie"), QStringLiteral("Dni po terminie"),
+              QStringLiteral("Ile dni po planowanym zwrocie narzędzie jest jeszcze u pracownika"));
+    setHeader(QStringLiteral("prc_tel_kontaktowy"), QStringLiteral("Telefon pracownika"));
+    setHeader(QStringLiteral("nrz_wartosc"), QStringLiteral("Wartość narzędzia"));
     setAuditHeaders();
     setHeader(QStringLiteral("nrz_kod"), QStringLiteral("Kod narzędzia"));
     setHeader(QStringLiteral("nrz_nazwa"), QStringLiteral("Nazwa narzędzia"));
@@ -65,12 +71,19 @@ void PrzypisaneNarzedziaPracownikomModel::setHeaders()
 void PrzypisaneNarzedziaPracownikomModel::createActions()
 {
     addAction(QStringLiteral("PrzypisaneNarzedziaPracownikomPrzyjmij"), QStringLiteral("Przyjmij od pracownika"));
+    addAction(QStringLiteral("PrzypisaneNarzedziaPracownikomPrzedluz"), QStringLiteral("Przedłuż termin zwrotu"));
+}
+
+void PrzypisaneNarzedziaPracownikomModel::createColumnDelegates()
+{
+    TAVTableModel::createColumnDelegates();
+    addColumnDelegate(QStringLiteral("pnp_dni_po_terminie"), new TAVItemDelegate(nullptr, new PoTerminiePaintStrategy));
 }
 
 void PrzypisaneNarzedziaPracownikomModel::createColumnsOrder()
 {
     for (const char *column : {"pnp_status", "nrz_kod", "nrz_nazwa", "mgz_symbol", "mgz_nazwa", "pnp_data_wydanie",
-                               "stn_wyd_nazwa", "muz_kod", "muz_nazwa", "pnp_data_przyjecie", "stn_prz_nazwa",
+                               "pnp_planowany_zwrot", "pnp_dni_po_terminie", "stn_wyd_nazwa", "muz_kod", "muz_nazwa", "pnp_data_przyjecie", "stn_prz_nazwa",
                                "pnp_uwagi_wydanie", "pnp_uwagi_przyjecie"})
         addColumnOrder(QLatin1String(column), 0);
 }
@@ -84,4 +97,9 @@ void PrzypisaneNarzedziaPracownikomModel::createSearchFields()
                      QStringLiteral("uzt_wyd_imie"), QStringLiteral("uzt_wyd_nazwisko"), QStringLiteral("uzt_wyd_login"),
                      QStringLiteral("uzt_prz_imie"), QStringLiteral("uzt_prz_nazwisko"), QStringLiteral("uzt_prz_login"),
                      QStringLiteral("pnp_uwagi_wydanie"), QStringLiteral("pnp_uwagi_przyjecie")});
+    addSearchChoice(QStringLiteral("termin"), QStringLiteral("Termin zwrotu"),
+                    {{QStringLiteral("wszystkie"), QString()},
+                     {QStringLiteral("po terminie"), QStringLiteral("NOT pnp_status AND pnp_planowany_zwrot < current_date")},
+                     {QStringLiteral("w ciągu 7 dni"), QStringLiteral("NOT pnp_status AND pnp_planowany_zwrot BETWEEN "
+                                                                      "current_date AND current_date + 7")}});
 }

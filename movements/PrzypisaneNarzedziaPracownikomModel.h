@@ -14,6 +14,7 @@ public:
     void setNames() override;
     void setHeaders() override;
     void createActions() override;
+    void createColumnDelegates() override;
     void createColumnsOrder() override;
     void createSearchFields() override;
 };

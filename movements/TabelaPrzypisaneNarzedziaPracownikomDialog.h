@@ -32,6 +32,8 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    // The planned return from the chosen tool's category.
+    void proposeReturn();
     std::unique_ptr<Ui::TabelaPrzypisaneNarzedziaPracownikomDialog> ui;
     int m_uztWyd = 0;
     int m_uztPrz = 0;

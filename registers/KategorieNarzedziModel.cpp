@@ -17,6 +17,7 @@ void KategorieNarzedziModel::setHeaders()
     setHeader(QStringLiteral("ktr_nrz_nazwa"), QStringLiteral("Nazwa"));
     setHeader(QStringLiteral("ktr_nrz_komentarz"), QStringLiteral("Komentarz"));
     setHeader(QStringLiteral("ktr_nrz_przeglad_miesiace"), QStringLiteral("Przegląd co (mies.)"));
+    setHeader(QStringLiteral("ktr_nrz_okres_wypozyczenia"), QStringLiteral("Okres wypożyczenia, dni"));
     setAuditHeaders();
 }
 

@@ -3,6 +3,9 @@
 #include "TAVSession.h"
 
 #include <QPainter>
+#include <QStyle>
+#include <QIcon>
+#include <QApplication>
 
 const QColor PrzegladPainterStrategy::kOverdue(0xff, 0x9f, 0x1a);
 const QColor PrzegladPainterStrategy::kSoon(0xff, 0xe9, 0xa8);
@@ -87,4 +90,23 @@ void PrzegladPainterStrategy::styleText(QStyleOptionViewItem *option, const QMod
         // Dark text on orange, whatever the row's own colour.
         option->palette.setColor(QPalette::Text, Qt::black);
     }
+}
+
+const QColor PoTerminiePaintStrategy::kLate(0xd9, 0xb3, 0xff);
+
+void PoTerminiePaintStrategy::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    if (index.data().toInt() <= 0)
+        return;
+    painter->fillRect(option.rect, kLate);
+    const int side = qMin(option.rect.height() - 4, 14);
+    const QIcon sign = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    sign.paint(painter, QRect(option.rect.right() - side - 2, option.rect.top() + (option.rect.height() - side) / 2,
+                              side, side));
+}
+
+void PoTerminiePaintStrategy::styleText(QStyleOptionViewItem *option, const QModelIndex &index) const
+{
+    if (index.data().toInt() > 0)
+        option->font.setBold(true);
 }

@@ -32,3 +32,15 @@ public:
     static const QColor kOverdue;
     static const QColor kSoon;
 };
+
+// A tool kept past its planned return (days, or a count of such tools):
+// violet with a warning sign, apart from the orange of inspections.
+class PoTerminiePaintStrategy : public TAVItemDelegatePaintStrategy
+{
+    Q_OBJECT
+public:
+    static const QColor kLate;
+    explicit PoTerminiePaintStrategy(QObject *parent = nullptr) : TAVItemDelegatePaintStrategy(parent) {}
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    void styleText(QStyleOptionViewItem *option, const QModelIndex &index) const override;
+};

@@ -1,5 +1,6 @@
 #include "PracownicyModel.h"
 
+#include "NarzedziaPainterStrategy.h"
 #include "RegisterStrategies.h"
 #include "TAVItemDelegate.h"
 
@@ -30,6 +31,8 @@ void PracownicyModel::setHeaders()
     setHeader(QStringLiteral("prc_notatka"), QStringLiteral("Notatka"));
     setHeader(QStringLiteral("prc_liczba_narzedzi"), QStringLiteral("Wydane narzędzia"),
               QStringLiteral("Liczba narzędzi, które pracownik ma teraz u siebie"));
+    setHeader(QStringLiteral("prc_po_terminie"), QStringLiteral("Po terminie"),
+              QStringLiteral("Liczba narzędzi, które pracownik trzyma po planowanym zwrocie"));
     setAuditHeaders();
 }
 
@@ -44,4 +47,10 @@ void PracownicyModel::createActions()
 void PracownicyModel::createSearchFields()
 {
     addSearchFields({QStringLiteral("prc_imie"), QStringLiteral("prc_nazwisko"), QStringLiteral("prc_tel_kontaktowy"), QStringLiteral("prc_stanowisko")});
+}
+
+void PracownicyModel::createColumnDelegates()
+{
+    TAVTableModel::createColumnDelegates();
+    addColumnDelegate(QStringLiteral("prc_po_terminie"), new TAVItemDelegate(nullptr, new PoTerminiePaintStrategy));
 }

@@ -13,5 +13,6 @@ public:
     void setNames() override;
     void setHeaders() override;
     void createActions() override;
+    void createColumnDelegates() override;
     void createSearchFields() override;
 };

@@ -15,6 +15,8 @@ TabelaKategorieNarzedziDialog::TabelaKategorieNarzedziDialog(TAVTableModel *mode
     bind(ui->txKomentarz, QStringLiteral("ktr_nrz_komentarz"));
     ui->lePrzegladMiesiace->setValidator(new QIntValidator(1, 240, ui->lePrzegladMiesiace));
     bind(ui->lePrzegladMiesiace, QStringLiteral("ktr_nrz_przeglad_miesiace"));
+    ui->leOkresWypozyczenia->setValidator(new QIntValidator(1, 3650, ui->leOkresWypozyczenia));
+    bind(ui->leOkresWypozyczenia, QStringLiteral("ktr_nrz_okres_wypozyczenia"));
     loadRow();
     fixSize();
 }

@@ -442,6 +442,9 @@ private Q_SLOTS:
         TRIGGER(employees, "Wydaj pracownikowi");
         QCOMPARE(toolState(level), QStringLiteral("true 1 1"));
 
+        // Its category lends for 14 days: the planned return is proposed from that.
+        QVERIFY(TestDb::exec(QStringLiteral("UPDATE kategorie_narzedzi SET ktr_nrz_okres_wypozyczenia = 14 WHERE ktr_nrz_id = "
+                                            "(SELECT nrz_fk_ktr_nrz FROM narzedzia WHERE nrz_id = ?)"), {ladder}));
         issueTool(ladder);
         driver.expectBox(QStringLiteral("Karta wydania narzędzia"), QString(), QMessageBox::No);
         TRIGGER(employees, "Wydaj pracownikowi");
@@ -457,6 +460,14 @@ private Q_SLOTS:
         // warehouse stays.
         TAVEwidencja issued(QStringLiteral("PrzypisaneNarzedziaPracownikomModel"), QString(), QString());
         QVERIFY(issued.selectKey(issue));
+        const QString planned = QStringLiteral("SELECT pnp_planowany_zwrot FROM przypisane_narzedzia_pracownikom WHERE pnp_id = %1").arg(issue);
+        QCOMPARE(db(planned).toDate(), QDate::currentDate().addDays(14));
+        driver.onNext([](QWidget *d) {
+            d->findChild<QDateEdit *>(QStringLiteral("dtPlanowanyZwrot"))->setDate(QDate::currentDate().addDays(30));
+            TestUi::pressOk(d);
+        });
+        TRIGGER(issued, "Przedłuż termin zwrotu");
+        QCOMPARE(db(planned).toDate(), QDate::currentDate().addDays(30));
         driver.onNext([](QWidget *d) {
             QCOMPARE(d->findChild<QComboBox *>(QStringLiteral("cbFkStnWydanie"))->currentText(), QStringLiteral("Sprawne"));
             TestUi::pressOk(d);
@@ -499,6 +510,31 @@ private Q_SLOTS:
                                         "narzędzie zostało zwrócone."));
         TRIGGER(issued, "Przyjmij od pracownika");
         QCOMPARE(toolState(screwdriver), QStringLiteral("true 2 4"));
+    }
+
+    // Late from the day after the planned return: the days, the employee's
+    // count and the register's choice follow the same boundary.
+    void overdueAtTheDateBoundary()
+    {
+        const int issue = db(QStringLiteral("SELECT min(pnp_id) FROM przypisane_narzedzia_pracownikom WHERE NOT pnp_status")).toInt();
+        const int worker = db(QStringLiteral("SELECT pnp_fk_prc FROM przypisane_narzedzia_pracownikom WHERE pnp_id = ?"), {issue}).toInt();
+        TAVEwidencja issued(QStringLiteral("PrzypisaneNarzedziaPracownikomModel"), QString(), QString());
+        QComboBox *term = nullptr;
+        for (QComboBox *cb : issued.findChildren<QComboBox *>())
+            term = cb->findText(QStringLiteral("po terminie")) >= 0 ? cb : term;
+        QVERIFY(term);
+        for (const auto &[days, late, soon] : {std::tuple{-1, 1, false}, {0, 0, true}, {7, 0, true}, {8, 0, false}}) {
+            QVERIFY(TestDb::exec(QStringLiteral("UPDATE przypisane_narzedzia_pracownikom SET pnp_planowany_zwrot = "
+                                                "current_date + ?::integer WHERE pnp_id = ?"), {days, issue}));
+            QCOMPARE(db(QStringLiteral("SELECT pnp_dni_po_terminie FROM v_przypisane_narzedzia_pracownikom WHERE pnp_id = ?"),
+                        {issue}).toInt(), late);
+            QCOMPARE(db(QStringLiteral("SELECT prc_po_terminie FROM v_pracownicy WHERE prc_id = ?"), {worker}).toInt(), late);
+            for (const auto &[choice, expected] : {std::pair{"po terminie", late > 0}, {"w ciągu 7 dni", soon}}) {
+                term->setCurrentIndex(term->findText(QString::fromUtf8(choice)));
+                issued.makeSearch();
+                QCOMPARE(issued.getModel()->rowOfKey(issue) >= 0, expected);
+            }
+        }
     }
 
     void repairAndInspection()
