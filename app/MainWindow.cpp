@@ -3,6 +3,7 @@
 #include "ChangePasswordDialog.h"
 #include "KontaSerweraDialog.h"
 #include "OrvReports.h"
+#include "TerminyNotice.h"
 #include "ParameterList.h"
 #include "Factories.h"
 #include "KategorieNarzedziModel.h"
@@ -161,14 +162,20 @@ void editStationSettings(QWidget *parent)
     auto *slip = new QCheckBox(QStringLiteral("&Pytaj o wydruk karty wydania narzędzia po wydaniu i zwrocie"), &dialog);
     slip->setObjectName(QStringLiteral("ckPytajOKarteWydania"));
     slip->setChecked(MovementSlip::asks());
+    auto *terms = new QCheckBox(QStringLiteral("Przypominaj o &terminach zwrotów i przeglądów po zalogowaniu"), &dialog);
+    terms->setObjectName(QStringLiteral("ckPrzypominajOTerminach"));
+    terms->setChecked(TerminyNotice::enabled());
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     auto *layout = new QVBoxLayout(&dialog);
     layout->addWidget(slip);
+    layout->addWidget(terms);
     layout->addWidget(buttons);
-    if (dialog.exec() == QDialog::Accepted)
+    if (dialog.exec() == QDialog::Accepted) {
         MovementSlip::setAsks(slip->isChecked());
+        TerminyNotice::setEnabled(terms->isChecked());
+    }
 }
 } // namespace
 

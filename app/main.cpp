@@ -2,6 +2,9 @@
 #include "LogHandler.h"
 #include "LogInDialog.h"
 #include "MainWindow.h"
+#include "TerminyNotice.h"
+
+#include <QTimer>
 #include "OVApplication.h"
 #include "SchemaCheck.h"
 #include "Startup.h"
@@ -39,6 +42,9 @@ int main(int argc, char **argv)
         // Other workstations' changes reach the open registers as they commit.
         TAVLiveUpdates::instance()->start();
         auto window = std::make_unique<MainWindow>();
+        // Late returns and inspections are named once the window shows.
+        auto *notice = new TerminyNotice(window.get());
+        QTimer::singleShot(0, notice, &TerminyNotice::showNow);
         const int result = app.exec();
         TAVLiveUpdates::instance()->stop();
         if (!window->loggedOut())

@@ -9,6 +9,8 @@
 #include "TestMain.h"
 #include "TAVMessages.h"
 #include "TAVUiState.h"
+#include "TAVEwidencja.h"
+#include "TerminyNotice.h"
 #include "TestUi.h"
 
 #include <QCheckBox>
@@ -279,6 +281,37 @@ private Q_SLOTS:
         w->tabs()->setCurrentWidget(view);
         QCOMPARE(view->getModel()->rowCount(), 5);
         QCOMPARE(TestUi::currentKey(*view), 3);
+    }
+
+    // The notice names the late returns and inspections of the manager's
+    // warehouses and opens the register filtered to them; a workstation
+    // may turn it off.
+    void termsNoticeAtSignIn()
+    {
+        auto w = signIn(QStringLiteral("kierownik"));
+        QVERIFY(TestDb::exec(QStringLiteral("UPDATE przypisane_narzedzia_pracownikom SET pnp_planowany_zwrot = pnp_data_wydanie "
+                                            "WHERE NOT pnp_status AND pnp_data_wydanie < current_date")));
+        const QString mine = QStringLiteral(" IN (2, 3)");
+        const int late = db(QStringLiteral("SELECT count(*) FROM przypisane_narzedzia_pracownikom WHERE NOT pnp_status AND "
+                                           "pnp_planowany_zwrot < current_date AND pnp_fk_mgz") + mine).toInt();
+        const int due = db(QStringLiteral("SELECT count(*) FROM narzedzia WHERE nrz_przeglad < current_date AND "
+                                          "NOT nrz_zlikwidowano AND nrz_fk_mgz") + mine).toInt();
+        QVERIFY(late > 0);
+        TerminyNotice notice(w.get());
+        ModalDriver driver;
+        driver.onNext([&](QWidget *box) {
+            QCOMPARE(qobject_cast<QMessageBox *>(box)->text(),
+                     QStringLiteral("W Twoich magazynach:<br>narzędzia po terminie zwrotu: <b>%1</b><br>"
+                                    "narzędzia po terminie przeglądu: <b>%2</b>").arg(late).arg(due));
+            for (QAbstractButton *b : qobject_cast<QMessageBox *>(box)->buttons())
+                if (b->text() == QStringLiteral("Pokaż &zwroty"))
+                    b->click();
+        });
+        QVERIFY(notice.showNow());
+        QTRY_COMPARE(qobject_cast<TAVEwidencja *>(w->tabs()->currentWidget())->getModel()->rowCount(), late);
+        TerminyNotice::setEnabled(false);
+        QVERIFY(!notice.showNow());
+        TerminyNotice::setEnabled(true);
     }
 
     void passwordChange_data()
