@@ -77,13 +77,15 @@ void PrzypisaneNarzedziaPracownikomModel::createActions()
 void PrzypisaneNarzedziaPracownikomModel::createColumnDelegates()
 {
     TAVTableModel::createColumnDelegates();
-    addColumnDelegate(QStringLiteral("pnp_dni_po_terminie"), new TAVItemDelegate(nullptr, new PoTerminiePaintStrategy));
+    addColumnDelegate(QStringLiteral("pnp_dni_po_terminie"), new TAVItemDelegate(nullptr, new PoTerminiePaintStrategy(flagPainter()),
+                                                                           new BezZeraDisplayTextStrategy));
 }
 
 void PrzypisaneNarzedziaPracownikomModel::createColumnsOrder()
 {
-    for (const char *column : {"pnp_status", "nrz_kod", "nrz_nazwa", "mgz_symbol", "mgz_nazwa", "pnp_data_wydanie",
-                               "pnp_planowany_zwrot", "pnp_dni_po_terminie", "stn_wyd_nazwa", "muz_kod", "muz_nazwa", "pnp_data_przyjecie", "stn_prz_nazwa",
+    // Lateness beside the status, where it is seen.
+    for (const char *column : {"pnp_status", "pnp_dni_po_terminie", "pnp_planowany_zwrot", "nrz_kod", "nrz_nazwa",
+                               "mgz_symbol", "mgz_nazwa", "pnp_data_wydanie", "stn_wyd_nazwa", "muz_kod", "muz_nazwa", "pnp_data_przyjecie", "stn_prz_nazwa",
                                "pnp_uwagi_wydanie", "pnp_uwagi_przyjecie"})
         addColumnOrder(QLatin1String(column), 0);
 }

@@ -96,8 +96,11 @@ const QColor PoTerminiePaintStrategy::kLate(0xd9, 0xb3, 0xff);
 
 void PoTerminiePaintStrategy::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
-    if (index.data().toInt() <= 0)
+    if (index.data().toInt() <= 0) {
+        if (m_otherwise)
+            m_otherwise->paint(painter, option, index);
         return;
+    }
     painter->fillRect(option.rect, kLate);
     const int side = qMin(option.rect.height() - 4, 14);
     const QIcon sign = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
@@ -109,4 +112,6 @@ void PoTerminiePaintStrategy::styleText(QStyleOptionViewItem *option, const QMod
 {
     if (index.data().toInt() > 0)
         option->font.setBold(true);
+    else if (m_otherwise)
+        m_otherwise->styleText(option, index);
 }

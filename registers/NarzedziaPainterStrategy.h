@@ -40,7 +40,28 @@ class PoTerminiePaintStrategy : public TAVItemDelegatePaintStrategy
     Q_OBJECT
 public:
     static const QColor kLate;
-    explicit PoTerminiePaintStrategy(QObject *parent = nullptr) : TAVItemDelegatePaintStrategy(parent) {}
+    // What is not late is painted as the rest of its row (the row's own painter, when given).
+    explicit PoTerminiePaintStrategy(TAVItemDelegatePaintStrategy *otherwise = nullptr, QObject *parent = nullptr)
+        : TAVItemDelegatePaintStrategy(parent), m_otherwise(otherwise)
+    {
+        if (m_otherwise)
+            m_otherwise->setParent(this);
+    }
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     void styleText(QStyleOptionViewItem *option, const QModelIndex &index) const override;
+
+private:
+    TAVItemDelegatePaintStrategy *m_otherwise;
+};
+
+// No lateness: an empty cell rather than a row of zeros.
+class BezZeraDisplayTextStrategy : public TAVItemDelegateDisplayTextStrategy
+{
+    Q_OBJECT
+public:
+    explicit BezZeraDisplayTextStrategy(QObject *parent = nullptr) : TAVItemDelegateDisplayTextStrategy(parent) {}
+    QString displayText(const QVariant &value, const QLocale &locale) const override
+    {
+        return value.toInt() == 0 ? QString() : locale.toString(value.toInt());
+    }
 };

@@ -52,5 +52,6 @@ void PracownicyModel::createSearchFields()
 void PracownicyModel::createColumnDelegates()
 {
     TAVTableModel::createColumnDelegates();
-    addColumnDelegate(QStringLiteral("prc_po_terminie"), new TAVItemDelegate(nullptr, new PoTerminiePaintStrategy));
+    addColumnDelegate(QStringLiteral("prc_po_terminie"), new TAVItemDelegate(nullptr, new PoTerminiePaintStrategy(flagPainter()),
+                                                                           new BezZeraDisplayTextStrategy));
 }

@@ -20,6 +20,7 @@
 #include "ReportPreviewDialog.h"
 #include "TAVDb.h"
 #include "TAVSession.h"
+#include "TerminyNotice.h"
 #include "TAVEwidencja.h"
 #include "TAVListaWyboru.h"
 #include "TAVTableModel.h"
@@ -254,6 +255,16 @@ QList<Shot> shotList()
              });
              c.onModal(c.saveAndClose(QStringLiteral("komunikat_przeglad")));
              wydaj->trigger();
+         }},
+        // Some issues of the demo are past their planned return.
+        {QStringLiteral("po_terminie"), QStringLiteral("admin"), [](ShotCamera &c) {
+             TAVDb::exec(QStringLiteral("UPDATE przypisane_narzedzia_pracownikom SET pnp_planowany_zwrot = pnp_data_wydanie "
+                                        "+ 3 WHERE NOT pnp_status AND pnp_data_wydanie + 3 < current_date"));
+             c.openModule(QStringLiteral("roletools"));
+             c.save(c.mainWindow(), QStringLiteral("po_terminie"));
+             c.onModal(c.saveAndClose(QStringLiteral("terminy")));
+             TerminyNotice notice(c.mainWindow());
+             notice.showNow();
          }},
         {QStringLiteral("pracownicy"), QStringLiteral("admin"), [](ShotCamera &c) {
              TAVEwidencja *view = c.openModule(QStringLiteral("role"));
