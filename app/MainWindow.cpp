@@ -4,6 +4,8 @@
 #include "KontaSerweraDialog.h"
 #include "OrvReports.h"
 #include "TerminyNotice.h"
+#include "TAVMessages.h"
+#include "TAVDb.h"
 #include "ParameterList.h"
 #include "Factories.h"
 #include "KategorieNarzedziModel.h"
@@ -177,6 +179,31 @@ void editStationSettings(QWidget *parent)
         TerminyNotice::setEnabled(terms->isChecked());
     }
 }
+// Rules the database keeps for every workstation (administrators).
+void editDatabaseRules(QWidget *parent)
+{
+    TAVDbError error;
+    TAVDb::ResultPtr now = TAVDb::exec(QStringLiteral("SELECT orb_nie_wydawaj_po_terminie FROM orv_reguly_bazy"), {}, &error);
+    QDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("RegulyBazy"));
+    dialog.setWindowTitle(QStringLiteral("Reguły bazy danych"));
+    auto *late = new QCheckBox(QStringLiteral("&Nie wydawaj pracownikowi, który ma narzędzia po terminie "
+                                              "(chyba że potwierdzi to administrator)"), &dialog);
+    late->setObjectName(QStringLiteral("ckNieWydawajPoTerminie"));
+    late->setChecked(now && PQntuples(now.get()) > 0 && *PQgetvalue(now.get(), 0, 0) == 't');
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto *layout = new QVBoxLayout(&dialog);
+    layout->addWidget(late);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (!TAVDb::exec(QStringLiteral("UPDATE orv_reguly_bazy SET orb_nie_wydawaj_po_terminie = $1, fk_uzt_zmodyfikowano = $2"),
+                     {late->isChecked(), TAVSession::currentUserId()}, &error))
+        TAVMessages::warning(QStringLiteral("Reguły bazy danych"), QStringLiteral("Reguły nie zostały zmienione."),
+                             TAVDb::causeSentence(error));
+}
 } // namespace
 
 void MainWindow::buildMenus(bool admin)
@@ -187,6 +214,9 @@ void MainWindow::buildMenus(bool admin)
         QAction *update = program->addAction(QStringLiteral("&Sprawdź aktualizację"));
         update->setObjectName(QStringLiteral("actionUpdate"));
         connect(update, &QAction::triggered, OVApplication::instance(), &OVApplication::checkForUpdate);
+        QAction *rules = program->addAction(QStringLiteral("&Reguły bazy danych…"));
+        rules->setObjectName(QStringLiteral("actionDatabaseRules"));
+        connect(rules, &QAction::triggered, this, [this] { editDatabaseRules(this); });
         program->addSeparator();
     }
     QAction *late = program->addAction(QStringLiteral("&Narzędzia nie zwrócone w terminie…"));

@@ -1,4 +1,6 @@
 #include "PrzypisaneNarzedziaPracownikomCommand.h"
+#include "TAVSession.h"
+#include "TAVDb.h"
 #include <QSqlRecord>
 #include <QDialog>
 #include <QApplication>
@@ -51,6 +53,17 @@ bool PrzypisaneNarzedziaPracownikomPrzyjmijCommand::tmpOperacja(TAVTableModel *m
             && takeBack(model, index);
 }
 
+int PrzypisaneNarzedziaPracownikomCommand::lateTools(int employee)
+{
+    TAVDbError error;
+    TAVDb::ResultPtr r = TAVDb::exec(QStringLiteral(
+            "SELECT CASE WHEN (SELECT orb_nie_wydawaj_po_terminie FROM orv_reguly_bazy) THEN "
+            "(SELECT count(*) FROM przypisane_narzedzia_pracownikom WHERE pnp_fk_prc = $1 AND NOT pnp_status "
+            "AND pnp_planowany_zwrot < current_date) ELSE 0 END"),
+                                     {employee}, &error);
+    return r && PQntuples(r.get()) > 0 ? QByteArray(PQgetvalue(r.get(), 0, 0)).toInt() : 0;
+}
+
 bool PrzypisaneNarzedziaPracownikomCommand::issue(TAVTableModel *model, const QModelIndex &index)
 {
     if (!model->value(index.row(), QStringLiteral("prc_zatrudniony")).toBool()) {
@@ -75,12 +88,29 @@ bool PrzypisaneNarzedziaPracownikomCommand::issue(TAVTableModel *model, const QM
                                                   .arg(TAVFormat::date(inspection))))
         return false;
 
+    // The database's rule on employees already late: only an administrator's
+    // confirmation lets another tool go, and the issue records it.
+    const int late = lateTools(rec.value(QStringLiteral("pnp_fk_prc")).toInt());
+    if (late > 0) {
+        const QString text = QStringLiteral("Pracownik ma narzędzia po terminie zwrotu (%1).").arg(late);
+        if (!TAVSession::current() || !TAVSession::current()->isAdmin()) {
+            TAVMessages::warning(kTitle, text + QStringLiteral(" Reguła bazy danych nie pozwala wydać mu kolejnego "
+                                                               "narzędzia bez potwierdzenia administratora."));
+            return false;
+        }
+        if (!TAVMessages::question(kTitle, text + QStringLiteral(" Wydać mimo to? Twoje potwierdzenie zostanie "
+                                                                 "zapisane przy wydaniu.")))
+            return false;
+    }
+
     const QString failed = QStringLiteral("Nie można zrealizować przypisania - wystąpił błąd.");
     TAVTransaction transaction;
     if (!Movement::begunWithTool(transaction, tool, true, kTitle, failed,
                                  QStringLiteral("Nie można zrealizować żądania. Wybrane narzędzie już nie jest na "
                                                 "magazynie.")))
         return false;
+    if (late > 0)
+        TAVDb::exec(QStringLiteral("SELECT set_config('orv.potwierdzenie_po_terminie', 'tak', true)"));
     QString cause;
     bool ok = Movement::writeTool(tool, {{QStringLiteral("nrz_przyjete_na_stan"), false}}, &cause);
     if (ok) {

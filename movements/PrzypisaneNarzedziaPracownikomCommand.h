@@ -14,6 +14,9 @@ public:
 
 protected:
     static bool validRow(TAVTableModel *model, const QModelIndex &index);
+    // Tools the employee holds past their planned return, when the
+    // database's rule on late borrowers is on; 0 otherwise.
+    static int lateTools(int employee);
     bool issue(TAVTableModel *model, const QModelIndex &index);
     bool takeBack(TAVTableModel *model, const QModelIndex &index);
 };

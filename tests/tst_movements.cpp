@@ -537,6 +537,42 @@ private Q_SLOTS:
         }
     }
 
+    // With the database's rule on, an employee holding a late tool gets no
+    // other unless an administrator confirms it; the issue names who did,
+    // and another workstation's issue without a confirmation is refused.
+    void lateBorrowerRule()
+    {
+        QVERIFY(TestDb::exec(QStringLiteral("UPDATE orv_reguly_bazy SET orb_nie_wydawaj_po_terminie = true")));
+        QVERIFY(TestDb::exec(QStringLiteral("UPDATE przypisane_narzedzia_pracownikom SET pnp_planowany_zwrot = pnp_data_wydanie "
+                                            "WHERE pnp_id = (SELECT min(pnp_id) FROM przypisane_narzedzia_pracownikom "
+                                            "WHERE NOT pnp_status AND pnp_fk_prc = 1)")));
+        const int ladder = toolId("DR-003");
+        QCOMPARE(Workstation().run(QStringLiteral("SET LOCAL orv.uzytkownik = '1'; UPDATE narzedzia SET nrz_przyjete_na_stan = "
+                                                  "false WHERE nrz_id = %1; INSERT INTO przypisane_narzedzia_pracownikom "
+                                                  "(pnp_fk_nrz, pnp_fk_prc, pnp_fk_mgz, pnp_fk_muz, pnp_fk_uzt_wyd) VALUES "
+                                                  "(%1, 1, 2, 3, 1)").arg(ladder)),
+                 QStringLiteral("Pracownik ma narzędzia po terminie zwrotu (1); wydać mu kolejne może tylko administrator, "
+                                "potwierdzając to."));
+        TAVEwidencja employees(QStringLiteral("PracownicyModel"), QString(), QString());
+        QVERIFY(employees.selectKey(1));
+        ModalDriver driver;
+        driver.onNext([](QWidget *d) {
+            choose(d, "lwFkNrz");
+            choose(d, "lwFkMuz");
+            TestUi::pressOk(d);
+        });
+        driver.onNext(pick(ladder));
+        driver.onNext(pick(3));
+        driver.expectBox(QStringLiteral("Przypisanie narzędzia"),
+                         QStringLiteral("Pracownik ma narzędzia po terminie zwrotu (1). Wydać mimo to? Twoje potwierdzenie "
+                                        "zostanie zapisane przy wydaniu."),
+                         QMessageBox::Yes);
+        driver.expectBox(QStringLiteral("Karta wydania narzędzia"), QString(), QMessageBox::No);
+        TRIGGER(employees, "Wydaj pracownikowi");
+        QCOMPARE(db(QStringLiteral("SELECT pnp_potwierdzil_po_terminie FROM przypisane_narzedzia_pracownikom WHERE "
+                                   "pnp_fk_nrz = ? AND NOT pnp_status"), {ladder}).toInt(), Session::userId(QStringLiteral("admin")));
+    }
+
     void repairAndInspection()
     {
         TAVEwidencja tools(QStringLiteral("NarzedziaModel"), QString(), QString());

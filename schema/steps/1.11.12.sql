@@ -16,6 +16,13 @@ ALTER TABLE przypisane_narzedzia_pracownikom ADD COLUMN pnp_planowany_zwrot date
 COMMENT ON COLUMN przypisane_narzedzia_pracownikom.pnp_planowany_zwrot IS 'Planowany zwrot';
 COMMENT ON CONSTRAINT ck_przypisane_narzedzia_pracownikom_planowany_zwrot ON przypisane_narzedzia_pracownikom IS
     'Planowany zwrot nie może być wcześniejszy niż data wydania.';
+-- Who confirmed an issue to an employee already late (see the rule below).
+ALTER TABLE przypisane_narzedzia_pracownikom ADD COLUMN pnp_potwierdzil_po_terminie integer,
+    ADD CONSTRAINT fk_przypisane_narzedzia_pracownikom_potwierdzil FOREIGN KEY (pnp_potwierdzil_po_terminie)
+        REFERENCES uzytkownicy (uzt_id);
+CREATE INDEX ix_przypisane_narzedzia_pracownikom_potwierdzil ON przypisane_narzedzia_pracownikom (pnp_potwierdzil_po_terminie);
+COMMENT ON COLUMN przypisane_narzedzia_pracownikom.pnp_potwierdzil_po_terminie IS 'Wydanie mimo terminów potwierdził';
+
 -- The overdue issues, found without reading every issue.
 CREATE INDEX ix_przypisane_narzedzia_pracownikom_planowany_zwrot ON przypisane_narzedzia_pracownikom (pnp_planowany_zwrot)
     WHERE NOT pnp_status;
@@ -78,4 +85,70 @@ $$;
 
 -- The history follows the new columns (an extended return is kept there).
 SELECT f_historia_generuj('kategorie_narzedzi', 'ktr_nrz_id', NULL);
+
+-- ---- The database's own rule on late borrowers ----
+-- When on, an employee who holds tools past their planned return gets no
+-- further tool, unless an administrator confirms it for that issue; the
+-- issue then names who confirmed (pnp_potwierdzil_po_terminie).
+CREATE TABLE orv_reguly_bazy (
+    orb_id                       integer     NOT NULL DEFAULT 1,
+    orb_nie_wydawaj_po_terminie  boolean     NOT NULL DEFAULT false,
+    systemowy                    boolean     NOT NULL DEFAULT true,
+    fk_uzt_stworzono             integer,
+    fk_uzt_zmodyfikowano         integer,
+    stworzono                    timestamptz NOT NULL,
+    zmodyfikowano                timestamptz NOT NULL,
+    CONSTRAINT pk_orv_reguly_bazy PRIMARY KEY (orb_id),
+    CONSTRAINT ck_orv_reguly_bazy_jeden CHECK (orb_id = 1)
+);
+COMMENT ON COLUMN orv_reguly_bazy.orb_nie_wydawaj_po_terminie IS 'Nie wydawaj pracownikowi, który ma narzędzia po terminie';
+CREATE TRIGGER t_orv_reguly_bazy_audyt BEFORE INSERT OR UPDATE ON orv_reguly_bazy
+    FOR EACH ROW EXECUTE FUNCTION f_audyt_czas();
+CREATE TRIGGER t_orv_reguly_bazy_prawa BEFORE INSERT OR UPDATE OR DELETE ON orv_reguly_bazy
+    FOR EACH ROW EXECUTE FUNCTION f_prawa_serwera('admin');
+INSERT INTO orv_reguly_bazy DEFAULT VALUES;
+
+-- The confirmation is asked for by the program (orv.potwierdzenie_po_terminie
+-- = 'tak' in the issue's transaction) and holds only for an administrator:
+-- the account's own, or the user the program states.
+CREATE FUNCTION f_wydanie_po_terminie() RETURNS trigger
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, public, pg_temp AS $$
+DECLARE
+    v_uzt integer;
+    v_ile integer;
+BEGIN
+    NEW.pnp_potwierdzil_po_terminie := NULL;
+    IF NOT (SELECT orb_nie_wydawaj_po_terminie FROM orv_reguly_bazy) THEN
+        RETURN NEW;
+    END IF;
+    SELECT count(*) INTO v_ile FROM przypisane_narzedzia_pracownikom
+     WHERE pnp_fk_prc = NEW.pnp_fk_prc AND NOT pnp_status AND pnp_planowany_zwrot < current_date;
+    IF v_ile = 0 THEN
+        RETURN NEW;
+    END IF;
+    v_uzt := CASE WHEN session_user::text LIKE 'tav\_orv.%' THEN f_orv_uzt_id()
+                  WHEN current_setting('orv.uzytkownik', true) ~ '^[0-9]{1,9}$'
+                  THEN current_setting('orv.uzytkownik', true)::integer END;
+    IF coalesce(current_setting('orv.potwierdzenie_po_terminie', true), '') = 'tak' AND f_orv_admin(v_uzt) THEN
+        NEW.pnp_potwierdzil_po_terminie := v_uzt;
+        RETURN NEW;
+    END IF;
+    RAISE EXCEPTION 'Pracownik ma narzędzia po terminie zwrotu (%); wydać mu kolejne może tylko administrator, potwierdzając to.', v_ile
+        USING ERRCODE = 'OV026';
+END;
+$$;
+REVOKE EXECUTE ON FUNCTION f_wydanie_po_terminie() FROM PUBLIC;
+CREATE TRIGGER t_przypisane_narzedzia_pracownikom_po_terminie BEFORE INSERT ON przypisane_narzedzia_pracownikom
+    FOR EACH ROW EXECUTE FUNCTION f_wydanie_po_terminie();
+
+GRANT SELECT, UPDATE ON orv_reguly_bazy TO tav_orv_user;
+DO $$
+BEGIN
+    IF EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'tav_orv_uzytkownicy') THEN
+        GRANT SELECT ON orv_reguly_bazy TO tav_orv_uzytkownicy;
+        GRANT UPDATE (orb_nie_wydawaj_po_terminie, fk_uzt_zmodyfikowano) ON orv_reguly_bazy TO tav_orv_administratorzy;
+    END IF;
+END;
+$$;
+SELECT f_historia_generuj('orv_reguly_bazy', 'orb_id', NULL);
 SELECT f_historia_generuj('przypisane_narzedzia_pracownikom', 'pnp_id', 'pnp_fk_nrz');
