@@ -6,6 +6,7 @@
 #include "KategorieNarzedziModel.h"
 #include "OVPermissions.h"
 #include "UzytkownicyModel.h"
+#include "ZestawyModel.h"
 #include "MagazynyModel.h"
 #include "MiejscaUzytkowaniaModel.h"
 #include "MovementPermissions.h"
@@ -140,6 +141,7 @@ void declareHistoriaZmian()
               tab(&PrzesunieciaMMModel::staticMetaObject, "przesuniecia_mm"),
               tab(&PrzypisaneNarzedziaPracownikomModel::staticMetaObject, "przypisane_narzedzia_pracownikom"),
               tab(&NaprawyPrzegladyModel::staticMetaObject, "naprawy_przeglady"),
+              tab(&ZestawyModel::staticMetaObject, "zestawy"),
               // A tool's own changes and its movements, as one life.
               {&NarzedziaModel::staticMetaObject, QStringLiteral("Historia narzędzia"),
                QStringLiteral("HISTORIA_NARZEDZIA"), QStringLiteral("hz_fk_nrz"), 90}};

@@ -60,7 +60,7 @@ void HistoriaZmianModel::createSearchFields()
     QList<QPair<QString, QString>> tables{{s("wszystkie"), QString()}};
     for (const char *t : {"narzedzia", "magazyny", "lokalizacje", "miejsca_uzytkowania", "pracownicy",
                           "kategorie_narzedzi", "uzytkownicy", "ov_uprawnienia_mgz", "ov_uprawnienia_admin",
-                          "przesuniecia_mm", "przypisane_narzedzia_pracownikom", "naprawy_przeglady", "historia_zmian"}) {
+                          "przesuniecia_mm", "przypisane_narzedzia_pracownikom", "naprawy_przeglady", "zestawy", "historia_zmian"}) {
         static const QHash<QString, QString> names{
                 {s("narzedzia"), s("Narzędzia")}, {s("magazyny"), s("Magazyny")}, {s("lokalizacje"), s("Lokalizacje")},
                 {s("miejsca_uzytkowania"), s("Miejsca użytkowania")}, {s("pracownicy"), s("Pracownicy")},
@@ -68,7 +68,8 @@ void HistoriaZmianModel::createSearchFields()
                 {s("ov_uprawnienia_mgz"), s("Kierownicy magazynów")},
                 {s("ov_uprawnienia_admin"), s("Prawa administratora")}, {s("przesuniecia_mm"), s("Przesunięcia MM")},
                 {s("przypisane_narzedzia_pracownikom"), s("Przypisane narzędzia")},
-                {s("naprawy_przeglady"), s("Naprawy i przeglądy")}, {s("historia_zmian"), s("Historia zmian")}};
+                {s("naprawy_przeglady"), s("Naprawy i przeglądy")}, {s("zestawy"), s("Zestawy")},
+                {s("historia_zmian"), s("Historia zmian")}};
         tables << qMakePair(names.value(QLatin1String(t)), QStringLiteral("hz_tabela = '%1'").arg(QLatin1String(t)));
     }
     addSearchChoice(s("ewidencja"), s("Ewidencja"), tables);

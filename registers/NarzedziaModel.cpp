@@ -74,6 +74,8 @@ void NarzedziaModel::setHeaders()
         {"lkl_nazwa", "Lokalizacja"},
         {"ktr_nrz_nazwa", "Kategoria"},
         {"stn_nazwa", "Stan techniczny"},
+        {"nrz_fk_zst", "NRZ_FK_ZST"},
+        {"zst_kod", "Zestaw"},
     };
     for (const auto &h : headers)
         setHeader(s(h[0]), s(h[1]));

@@ -21,6 +21,9 @@
 #include "TabelaMiejscaUzytkowaniaDialog.h"
 #include "TabelaPracownicyDialog.h"
 #include "TabelaUzytkownicyDialog.h"
+#include "TabelaZestawyDialog.h"
+#include "ZestawyCommands.h"
+#include "ZestawyModel.h"
 
 #include <QDebug>
 
@@ -204,6 +207,29 @@ void declareNarzedzia()
     TAVRegisters::declare<NarzedziaSkladaneModel>(std::move(parts));
 }
 
+void declareZestawy()
+{
+    TAVRegisterDeclaration r;
+    r.commands = [] { registerAddEditDelete<TabelaZestawyDialog>(QStringLiteral("Zestawy"), managersOf("zst_fk_mgz")); };
+    r.module = TAVModuleDeclaration{QStringLiteral("Zestawy"), QStringLiteral("zestawy"), 55, false,
+                                 QStringLiteral("Zestawy narzędzi"), QString(), {}};
+    r.helpSection = QStringLiteral("zestawy");
+    r.rowNoun = QStringLiteral("zestaw");
+    r.nameColumns = {QStringLiteral("zst_kod"), QStringLiteral("zst_nazwa")};
+    TAVRegisters::declare<ZestawyModel>(std::move(r));
+
+    // The tools of a kit, added and taken out by the kit warehouse's managers.
+    TAVRegisterDeclaration members;
+    members.commands = [] {
+        SFCommands::instance()->registerCommand(new ZestawyCmdDodajNarzedzie(managersOf("zst_fk_mgz")()));
+        SFCommands::instance()->registerCommand(new ZestawyCmdUsunNarzedzie(managersOf("nrz_fk_mgz")()));
+    };
+    members.tabs = {{&ZestawyModel::staticMetaObject, QStringLiteral("Narzędzia zestawu"), QString(),
+                     QStringLiteral("nrz_fk_zst"), 10}};
+    members.helpSection = QStringLiteral("zestawy");
+    TAVRegisters::declare<ZestawyNarzedziaModel>(std::move(members));
+}
+
 void declareUzytkownicy()
 {
     TAVRegisterDeclaration r;
@@ -254,5 +280,6 @@ void declareMasterDataRegisters()
     declarePracownicy();
     declareKategorieNarzedzi();
     declareNarzedzia();
+    declareZestawy();
     declareUzytkownicy();
 }

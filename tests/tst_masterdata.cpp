@@ -13,6 +13,7 @@
 #include "TabelaMiejscaUzytkowaniaDialog.h"
 #include "TabelaPracownicyDialog.h"
 #include "TabelaUzytkownicyDialog.h"
+#include "TAVListaWyboru.h"
 #include "TestMain.h"
 #include "TestUi.h"
 
@@ -242,6 +243,44 @@ private Q_SLOTS:
         driver.closeNext();
         TRIGGER(*managed, "Dodaj");
         QCOMPARE(db(QStringLiteral("SELECT count(*) FROM ov_uprawnienia_mgz WHERE ovuprmgz_fk_uzt = 3")).toInt(), 1);
+    }
+
+    // A kit made in its dialog holds tools of its warehouse only, added in
+    // its tab; it is complete while all of them are on stock.
+    void kitOfOneWarehouse()
+    {
+        TAVEwidencja kits(QStringLiteral("ZestawyModel"), QString(), QString());
+        auto *members = new TAVEwidencja(QStringLiteral("ZestawyNarzedziaModel"), QString(), QStringLiteral("nrz_fk_zst"));
+        kits.addRelative(members, QStringLiteral("nrz_fk_zst"));
+        ModalDriver driver;
+        driver.onNext([](QWidget *d) {
+            TestUi::typeInto(d, "leKod", QStringLiteral("ZST-NIW"));
+            TestUi::typeInto(d, "leNazwa", QStringLiteral("Zestaw niwelacyjny"));
+            emit d->findChild<TAVListaWyboru *>(QStringLiteral("lwFkMgz"))->clicked();
+            TestUi::pressOk(d);
+        });
+        driver.onNext(TestUi::pickKey(2));
+        TRIGGER(kits, "Dodaj");
+        const int kit = db(QStringLiteral("SELECT zst_id FROM zestawy WHERE zst_kod = 'ZST-NIW'")).toInt();
+        QVERIFY(kit > 0 && kits.selectKey(kit));
+        const QList<int> tools{db(QStringLiteral("SELECT min(nrz_id) FROM narzedzia WHERE nrz_fk_mgz = 2 AND nrz_przyjete_na_stan")).toInt(),
+                               db(QStringLiteral("SELECT max(nrz_id) FROM narzedzia WHERE nrz_fk_mgz = 2 AND nrz_przyjete_na_stan")).toInt()};
+        for (int tool : tools) {
+            driver.onNext(TestUi::pickKey(tool));
+            TRIGGER(*members, "Dodaj do zestawu");
+        }
+        QCOMPARE(members->getModel()->rowCount(), 2);
+        const QString state = QStringLiteral("SELECT zst_stan FROM v_zestawy WHERE zst_id = %1").arg(kit);
+        QCOMPARE(db(state).toString(), QStringLiteral("kompletny"));
+        // One tool goes to repair.
+        QVERIFY(TestDb::exec(QStringLiteral("UPDATE narzedzia SET nrz_przyjete_na_stan = false WHERE nrz_id = %1; INSERT INTO "
+                                            "naprawy_przeglady (np_typ, np_fk_nrz, np_fk_mgz, np_fk_uzt_wyd, np_fk_stn_wyd) "
+                                            "VALUES (0, %1, 2, 1, 1)").arg(tools.first())));
+        QCOMPARE(db(state).toString(), QStringLiteral("niekompletny (1 brakuje)"));
+        // A tool of another warehouse is refused by the database.
+        QVERIFY(!TestDb::exec(QStringLiteral("UPDATE narzedzia SET nrz_fk_zst = ? WHERE nrz_fk_mgz = 1 AND nrz_id = "
+                                             "(SELECT min(nrz_id) FROM narzedzia WHERE nrz_fk_mgz = 1)"), {kit}));
+        QCOMPARE(TestDb::lastSqlState(), QStringLiteral("OV027"));
     }
 
     // Every field's caption has its own mnemonic and leads to its field;

@@ -328,6 +328,7 @@ BEGIN
             WHEN 'lokalizacje' THEN f_prawa_magazynu(v_uzt, v_old, v_new, 'lkl_fk_mgz')
             WHEN 'wydania' THEN f_prawa_magazynu(v_uzt, v_old, v_new, 'pnp_fk_mgz')
             WHEN 'naprawy' THEN f_prawa_magazynu(v_uzt, v_old, v_new, 'np_fk_mgz')
+            WHEN 'zestawy' THEN f_prawa_magazynu(v_uzt, v_old, v_new, 'zst_fk_mgz')
             WHEN 'narzedzia' THEN
                 f_prawa_magazynu(v_uzt, v_old, v_new, 'nrz_fk_mgz')
                 -- the receipt of a transfer into a warehouse of the user

@@ -281,7 +281,7 @@ LANGUAGE sql IMMUTABLE AS $$
         WHEN 'ov_uprawnienia_admin' THEN 'Prawa administratora' WHEN 'przesuniecia_mm' THEN 'Przesunięcia MM'
         WHEN 'przypisane_narzedzia_pracownikom' THEN 'Przypisane narzędzia'
         WHEN 'naprawy_przeglady' THEN 'Naprawy i przeglądy' WHEN 'historia_zmian' THEN 'Historia zmian'
-        WHEN 'orv_reguly_bazy' THEN 'Reguły bazy danych'
+        WHEN 'orv_reguly_bazy' THEN 'Reguły bazy danych' WHEN 'zestawy' THEN 'Zestawy'
         ELSE p_tabela END
 $$;
 

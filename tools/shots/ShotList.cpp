@@ -256,6 +256,19 @@ QList<Shot> shotList()
              c.onModal(c.saveAndClose(QStringLiteral("komunikat_przeglad")));
              wydaj->trigger();
          }},
+        // A surveying kit of MG_BUDOWA1 with one tool away.
+        {QStringLiteral("zestawy"), QStringLiteral("admin"), [](ShotCamera &c) {
+             TAVDb::exec(QStringLiteral("INSERT INTO zestawy (zst_kod, zst_nazwa, zst_fk_mgz, zst_uwagi) VALUES "
+                                        "('ZST-NIW-01', 'Zestaw niwelacyjny', 2, 'Niwelator, statyw i łata w skrzyni.')"));
+             TAVDb::exec(QStringLiteral("UPDATE narzedzia SET nrz_fk_zst = (SELECT zst_id FROM zestawy WHERE zst_kod = 'ZST-NIW-01') "
+                                        "WHERE nrz_fk_mgz = 2 AND nrz_id IN (SELECT nrz_id FROM narzedzia WHERE nrz_fk_mgz = 2 "
+                                        "ORDER BY nrz_id LIMIT 3)"));
+             TAVEwidencja *view = c.openModule(QStringLiteral("zestawy"));
+             if (!view)
+                 return;
+             c.showRelative(view, QStringLiteral("Narzędzia zestawu"));
+             c.save(c.mainWindow(), QStringLiteral("zestawy"));
+         }},
         // Some issues of the demo are past their planned return.
         {QStringLiteral("po_terminie"), QStringLiteral("admin"), [](ShotCamera &c) {
              TAVDb::exec(QStringLiteral("UPDATE przypisane_narzedzia_pracownikom SET pnp_planowany_zwrot = pnp_data_wydanie "
