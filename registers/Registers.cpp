@@ -210,7 +210,10 @@ void declareNarzedzia()
 void declareZestawy()
 {
     TAVRegisterDeclaration r;
-    r.commands = [] { registerAddEditDelete<TabelaZestawyDialog>(QStringLiteral("Zestawy"), managersOf("zst_fk_mgz")); };
+    r.commands = [] {
+        registerAddEditDelete<TabelaZestawyDialog>(QStringLiteral("Zestawy"), managersOf("zst_fk_mgz"));
+        SFCommands::instance()->registerCommand(new ZestawyCmdWydajPracownikowi(managersOf("zst_fk_mgz")()));
+    };
     r.module = TAVModuleDeclaration{QStringLiteral("Zestawy"), QStringLiteral("zestawy"), 55, false,
                                  QStringLiteral("Zestawy narzędzi"), QString(), {}};
     r.helpSection = QStringLiteral("zestawy");

@@ -37,6 +37,7 @@ void ZestawyModel::createActions()
     addAction(QStringLiteral("ZestawyCmdDodaj"), QStringLiteral("Dodaj"), QString(), QString(), false);
     addAction(QStringLiteral("ZestawyCmdEdytuj"), QStringLiteral("Edytuj"));
     addAction(QStringLiteral("ZestawyCmdKasuj"), QStringLiteral("Kasuj"));
+    addAction(QStringLiteral("ZestawyCmdWydajPracownikowi"), QStringLiteral("Wydaj zestaw pracownikowi"));
 }
 
 void ZestawyModel::createColumnsOrder()

@@ -272,11 +272,27 @@ private Q_SLOTS:
         QCOMPARE(members->getModel()->rowCount(), 2);
         const QString state = QStringLiteral("SELECT zst_stan FROM v_zestawy WHERE zst_id = %1").arg(kit);
         QCOMPARE(db(state).toString(), QStringLiteral("kompletny"));
-        // One tool goes to repair.
-        QVERIFY(TestDb::exec(QStringLiteral("UPDATE narzedzia SET nrz_przyjete_na_stan = false WHERE nrz_id = %1; INSERT INTO "
-                                            "naprawy_przeglady (np_typ, np_fk_nrz, np_fk_mgz, np_fk_uzt_wyd, np_fk_stn_wyd) "
-                                            "VALUES (0, %1, 2, 1, 1)").arg(tools.first())));
-        QCOMPARE(db(state).toString(), QStringLiteral("niekompletny (1 brakuje)"));
+        // The whole kit to one employee, in one act; again, it is refused whole.
+        const QString title = QStringLiteral("Zestawy narzędzi"), kitName = QStringLiteral("ZST-NIW – Zestaw niwelacyjny");
+        auto issueKit = [&] {
+            driver.onNext([](QWidget *d) {
+                emit d->findChild<TAVListaWyboru *>(QStringLiteral("lwFkPrc"))->clicked();
+                emit d->findChild<TAVListaWyboru *>(QStringLiteral("lwFkMuz"))->clicked();
+                TestUi::pressOk(d);
+            });
+            driver.onNext(TestUi::pickKey(1));
+            driver.onNext(TestUi::pickKey(3));
+        };
+        issueKit();
+        driver.expectBox(title, QStringLiteral("Wydano zestaw %1: narzędzi 2.").arg(kitName));
+        TRIGGER(kits, "Wydaj zestaw pracownikowi");
+        QCOMPARE(db(QStringLiteral("SELECT count(DISTINCT pnp_grupa) || '/' || count(*) FROM przypisane_narzedzia_pracownikom "
+                                   "WHERE NOT pnp_status AND pnp_fk_prc = 1 AND pnp_grupa IS NOT NULL")).toString(), QStringLiteral("1/2"));
+        QCOMPARE(db(state).toString(), QStringLiteral("niekompletny (2 brakuje)"));
+        issueKit();
+        driver.expectBox(title, QStringLiteral("Zestawu %1 nie wydano.").arg(kitName));
+        TRIGGER(kits, "Wydaj zestaw pracownikowi");
+        QCOMPARE(db(QStringLiteral("SELECT count(*) FROM przypisane_narzedzia_pracownikom WHERE pnp_grupa IS NOT NULL")).toInt(), 2);
         // A tool of another warehouse is refused by the database.
         QVERIFY(!TestDb::exec(QStringLiteral("UPDATE narzedzia SET nrz_fk_zst = ? WHERE nrz_fk_mgz = 1 AND nrz_id = "
                                              "(SELECT min(nrz_id) FROM narzedzia WHERE nrz_fk_mgz = 1)"), {kit}));
