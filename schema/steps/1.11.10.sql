@@ -69,13 +69,6 @@ CREATE TABLE orv_konta_dziennik (
 CREATE FUNCTION f_orv_rola(p_login text) RETURNS text
 LANGUAGE sql IMMUTABLE AS $$ SELECT 'tav_orv.' || p_login $$;
 
--- The signed-in user when the session is an account's own (not the shared
--- role, not the owner): session_user, as SECURITY DEFINER changes current_user.
-CREATE FUNCTION f_orv_konto_sesji() RETURNS boolean
-LANGUAGE sql STABLE AS $$ SELECT session_user::text LIKE 'tav\_orv.%' $$;
-
--- The helpers below run inside the functions and triggers of the owner
--- only (nobody else may call them); plain SQL, so the planner inlines them.
 CREATE FUNCTION f_orv_uzt_id() RETURNS integer
 LANGUAGE sql STABLE AS $$
     SELECT uzt_id FROM uzytkownicy
@@ -547,7 +540,7 @@ BEGIN
 END;
 $$;
 
-REVOKE EXECUTE ON FUNCTION f_orv_rola(text), f_orv_konto_sesji(), f_orv_uzt_id(), f_orv_admin(integer),
+REVOKE EXECUTE ON FUNCTION f_orv_rola(text), f_orv_uzt_id(), f_orv_admin(integer),
     f_orv_moge(integer, integer), f_prawa_magazynu(integer, jsonb, jsonb, text), f_orv_dziennik(text, text), f_konto_grupy(integer),
     f_konto_zapisz(integer, text, text, boolean, text), f_konto_usun(integer), f_uzytkownicy_rola(),
     f_uprawnienia_grupy(), f_prawa_serwera(), f_prawa_rozpocznij_przejscie(),

@@ -396,8 +396,8 @@ DECLARE
     v_uzt integer;
 BEGIN
     IF session_user::text LIKE 'tav\_orv.%' THEN
-        SELECT uzt_id INTO v_uzt FROM uzytkownicy WHERE uzt_login = substr(session_user::text, 9) AND uzt_zatrudniony;
-        IF v_uzt IS NULL OR NOT EXISTS (SELECT 1 FROM ov_uprawnienia_admin WHERE ovupradm_fk_uzt = v_uzt) THEN
+        v_uzt := f_orv_uzt_id();
+        IF v_uzt IS NULL OR NOT f_orv_admin(v_uzt) THEN
             RAISE EXCEPTION 'Operacja wymaga praw administratora.' USING ERRCODE = '42501';
         END IF;
     END IF;

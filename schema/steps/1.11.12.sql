@@ -23,6 +23,13 @@ ALTER TABLE przypisane_narzedzia_pracownikom ADD COLUMN pnp_potwierdzil_po_termi
 CREATE INDEX ix_przypisane_narzedzia_pracownikom_potwierdzil ON przypisane_narzedzia_pracownikom (pnp_potwierdzil_po_terminie);
 COMMENT ON COLUMN przypisane_narzedzia_pracownikom.pnp_potwierdzil_po_terminie IS 'Wydanie mimo terminów potwierdził';
 
+-- The issues of one kit share a key (given by the kit's issue, 1.11.14);
+-- added here, with the columns above, so the view below is made once.
+ALTER TABLE przypisane_narzedzia_pracownikom ADD COLUMN pnp_grupa bigint;
+COMMENT ON COLUMN przypisane_narzedzia_pracownikom.pnp_grupa IS 'Wydanie zestawu';
+CREATE INDEX ix_przypisane_narzedzia_pracownikom_grupa ON przypisane_narzedzia_pracownikom (pnp_grupa)
+    WHERE pnp_grupa IS NOT NULL;
+
 -- The overdue issues, found without reading every issue.
 CREATE INDEX ix_przypisane_narzedzia_pracownikom_planowany_zwrot ON przypisane_narzedzia_pracownikom (pnp_planowany_zwrot)
     WHERE NOT pnp_status;
