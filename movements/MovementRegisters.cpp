@@ -23,6 +23,7 @@
 #include "TAVLiveUpdates.h"
 #include "TAVRegister.h"
 #include "TAVTableModel.h"
+#include "ZestawyRuchyCommands.h"
 
 #include <QDebug>
 
@@ -122,6 +123,23 @@ void declareNaprawyPrzeglady()
     r.helpSection = QStringLiteral("naprawy");
     TAVRegisters::declare<NaprawyPrzegladyModel>(std::move(r));
 }
+// Kits move as one act through the three movements; their commands stand
+// in the kits' register.
+void registerKitMovements()
+{
+    SFCommands *f = SFCommands::instance();
+    const auto managers = [] { return new OVPermissionUprMgz({QStringLiteral("zst_fk_mgz")}); };
+    f->registerCommand(new ZestawyRuchCommand(QStringLiteral("ZestawyCmdWydajPracownikowi"), KitMovement::Kind::Employee,
+                                              managers()));
+    f->registerCommand(new ZestawyRuchCommand(QStringLiteral("ZestawyCmdWydajNaMagazyn"), KitMovement::Kind::Transfer,
+                                              managers()));
+    f->registerCommand(new ZestawyRuchCommand(QStringLiteral("ZestawyCmdWyslijDoNaprawy"), KitMovement::Kind::Repair,
+                                              managers()));
+    f->registerCommand(new ZestawyRuchCommand(QStringLiteral("ZestawyCmdWyslijDoPrzegladu"), KitMovement::Kind::Inspection,
+                                              managers()));
+    f->registerCommand(new ZestawyZwrotCommand(managers()));
+}
+
 // Declared last: its "Historia" tab stands under every other register.
 void declareHistoriaZmian()
 {
@@ -158,5 +176,6 @@ void declareMovementRegisters()
     declarePrzesunieciaMM();
     declarePrzypisaneNarzedziaPracownikom();
     declareNaprawyPrzeglady();
+    registerKitMovements();
     declareHistoriaZmian();
 }

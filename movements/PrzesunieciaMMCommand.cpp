@@ -1,5 +1,6 @@
 #include "PrzesunieciaMMCommand.h"
 
+#include "KitMovement.h"
 #include "MagazynyModel.h"
 #include "Factories.h"
 #include "Movement.h"
@@ -105,6 +106,20 @@ bool PrzesunieciaMMCommand::receive(TAVTableModel *model, const QModelIndex &ind
 
     const QString failed = QStringLiteral("Wystąpił problem przy operacji przesunięcia międzymagazynowego. Nie można "
                                           "dokończyć operacji przesunięcia międzymagazynowego.");
+    // A kit's transfer is received whole, the kit with it.
+    int inTransit = 0;
+    if (const qint64 group = KitMovement::transferGroup(shown.value(QStringLiteral("psnmm_id")).toLongLong(), &inTransit)) {
+        QString cause;
+        if (!KitMovement::receiveTransfer(group, rec.value(QStringLiteral("psnmm_data_przyjecie")).toDate(),
+                                          rec.value(QStringLiteral("psnmm_uwagi_przyjecie")).toString(), &cause)) {
+            TAVMessages::warning(kReceiveTitle, failed, cause);
+            return false;
+        }
+        transfers->select();
+        TAVMessages::information(kReceiveTitle, QStringLiteral("Przesunięcie należało do zestawu: przyjęto cały zestaw "
+                                                               "(narzędzi: %1).").arg(inTransit));
+        return true;
+    }
     TAVTransaction transaction;
     if (!Movement::begun(transaction, kReceiveTitle, failed))
         return false;
@@ -153,6 +168,19 @@ bool PrzesunieciaMMCommand::cancel(TAVTableModel *model, const QModelIndex &inde
     if (fresh->rowCount() < 1 || fresh->value(0, QStringLiteral("psnmm_status")).toBool()) {
         TAVMessages::warning(kCancelInfo, QStringLiteral("Operacja przerwana. Wydanie zostało już anulowane."));
         return false;
+    }
+    int inTransit = 0;
+    if (const qint64 group = KitMovement::transferGroup(key, &inTransit)) {
+        if (!TAVMessages::question(kCancelTitle, QStringLiteral("Wydanie należy do przesunięcia zestawu (narzędzi w drodze: "
+                                                                "%1). Anulować przesunięcie całego zestawu?").arg(inTransit)))
+            return false;
+        QString cause;
+        if (!KitMovement::cancelTransfer(group, &cause)) {
+            TAVMessages::warning(kCancelInfo, QStringLiteral("Nie można usunąć wydania - wystąpił błąd."), cause);
+            return false;
+        }
+        owner->select();
+        return true;
     }
     const qint64 tool = fresh->value(0, QStringLiteral("psnmm_fk_nrz")).toLongLong();
     if (Movement::toolValue(tool, QStringLiteral("nrz_przyjete_na_stan")).toBool()) {

@@ -17,6 +17,7 @@
 #include "TAVTableModel.h"
 #include "TAVTransaction.h"
 #include "TabelaPrzypisaneNarzedziaPracownikomDialog.h"
+#include "ZestawyRuchyCommands.h"
 
 #include <QDate>
 
@@ -64,6 +65,27 @@ int PrzypisaneNarzedziaPracownikomCommand::lateTools(int employee)
     return r && PQntuples(r.get()) > 0 ? QByteArray(PQgetvalue(r.get(), 0, 0)).toInt() : 0;
 }
 
+bool PrzypisaneNarzedziaPracownikomCommand::mayIssueTo(int employee, bool *confirmed)
+{
+    // The database's rule on employees already late: only an administrator's
+    // confirmation lets another tool go, and the issue records it.
+    *confirmed = false;
+    const int late = lateTools(employee);
+    if (late == 0)
+        return true;
+    const QString text = QStringLiteral("Pracownik ma narzędzia po terminie zwrotu (%1).").arg(late);
+    if (!TAVSession::current() || !TAVSession::current()->isAdmin()) {
+        TAVMessages::warning(kTitle, text + QStringLiteral(" Reguła bazy danych nie pozwala wydać mu kolejnego "
+                                                           "narzędzia bez potwierdzenia administratora."));
+        return false;
+    }
+    if (!TAVMessages::question(kTitle, text + QStringLiteral(" Wydać mimo to? Twoje potwierdzenie zostanie "
+                                                             "zapisane przy wydaniu.")))
+        return false;
+    *confirmed = true;
+    return true;
+}
+
 bool PrzypisaneNarzedziaPracownikomCommand::issue(TAVTableModel *model, const QModelIndex &index)
 {
     if (!model->value(index.row(), QStringLiteral("prc_zatrudniony")).toBool()) {
@@ -72,13 +94,25 @@ bool PrzypisaneNarzedziaPracownikomCommand::issue(TAVTableModel *model, const QM
     }
     std::unique_ptr<TAVTableModel> issues = Movement::fresh(modelNameOf<PrzypisaneNarzedziaPracownikomModel>(),
                                                             QStringLiteral("pnp_id = -1"));
+    int kit = 0;
     const QSqlRecord rec = Movement::edit<TabelaPrzypisaneNarzedziaPracownikomDialog>(
             issues.get(), QModelIndex(),
             {{QStringLiteral("pnp_fk_uzt_wyd"), Movement::currentUser()},
              {QStringLiteral("pnp_fk_prc"), model->value(index.row(), QStringLiteral("prc_id"))}},
-            &TabelaPrzypisaneNarzedziaPracownikomDialog::setWydanieMode);
+            &TabelaPrzypisaneNarzedziaPracownikomDialog::setWydanieMode,
+            [&kit](TabelaPrzypisaneNarzedziaPracownikomDialog &dialog) { kit = dialog.kit(); });
     if (rec.isEmpty())
         return false;
+    if (kit > 0) {
+        // A kit's code was scanned: the whole kit goes, as from the kits' register.
+        KitMovement::Act act;
+        act.employee = rec.value(QStringLiteral("pnp_fk_prc"));
+        act.place = rec.value(QStringLiteral("pnp_fk_muz"));
+        act.date = rec.value(QStringLiteral("pnp_data_wydanie")).toDate();
+        act.plannedReturn = rec.value(QStringLiteral("pnp_planowany_zwrot"));
+        act.remarks = rec.value(QStringLiteral("pnp_uwagi_wydanie")).toString().trimmed();
+        return ZestawyRuchy::send(KitMovement::Kind::Employee, kit, act);
+    }
     const qint64 tool = rec.value(QStringLiteral("pnp_fk_nrz")).toLongLong();
 
     // A tool due for inspection is issued only when the keeper says so.
@@ -88,20 +122,9 @@ bool PrzypisaneNarzedziaPracownikomCommand::issue(TAVTableModel *model, const QM
                                                   .arg(TAVFormat::date(inspection))))
         return false;
 
-    // The database's rule on employees already late: only an administrator's
-    // confirmation lets another tool go, and the issue records it.
-    const int late = lateTools(rec.value(QStringLiteral("pnp_fk_prc")).toInt());
-    if (late > 0) {
-        const QString text = QStringLiteral("Pracownik ma narzędzia po terminie zwrotu (%1).").arg(late);
-        if (!TAVSession::current() || !TAVSession::current()->isAdmin()) {
-            TAVMessages::warning(kTitle, text + QStringLiteral(" Reguła bazy danych nie pozwala wydać mu kolejnego "
-                                                               "narzędzia bez potwierdzenia administratora."));
-            return false;
-        }
-        if (!TAVMessages::question(kTitle, text + QStringLiteral(" Wydać mimo to? Twoje potwierdzenie zostanie "
-                                                                 "zapisane przy wydaniu.")))
-            return false;
-    }
+    bool late = false;
+    if (!mayIssueTo(rec.value(QStringLiteral("pnp_fk_prc")).toInt(), &late))
+        return false;
 
     const QString failed = QStringLiteral("Nie można zrealizować przypisania - wystąpił błąd.");
     TAVTransaction transaction;
@@ -109,7 +132,7 @@ bool PrzypisaneNarzedziaPracownikomCommand::issue(TAVTableModel *model, const QM
                                  QStringLiteral("Nie można zrealizować żądania. Wybrane narzędzie już nie jest na "
                                                 "magazynie.")))
         return false;
-    if (late > 0)
+    if (late)
         TAVDb::exec(QStringLiteral("SELECT set_config('orv.potwierdzenie_po_terminie', 'tak', true)"));
     QString cause;
     bool ok = Movement::writeTool(tool, {{QStringLiteral("nrz_przyjete_na_stan"), false}}, &cause);

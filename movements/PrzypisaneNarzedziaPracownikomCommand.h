@@ -11,6 +11,9 @@ class PrzypisaneNarzedziaPracownikomCommand : public TAVCommand
 
 public:
     PrzypisaneNarzedziaPracownikomCommand(const QString &name, TAVPermissionPolicy *policy, QObject *parent = nullptr);
+    // Whether the database's rule on late borrowers lets a tool go to the
+    // employee: none late, or an administrator confirms (then *confirmed).
+    static bool mayIssueTo(int employee, bool *confirmed);
 
 protected:
     static bool validRow(TAVTableModel *model, const QModelIndex &index);

@@ -8,6 +8,12 @@
 #include "TAVPickBinding.h"
 #include "TAVTableModel.h"
 #include "TAVValidator.h"
+#include "TAVSession.h"
+#include "ZestawyRuchyCommands.h"
+
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QToolButton>
 
 #include <QCheckBox>
 #include <QDate>
@@ -58,6 +64,8 @@ TabelaPrzypisaneNarzedziaPracownikomDialog::TabelaPrzypisaneNarzedziaPracownikom
     ui->dtPlanowanyZwrot->setDate(planned.isValid() ? planned : QDate::currentDate());
     ui->dtPlanowanyZwrot->setEnabled(planned.isValid());
     connect(ui->ckPlanowanyZwrot, &QCheckBox::toggled, ui->dtPlanowanyZwrot, &QWidget::setEnabled);
+    ui->leKod->installEventFilter(this);
+    connect(ui->pbZestaw, &QToolButton::clicked, this, &TabelaPrzypisaneNarzedziaPracownikomDialog::pickKit);
     m_uztWyd = source.value(QStringLiteral("pnp_fk_uzt_wyd")).toInt();
     m_uztPrz = source.value(QStringLiteral("pnp_fk_uzt_prz")).toInt();
     ui->lbFkUztWyd->setText(userName(m_uztWyd));
@@ -76,6 +84,8 @@ void TabelaPrzypisaneNarzedziaPracownikomDialog::setWydanieMode()
 void TabelaPrzypisaneNarzedziaPracownikomDialog::setPrzyjecieMode()
 {
     ui->gbWydanie->setEnabled(false);
+    for (QWidget *w : std::initializer_list<QWidget *>{ui->laKod, ui->leKod, ui->pbZestaw})
+        w->setVisible(false);
     ui->lwFkNrz->setEnabled(false);
     ui->lwFkMgz->setEnabled(false);
     ui->lwFkPrc->setEnabled(false);
@@ -92,16 +102,113 @@ void TabelaPrzypisaneNarzedziaPracownikomDialog::addChecks(ValidationMessages &m
 
 void TabelaPrzypisaneNarzedziaPracownikomDialog::proposeReturn()
 {
-    // The tool's category lends for so many days; none: no planned day.
+    // The tool's category lends for so many days (a kit's tools: the
+    // shortest of them); none: no planned day.
     TAVDbError error;
-    TAVDb::ResultPtr r = TAVDb::exec(QStringLiteral("SELECT k.ktr_nrz_okres_wypozyczenia FROM narzedzia n "
+    TAVDb::ResultPtr r = TAVDb::exec(QStringLiteral("SELECT min(k.ktr_nrz_okres_wypozyczenia) FROM narzedzia n "
                                                     "JOIN kategorie_narzedzi k ON k.ktr_nrz_id = n.nrz_fk_ktr_nrz "
-                                                    "WHERE n.nrz_id = $1"),
-                                     {ui->lwFkNrz->data().toInt()}, &error);
+                                                    "WHERE CASE WHEN $2 > 0 THEN n.nrz_fk_zst = $2 ELSE n.nrz_id = $1 END"),
+                                     {ui->lwFkNrz->data().toInt(), m_kit}, &error);
     const bool lent = r && PQntuples(r.get()) > 0 && !PQgetisnull(r.get(), 0, 0);
     ui->ckPlanowanyZwrot->setChecked(lent);
     if (lent)
         ui->dtPlanowanyZwrot->setDate(ui->dtDataWydanie->date().addDays(QByteArray(PQgetvalue(r.get(), 0, 0)).toInt()));
+}
+
+bool TabelaPrzypisaneNarzedziaPracownikomDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    // Enter after a code looks it up; it does not close the dialog.
+    if (watched == ui->leKod && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            lookUpCode();
+            return true;
+        }
+    }
+    return TAVDialog::eventFilter(watched, event);
+}
+
+void TabelaPrzypisaneNarzedziaPracownikomDialog::lookUpCode()
+{
+    const QString code = ui->leKod->text().trimmed();
+    if (code.isEmpty())
+        return;
+    if (const int kit = ZestawyRuchy::byCode(code)) {
+        chooseKit(kit);
+        return;
+    }
+    // A tool the list would offer, by any of its codes.
+    TAVDbError error;
+    TAVDb::ResultPtr r = TAVDb::exec(
+            QStringLiteral("SELECT nrz_id FROM narzedzia WHERE $1 IN (nrz_kod, nrz_kod_kreskowy, nrz_nr_ewidencyjny, "
+                           "nrz_nr_seryjny) AND nrz_przyjete_na_stan AND NOT nrz_zlikwidowano AND nrz_fk_stn <> 2 "
+                           "AND ($2 OR nrz_fk_mgz = ANY (string_to_array($3, ',')::integer[])) LIMIT 2"),
+            {code, isAdmin(), managedWarehouses()}, &error);
+    if (!r || PQntuples(r.get()) != 1) {
+        QMessageBox::information(this, windowTitle(),
+                                 r && PQntuples(r.get()) > 1
+                                         ? QStringLiteral("Kod „%1” ma kilka narzędzi. Wybierz narzędzie z listy.").arg(code)
+                                         : QStringLiteral("Nie znaleziono narzędzia ani zestawu o kodzie „%1”, które "
+                                                          "można wydać.").arg(code));
+        return;
+    }
+    m_kit = 0;
+    ui->lwFkNrz->setEnabled(true);
+    ui->lwFkNrz->setKey(QByteArray(PQgetvalue(r.get(), 0, 0)).toInt());
+    followTool(ui->lwFkNrz, ui->lwFkMgz, ui->cbFkStnWydanie);
+    proposeReturn();
+    ui->leKod->clear();
+}
+
+void TabelaPrzypisaneNarzedziaPracownikomDialog::chooseKit(int kit)
+{
+    int warehouse = 0;
+    const QString caption = ZestawyRuchy::caption(kit, &warehouse);
+    if (!isAdmin() && !managedWarehouses().split(QLatin1Char(',')).contains(QString::number(warehouse))) {
+        QMessageBox::information(this, windowTitle(), QStringLiteral("Zestaw %1 należy do magazynu, którym nie zarządzasz.")
+                                                              .arg(caption));
+        return;
+    }
+    TAVDbError error;
+    TAVDb::ResultPtr r = TAVDb::exec(QStringLiteral("SELECT min(nrz_id), count(*) FROM narzedzia WHERE nrz_fk_zst = $1"),
+                                     {kit}, &error);
+    const int count = r ? QByteArray(PQgetvalue(r.get(), 0, 1)).toInt() : 0;
+    if (count == 0) {
+        QMessageBox::information(this, windowTitle(), QStringLiteral("Zestaw %1 nie ma narzędzi.").arg(caption));
+        return;
+    }
+    // The tool field stands for the whole kit: filled, so the dialog's own
+    // checks pass, and closed to changes.
+    m_kit = kit;
+    ui->lwFkNrz->setKey(QByteArray(PQgetvalue(r.get(), 0, 0)).toInt());
+    ui->lwFkNrz->setText(QStringLiteral("Zestaw %1 (narzędzi: %2)").arg(caption).arg(count));
+    ui->lwFkNrz->setEnabled(false);
+    ui->lwFkMgz->setKey(warehouse);
+    ui->cbFkStnWydanie->setCurrentIndex(-1);
+    proposeReturn();
+    ui->leKod->clear();
+}
+
+void TabelaPrzypisaneNarzedziaPracownikomDialog::pickKit()
+{
+    ZestawyListaWyboruCommand pick;
+    pick.setParameter(QStringLiteral("windowTitle"), QStringLiteral("Wybierz zestaw dla pracownika"));
+    // Only kits whose every tool is on stock can go.
+    pick.setParameter(QStringLiteral("filter"), QStringLiteral("zst_brakuje = 0 AND zst_liczba_narzedzi > 0"));
+    QPair<QString, int> chosen(QStringLiteral("zst_id"), 0);
+    if (pick.operacja(model(), QModelIndex(), &chosen) && chosen.second > 0)
+        chooseKit(chosen.second);
+}
+
+bool TabelaPrzypisaneNarzedziaPracownikomDialog::isAdmin()
+{
+    return !TAVSession::current() || TAVSession::current()->isAdmin();
+}
+
+QString TabelaPrzypisaneNarzedziaPracownikomDialog::managedWarehouses()
+{
+    TAVSession *session = TAVSession::current();
+    return session ? session->uprMgzAsString(session->uztId()).remove(QLatin1Char(' ')) : QString();
 }
 
 QSqlRecord TabelaPrzypisaneNarzedziaPracownikomDialog::getRecord()

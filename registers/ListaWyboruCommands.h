@@ -11,6 +11,7 @@
 #include "NarzedziaModel.h"
 #include "PracownicyModel.h"
 #include "UzytkownicyModel.h"
+#include "ZestawyModel.h"
 
 // Parameters: "checkPermissionMgz" (a manager sees only his warehouses),
 // "onlyActive" (where tools are to go).
@@ -25,3 +26,5 @@ using UzytkownicyListaWyboruCommand = TAVPickList<UzytkownicyModel>;
 // condition on the tools' view; a manager sees only the tools of his
 // warehouses within it.
 using NarzedziaListaWyboruCommand = TAVPickList<NarzedziaModel>;
+// Kits, with the caller's "filter" as for the tools.
+using ZestawyListaWyboruCommand = TAVPickList<ZestawyModel>;

@@ -1,5 +1,6 @@
 #include "NarzedziaCommands.h"
 #include "ToolLabels.h"
+#include "ZestawyModel.h"
 
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
@@ -247,13 +248,19 @@ bool NarzedziaEtykietaCommand::tmpOperacja(TAVTableModel *_model, const QModelIn
 {
     if (!_model || !_modelIndex.isValid())
         return false;
+    // Kits carry labels as tools do, with the kit's code.
+    const bool kits = TAVTableModel::is<ZestawyModel>(_model);
+    const QString key = kits ? QStringLiteral("zst_id") : QStringLiteral("nrz_id");
     OrvReports::LabelOptions options = OrvReports::LabelOptions::load();
     QDialog dialog;
     dialog.setWindowTitle(QStringLiteral("Drukowanie etykiet"));
     auto *form = new QFormLayout(&dialog);
-    auto *one = new QRadioButton(QStringLiteral("&Zaznaczone narzędzie: %1")
-                                         .arg(_model->value(_modelIndex.row(), QStringLiteral("nrz_kod")).toString()));
-    auto *all = new QRadioButton(QStringLiteral("&Wszystkie narzędzia widoczne w rejestrze (%1)").arg(_model->rowCount()));
+    auto *one = new QRadioButton((kits ? QStringLiteral("&Zaznaczony zestaw: %1") : QStringLiteral("&Zaznaczone narzędzie: %1"))
+                                         .arg(_model->value(_modelIndex.row(), kits ? QStringLiteral("zst_kod")
+                                                                                    : QStringLiteral("nrz_kod")).toString()));
+    auto *all = new QRadioButton((kits ? QStringLiteral("&Wszystkie zestawy widoczne w rejestrze (%1)")
+                                       : QStringLiteral("&Wszystkie narzędzia widoczne w rejestrze (%1)"))
+                                         .arg(_model->rowCount()));
     one->setChecked(true);
     form->addRow(QStringLiteral("Etykiety:"), one);
     form->addRow(QString(), all);
@@ -293,17 +300,18 @@ bool NarzedziaEtykietaCommand::tmpOperacja(TAVTableModel *_model, const QModelIn
 
     QList<int> ids;
     if (one->isChecked()) {
-        ids << _model->value(_modelIndex.row(), QStringLiteral("nrz_id")).toInt();
+        ids << _model->value(_modelIndex.row(), key).toInt();
     } else {
         // Every tool the register shows, also those not read yet.
         QSqlQuery q;
-        if (q.exec(QStringLiteral("SELECT nrz_id FROM (%1) q").arg(_model->queryText()))) {
+        if (q.exec(QStringLiteral("SELECT %1 FROM (%2) q").arg(key, _model->queryText()))) {
             while (q.next())
                 ids << q.value(0).toInt();
         }
     }
     QString error;
-    const QList<OrvReports::ToolLabel> labels = OrvReports::loadToolLabels(ids, &error);
+    const QList<OrvReports::ToolLabel> labels =
+            kits ? OrvReports::loadKitLabels(ids, &error) : OrvReports::loadToolLabels(ids, &error);
     if (labels.isEmpty()) {
         QMessageBox::information(nullptr, QStringLiteral("Drukowanie etykiet"),
                                  QStringLiteral("Nie można przygotować etykiet. %1").arg(error));

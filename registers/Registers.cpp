@@ -154,6 +154,32 @@ void declareKategorieNarzedzi()
     TAVRegisters::declare<KategorieNarzedziModel>(std::move(r));
 }
 
+// The rows the caller asks for (parameter "filter"), narrowed for a
+// manager to his warehouses: the warehouses never replace the caller's choice.
+std::function<TAVPickRows(const TAVPickCall &)> callerFilterWithinManaged(const char *warehouseColumn)
+{
+    return [warehouseColumn](const TAVPickCall &call) {
+        QStringList conditions;
+        const QString wanted = call.command.parameter(QStringLiteral("filter")).toString();
+        if (!wanted.isEmpty()) {
+            qDebug().noquote() << call.signature;
+            qDebug() << "   filter:" << wanted;
+            conditions << wanted;
+        }
+        TAVSession *session = TAVSession::current();
+        if (session && !session->isAdmin())
+            conditions << managedOnly(session, QString::fromLatin1(warehouseColumn));
+        if (conditions.size() > 1) {
+            for (QString &c : conditions)
+                c = QLatin1Char('(') + c + QLatin1Char(')');
+        }
+        TAVPickRows rows;
+        rows.filter = conditions.join(QStringLiteral(" AND "));
+        rows.fixed = !rows.filter.isEmpty();
+        return rows;
+    };
+}
+
 void declareNarzedzia()
 {
     TAVRegisterDeclaration r;
@@ -171,27 +197,7 @@ void declareNarzedzia()
                                  QStringLiteral("Narzędzia")};
     r.tabs = {{&MagazynyModel::staticMetaObject, QStringLiteral("Narzędzia"), QString(), QStringLiteral("nrz_fk_mgz"), 10}};
     r.pickList = pickList("NarzedziaListaWyboruCommand", TAVContext::PickList, {QStringLiteral("nrz_kod")});
-    r.pickList->rows = [](const TAVPickCall &call) {
-        QStringList conditions;
-        const QString wanted = call.command.parameter(QStringLiteral("filter")).toString();
-        if (!wanted.isEmpty()) {
-            qDebug().noquote() << call.signature;
-            qDebug() << "   filter:" << wanted;
-            conditions << wanted;
-        }
-        // The manager's warehouses narrow the caller's choice, they do not replace it.
-        TAVSession *session = TAVSession::current();
-        if (session && !session->isAdmin())
-            conditions << managedOnly(session, QStringLiteral("nrz_fk_mgz"));
-        if (conditions.size() > 1) {
-            for (QString &c : conditions)
-                c = QLatin1Char('(') + c + QLatin1Char(')');
-        }
-        TAVPickRows rows;
-        rows.filter = conditions.join(QStringLiteral(" AND "));
-        rows.fixed = !rows.filter.isEmpty();
-        return rows;
-    };
+    r.pickList->rows = callerFilterWithinManaged("nrz_fk_mgz");
     r.helpSection = QStringLiteral("narzedzia");
     r.rowNoun = QStringLiteral("narzędzie");
     r.nameColumns = {QStringLiteral("nrz_kod"), QStringLiteral("nrz_nazwa")};
@@ -212,10 +218,13 @@ void declareZestawy()
     TAVRegisterDeclaration r;
     r.commands = [] {
         registerAddEditDelete<TabelaZestawyDialog>(QStringLiteral("Zestawy"), managersOf("zst_fk_mgz"));
-        SFCommands::instance()->registerCommand(new ZestawyCmdWydajPracownikowi(managersOf("zst_fk_mgz")()));
+        add("ZestawyCmdEtykieta", new NarzedziaEtykietaCommand(everyone()));
     };
     r.module = TAVModuleDeclaration{QStringLiteral("Zestawy"), QStringLiteral("zestawy"), 55, false,
                                  QStringLiteral("Zestawy narzędzi"), QString(), {}};
+    r.pickList = pickList("ZestawyListaWyboruCommand", TAVContext::PickList,
+                          {QStringLiteral("zst_kod"), QStringLiteral("zst_nazwa")});
+    r.pickList->rows = callerFilterWithinManaged("zst_fk_mgz");
     r.helpSection = QStringLiteral("zestawy");
     r.rowNoun = QStringLiteral("zestaw");
     r.nameColumns = {QStringLiteral("zst_kod"), QStringLiteral("zst_nazwa")};

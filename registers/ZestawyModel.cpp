@@ -38,6 +38,13 @@ void ZestawyModel::createActions()
     addAction(QStringLiteral("ZestawyCmdEdytuj"), QStringLiteral("Edytuj"));
     addAction(QStringLiteral("ZestawyCmdKasuj"), QStringLiteral("Kasuj"));
     addAction(QStringLiteral("ZestawyCmdWydajPracownikowi"), QStringLiteral("Wydaj zestaw pracownikowi"));
+    addAction(QStringLiteral("ZestawyCmdPrzyjmijOdPracownika"), QStringLiteral("Przyjmij zestaw od pracownika"),
+              QStringLiteral("Zwrot zestawu skanowaniem narzędzi; braki do protokołu"));
+    addAction(QStringLiteral("ZestawyCmdWydajNaMagazyn"), QStringLiteral("Wydaj zestaw na inny magazyn"));
+    addAction(QStringLiteral("ZestawyCmdWyslijDoNaprawy"), QStringLiteral("Wyślij zestaw do naprawy"));
+    addAction(QStringLiteral("ZestawyCmdWyslijDoPrzegladu"), QStringLiteral("Wyślij zestaw do przeglądu"));
+    addAction(QStringLiteral("ZestawyCmdEtykieta"), QStringLiteral("Drukuj etykietę zestawu"),
+              QStringLiteral("Etykieta z kodem zestawu jako kodem kreskowym i kodem QR"));
 }
 
 void ZestawyModel::createColumnsOrder()

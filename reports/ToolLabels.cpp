@@ -97,19 +97,19 @@ void LabelOptions::save() const
     s.setValue(QStringLiteral("arkusz_a4"), sheet);
 }
 
-QList<ToolLabel> loadToolLabels(const QList<int> &toolIds, QString *error, const QSqlDatabase &db)
+namespace {
+// One statement for all of them, in the order asked for; the query's
+// $KEY$ is the key column of the ids.
+QList<ToolLabel> loadLabels(const QString &select, const QList<int> &ids, QString *error, const QSqlDatabase &db)
 {
     QList<ToolLabel> labels;
-    QStringList ids;
-    for (int id : toolIds)
-        ids << QString::number(id);
-    // One statement for all of them, in the order asked for.
+    QStringList keys;
+    for (int id : ids)
+        keys << QString::number(id);
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT n.nrz_kod, n.nrz_nazwa, n.nrz_nr_ewidencyjny "
-                             "FROM unnest(?::integer[]) WITH ORDINALITY AS u(id, ord) "
-                             "JOIN narzedzia n ON n.nrz_id = u.id ORDER BY u.ord"));
-    q.addBindValue(QLatin1Char('{') + ids.join(QLatin1Char(',')) + QLatin1Char('}'));
+    q.prepare(select);
+    q.addBindValue(QLatin1Char('{') + keys.join(QLatin1Char(',')) + QLatin1Char('}'));
     if (!q.exec()) {
         if (error)
             *error = q.lastError().text();
@@ -118,6 +118,24 @@ QList<ToolLabel> loadToolLabels(const QList<int> &toolIds, QString *error, const
     while (q.next())
         labels.append({q.value(0).toString(), q.value(1).toString(), q.value(2).toString()});
     return labels;
+}
+} // namespace
+
+QList<ToolLabel> loadToolLabels(const QList<int> &toolIds, QString *error, const QSqlDatabase &db)
+{
+    return loadLabels(QStringLiteral("SELECT n.nrz_kod, n.nrz_nazwa, n.nrz_nr_ewidencyjny "
+                                     "FROM unnest(?::integer[]) WITH ORDINALITY AS u(id, ord) "
+                                     "JOIN narzedzia n ON n.nrz_id = u.id ORDER BY u.ord"),
+                      toolIds, error, db);
+}
+
+QList<ToolLabel> loadKitLabels(const QList<int> &kitIds, QString *error, const QSqlDatabase &db)
+{
+    return loadLabels(QStringLiteral("SELECT z.zst_kod, z.zst_nazwa, 'Zestaw, narzędzi: ' || "
+                                     "(SELECT count(*) FROM narzedzia n WHERE n.nrz_fk_zst = z.zst_id) "
+                                     "FROM unnest(?::integer[]) WITH ORDINALITY AS u(id, ord) "
+                                     "JOIN zestawy z ON z.zst_id = u.id ORDER BY u.ord"),
+                      kitIds, error, db);
 }
 
 void paintLabel(QPainter *painter, const QRectF &rect, const ToolLabel &label)

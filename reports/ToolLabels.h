@@ -37,6 +37,10 @@ struct LabelOptions
 QList<ToolLabel> loadToolLabels(const QList<int> &toolIds, QString *error = nullptr,
                                 const QSqlDatabase &db = QSqlDatabase::database());
 
+// Labels of kits: the kit's code, its name and how many tools it holds.
+QList<ToolLabel> loadKitLabels(const QList<int> &kitIds, QString *error = nullptr,
+                               const QSqlDatabase &db = QSqlDatabase::database());
+
 // Paints one label into rect (any units; the painter's transform decides).
 void paintLabel(QPainter *painter, const QRectF &rect, const ToolLabel &label);
 

@@ -11,12 +11,19 @@
 #include "TestMain.h"
 #include "TestUi.h"
 #include "Workstation.h"
+#include "PdfText.h"
+#include "OrvReports.h"
 
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
 #include <QMessageBox>
+#include <QTableWidget>
+#include <QTemporaryDir>
 #include <QToolButton>
+
+#include <chrono>
+#include <thread>
 
 
 namespace {
@@ -665,6 +672,163 @@ private Q_SLOTS:
         // With server accounts the receiver is whoever signed the other workstation in.
         QCOMPARE(db(QStringLiteral("SELECT np_fk_uzt_prz FROM naprawy_przeglady WHERE np_id = ?"), {repair}).toInt(),
                  TestDb::serverRights() ? Session::userId(QStringLiteral("admin")) : 2);
+    }
+    // A kit moves whole or not at all: refused while another workstation
+    // takes one of its tools, issued by scanning its code, taken back by
+    // scanning with two tools missing (and their shortage record), then
+    // sent to another warehouse and received there whole.
+    void kitIssuedReturnedAndTransferred()
+    {
+        QVERIFY(Session::start(QStringLiteral("kierownik")));
+        QVERIFY(TestDb::exec(QStringLiteral("INSERT INTO zestawy (zst_kod, zst_nazwa, zst_fk_mgz) VALUES "
+                                            "('ZS-GEO', 'Zestaw geodezyjny', 2)")));
+        const int kit = db(QStringLiteral("SELECT zst_id FROM zestawy WHERE zst_kod = 'ZS-GEO'")).toInt();
+        QVERIFY(TestDb::exec(QStringLiteral("UPDATE narzedzia SET nrz_fk_zst = ? WHERE nrz_id IN (SELECT nrz_id FROM narzedzia "
+                                            "WHERE nrz_fk_mgz = 2 AND nrz_przyjete_na_stan AND nrz_fk_stn = 1 AND NOT "
+                                            "nrz_zlikwidowano ORDER BY nrz_id LIMIT 4)"), {kit}));
+        QList<int> members;
+        QStringList codes;
+        for (const QString &row : db(QStringLiteral("SELECT string_agg(nrz_id || ' ' || nrz_kod, ',' ORDER BY nrz_kod) FROM "
+                                                    "narzedzia WHERE nrz_fk_zst = ?"), {kit}).toString().split(QLatin1Char(','))) {
+            members << row.section(QLatin1Char(' '), 0, 0).toInt();
+            codes << row.section(QLatin1Char(' '), 1);
+        }
+        QCOMPARE(members.size(), 4);
+        const QString title = QStringLiteral("Zestawy narzędzi"), name = QStringLiteral("ZS-GEO – Zestaw geodezyjny");
+        TAVEwidencja kits(QStringLiteral("ZestawyModel"), QString(), QString());
+        ModalDriver driver;
+
+        // Another workstation issues one of its tools meanwhile and holds it
+        // locked; this one waits for it and is then refused, naming the tool.
+        Workstation other;
+        QCOMPARE(other.begin(kIssueEmployee.arg(members.at(1))), QString());
+        std::thread later([&other] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(400));
+            other.commit();
+        });
+        QVERIFY(kits.selectKey(kit));
+        driver.onNext([](QWidget *d) {
+            choose(d, "lwFkPrc");
+            choose(d, "lwFkMuz");
+            TestUi::pressOk(d);
+        });
+        driver.onNext(pick(2));
+        driver.onNext(pick(1));
+        QString cause;
+        driver.onNext(warning(title, QStringLiteral("Zestawu %1 nie wydano.").arg(name), &cause));
+        TRIGGER(kits, "Wydaj zestaw pracownikowi");
+        later.join();
+        QCOMPARE(cause, QStringLiteral("Nie można wydać narzędzi: %1: poza magazynem.").arg(codes.at(1)));
+        QCOMPARE(db(QStringLiteral("SELECT count(*) FROM przypisane_narzedzia_pracownikom WHERE pnp_grupa IS NOT NULL")).toInt(), 0);
+        QCOMPARE(other.run(QStringLiteral("UPDATE przypisane_narzedzia_pracownikom SET pnp_status = true, pnp_data_przyjecie = "
+                                          "current_date, pnp_fk_stn_przyjecie = 1, pnp_fk_uzt_prz = 2 WHERE pnp_fk_nrz = %1 AND NOT pnp_status; "
+                                          "UPDATE narzedzia SET nrz_przyjete_na_stan = true WHERE nrz_id = %1")
+                                   .arg(members.at(1))),
+                 QString());
+
+        // The kit's code scanned in the employee's issue dialog takes the whole kit.
+        TAVEwidencja employees(QStringLiteral("PracownicyModel"), QString(), QString());
+        QVERIFY(employees.selectKey(2));
+        driver.onNext([&](QWidget *d) {
+            auto *code = d->findChild<QLineEdit *>(QStringLiteral("leKod"));
+            TestUi::typeText(code, QStringLiteral("zs-geo"));
+            QTest::keyClick(code, Qt::Key_Return);
+            QVERIFY(d->isVisible());
+            QCOMPARE(d->findChild<TAVListaWyboru *>(QStringLiteral("lwFkNrz"))->text(),
+                     QStringLiteral("Zestaw %1 (narzędzi: 4)").arg(name));
+            choose(d, "lwFkMuz");
+            TestUi::pressOk(d);
+        });
+        driver.onNext(pick(1));
+        driver.expectBox(title, QStringLiteral("Wydano zestaw %1: narzędzi 4.").arg(name));
+        TRIGGER(employees, "Wydaj pracownikowi");
+        const qint64 group = db(QStringLiteral("SELECT min(pnp_grupa) FROM przypisane_narzedzia_pracownikom WHERE NOT pnp_status "
+                                               "AND pnp_fk_prc = 2 HAVING count(DISTINCT pnp_grupa) = 1 AND count(*) = 4")).toLongLong();
+        QVERIFY(group > 0);
+
+        // Back by scanning: two tools, one of them scanned twice, and a stranger's code.
+        QVERIFY(TestDb::exec(QStringLiteral("UPDATE narzedzia SET nrz_kod_kreskowy = '5901234123457' WHERE nrz_id = ?"),
+                             {members.at(2)}));
+        kits.select();
+        QVERIFY(kits.selectKey(kit));
+        driver.onNext([&](QWidget *d) {
+            auto *code = d->findChild<QLineEdit *>(QStringLiteral("leKod"));
+            auto *note = d->findChild<QLabel *>(QStringLiteral("laKomunikat"));
+            const auto scan = [&](const QString &text) {
+                TestUi::typeText(code, text);
+                QTest::keyClick(code, Qt::Key_Return);
+                return note->text();
+            };
+            QCOMPARE(d->findChild<QTableWidget *>(QStringLiteral("twNarzedzia"))->rowCount(), 4);
+            QVERIFY(scan(codes.at(0)).startsWith(QStringLiteral("Zwrócono: %1").arg(codes.at(0))));
+            QVERIFY(scan(QStringLiteral("5901234123457")).startsWith(QStringLiteral("Zwrócono: %1").arg(codes.at(2))));
+            QCOMPARE(scan(codes.at(0)), QStringLiteral("Narzędzie %1 już zeskanowano – pominięto.").arg(codes.at(0)));
+            QVERIFY(scan(QStringLiteral("EL-999")).startsWith(QStringLiteral("Kod „EL-999” nie należy")));
+            QVERIFY(d->isVisible());
+            QCOMPARE(d->findChild<QLabel *>(QStringLiteral("laLicznik"))->text(), QStringLiteral("Zwrócono 2 z 4 narzędzi."));
+            auto *state = qobject_cast<QComboBox *>(
+                    d->findChild<QTableWidget *>(QStringLiteral("twNarzedzia"))->cellWidget(2, 3));
+            state->setCurrentIndex(state->findText(QStringLiteral("Uszkodzone")));
+            TestUi::pressOk(d);
+        });
+        driver.expectBox(title, QStringLiteral("Zwrócono 2 z 4 narzędzi zestawu %1; brakujące pozostają wydane pracownikowi. "
+                                               "Wydrukować protokół braków?").arg(name),
+                         QMessageBox::No);
+        TRIGGER(kits, "Przyjmij zestaw od pracownika");
+        QCOMPARE(db(QStringLiteral("SELECT string_agg(n.nrz_kod, ',' ORDER BY n.nrz_kod) FROM przypisane_narzedzia_pracownikom p "
+                                   "JOIN narzedzia n ON n.nrz_id = p.pnp_fk_nrz WHERE p.pnp_grupa = ? AND NOT p.pnp_status"),
+                    {group}).toString(),
+                 codes.at(1) + QLatin1Char(',') + codes.at(3));
+        QCOMPARE(toolState(members.at(2)), QStringLiteral("true 2 2"));
+        QCOMPARE(db(QStringLiteral("SELECT zst_stan FROM v_zestawy WHERE zst_id = ?"), {kit}).toString(),
+                 QStringLiteral("niekompletny (2 brakuje)"));
+
+        // The shortage record names the employee and exactly the missing tools.
+        QTemporaryDir dir;
+        ParameterList params;
+        params.append(QStringLiteral("TAV_ID"), group);
+        const QString pdf = dir.filePath(QStringLiteral("braki.pdf"));
+        QVERIFY(OrvReports::printReport(nullptr, QStringLiteral("protokol_brakow"), params, {}, OrvReports::OutputMode::Pdf, pdf));
+        const QString text = pdfText(pdf);
+        for (const QString &expected : {QStringLiteral("Protokół braków"), QStringLiteral("ZS-GEO – Zestaw geodezyjny"),
+                                        QStringLiteral("Piotr Nowak"), codes.at(1), codes.at(3),
+                                        QStringLiteral("Brakujących narzędzi: 2"), QStringLiteral("Podpis pracownika")})
+            QVERIFY2(text.contains(expected), qPrintable(expected + QStringLiteral(" in: ") + text));
+        QVERIFY(!text.contains(codes.at(0)) && !text.contains(codes.at(2)));
+
+        // The rest comes back; then the kit goes to another warehouse, and
+        // is received there whole by a manager of that warehouse alone.
+        QCOMPARE(other.run(QStringLiteral("UPDATE przypisane_narzedzia_pracownikom SET pnp_status = true, pnp_data_przyjecie = "
+                                          "current_date, pnp_fk_stn_przyjecie = 1, pnp_fk_uzt_prz = 2 WHERE pnp_grupa = %1 AND NOT "
+                                          "pnp_status; UPDATE narzedzia SET nrz_przyjete_na_stan = true, nrz_fk_stn = 1 WHERE "
+                                          "nrz_fk_zst = %2 AND NOT nrz_przyjete_na_stan").arg(group).arg(kit)),
+                 QString());
+        kits.select();
+        QVERIFY(kits.selectKey(kit));
+        driver.onNext([](QWidget *d) {
+            choose(d, "lwFkMgzDst");
+            TestUi::pressOk(d);
+        });
+        driver.onNext(pick(3));
+        driver.expectBox(title, QStringLiteral("Wydano zestaw %1 na inny magazyn: narzędzi 4. Magazyn docelowy przyjmuje cały "
+                                               "zestaw.").arg(name));
+        TRIGGER(kits, "Wydaj zestaw na inny magazyn");
+        const int transfer = db(QStringLiteral("SELECT min(psnmm_id) FROM przesuniecia_mm WHERE psnmm_grupa IS NOT NULL AND NOT "
+                                               "psnmm_status HAVING count(*) = 4")).toInt();
+        QVERIFY(transfer > 0);
+        QVERIFY(TestDb::exec(QStringLiteral("DELETE FROM ov_uprawnienia_mgz WHERE ovuprmgz_fk_uzt = 2 AND ovuprmgz_fk_mgz = 2")));
+        TAVEwidencja warehouses(QStringLiteral("MagazynyModel"), QString(), QString());
+        QVERIFY(warehouses.selectKey(3));
+        driver.onNext(pick(transfer));
+        driver.onNext([](QWidget *d) { TestUi::pressOk(d); });
+        driver.expectBox(QStringLiteral("Przesunięcie między magazynami"),
+                         QStringLiteral("Przesunięcie należało do zestawu: przyjęto cały zestaw (narzędzi: 4)."));
+        TRIGGER(warehouses, "MM+");
+        QCOMPARE(db(QStringLiteral("SELECT zst_fk_mgz || ' ' || zst_stan FROM v_zestawy WHERE zst_id = ?"), {kit}).toString(),
+                 QStringLiteral("3 kompletny"));
+        QCOMPARE(db(QStringLiteral("SELECT count(*) FROM narzedzia WHERE nrz_fk_zst = ? AND nrz_fk_mgz = 3 AND "
+                                   "nrz_przyjete_na_stan"), {kit}).toInt(), 4);
+        QCOMPARE(driver.pendingHandlers(), 0);
     }
 };
 

@@ -1,6 +1,7 @@
 // Printing: every carried definition against the demo data, the failures of
 // the common print, the print dialog, labels, exports and orvalo-report.
 #include "ModalDriver.h"
+#include "PdfText.h"
 #include "TestDb.h"
 
 #include "Exporters.h"
@@ -28,27 +29,6 @@
 using namespace OrvReports;
 
 namespace {
-
-QString run(const QString &program, const QStringList &args, int *exitCode = nullptr,
-            const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
-{
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(program, args);
-    p.waitForFinished(120000);
-    if (exitCode)
-        *exitCode = p.exitCode();
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-// The text of a PDF in drawing order, blanks folded, so wrapped captions read whole.
-QString pdfText(const QString &file, int page = 0)
-{
-    QStringList args{QStringLiteral("-raw"), file, QStringLiteral("-")};
-    if (page > 0)
-        args = QStringList{QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"), QString::number(page)} + args;
-    return run(QStringLiteral("pdftotext"), args).simplified();
-}
 
 int toolId(const QString &code)
 {

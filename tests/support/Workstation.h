@@ -36,6 +36,18 @@ public:
         return cause;
     }
 
+    // The statements in a transaction left open, its locks held until
+    // commit(); what the program would say of a refusal, else empty.
+    QString begin(const QString &sql)
+    {
+        PGresult *r = PQexec(m_conn, (QStringLiteral("BEGIN; ") + sql).toUtf8().constData());
+        const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK || PQresultStatus(r) == PGRES_TUPLES_OK;
+        const QString cause = ok ? QString() : TAVDb::causeSentence(TAVDb::errorOf(r));
+        PQclear(r);
+        return cause;
+    }
+    void commit() { PQclear(PQexec(m_conn, "COMMIT")); }
+
 private:
     PGconn *m_conn = nullptr;
 };
