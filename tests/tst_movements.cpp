@@ -828,6 +828,17 @@ private Q_SLOTS:
                  QStringLiteral("3 kompletny"));
         QCOMPARE(db(QStringLiteral("SELECT count(*) FROM narzedzia WHERE nrz_fk_zst = ? AND nrz_fk_mgz = 3 AND "
                                    "nrz_przyjete_na_stan"), {kit}).toInt(), 4);
+
+        // To inspection: each tool its own trip, in the state of a tool away.
+        kits.select();
+        QVERIFY(kits.selectKey(kit));
+        driver.onNext([](QWidget *d) { TestUi::pressOk(d); });
+        driver.expectBox(title, QStringLiteral("Wysłano zestaw %1 do przeglądu: narzędzi 4.").arg(name));
+        TRIGGER(kits, "Wyślij zestaw do przeglądu");
+        QCOMPARE(db(QStringLiteral("SELECT count(DISTINCT np_grupa) || '/' || count(*) || '/' || min(np_typ) FROM "
+                                   "naprawy_przeglady n JOIN narzedzia t ON t.nrz_id = n.np_fk_nrz WHERE NOT np_status AND "
+                                   "t.nrz_fk_zst = ? AND t.nrz_fk_stn = 3 AND NOT t.nrz_przyjete_na_stan"), {kit}).toString(),
+                 QStringLiteral("1/4/1"));
         QCOMPARE(driver.pendingHandlers(), 0);
     }
 };
