@@ -72,6 +72,12 @@ for size in "${SIZES[@]}"; do
         as_user "$BIN/bench_reports" --mode=preview
     fi
 done
+# A 50-tool kit issued to an employee and taken back, at the larger size.
+PGUSER=postgres "$BIN/bench_kits" --mode=fill --members=50
+for ((i = 1; i <= ROUNDS; i++)); do
+    as_user env BENCH_TOOLS="${SIZES[-1]}" "$BIN/bench_kits" --mode=raw | tee -a "$OUT"
+    as_user env BENCH_TOOLS="${SIZES[-1]}" "$BIN/bench_kits" --mode=model | tee -a "$OUT"
+done
 # The history at size: the module, a record's tab, a tool's life; and what
 # it costs a write (with the shared role, whose writes it records too).
 HISTORY=${HISTORY:-1000000}

@@ -88,6 +88,10 @@ for reg, commands in (("transfers", ("issue", "receive")), ("issues", ("issue", 
     for command in commands:
         goals.append((reg + "_" + command, reg, command + "_save", ("raw", command), 2.0, command, False))
     goals.append((reg + "_tab", reg, "tab_open", ("raw", "tab_open"), 2.0, "tab_open", False))
+# A 50-tool kit issued and taken back, from OK until the kits' register
+# shows it, against libpq's same statements and page (one size: no scaling).
+goals += [("kit_issue", "kits", "kit_issue", ("raw", "kit_issue"), 2.0, "kit_issue", False),
+          ("kit_return", "kits", "kit_return", ("raw", "kit_return"), 2.0, "kit_return", False)]
 
 print()
 for name, reg, op, anchor, limit, scaling_op, per_row in goals:

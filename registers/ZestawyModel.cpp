@@ -1,5 +1,7 @@
 #include "ZestawyModel.h"
 
+#include <QAction>
+
 ZestawyModel::ZestawyModel(QObject *parent) : TAVModel(parent)
 {
     setContextClearsActions(true);
@@ -45,6 +47,19 @@ void ZestawyModel::createActions()
     addAction(QStringLiteral("ZestawyCmdWyslijDoPrzegladu"), QStringLiteral("Wyślij zestaw do przeglądu"));
     addAction(QStringLiteral("ZestawyCmdEtykieta"), QStringLiteral("Drukuj etykietę zestawu"),
               QStringLiteral("Etykieta z kodem zestawu jako kodem kreskowym i kodem QR"));
+    // The toolbar of kits needs no "zestaw" on every button, and leaves room
+    // for the scan field: short captions in two lines under the icons.
+    for (QAction *action : actions()) {
+        QString text = action->text();
+        text.remove(QStringLiteral(" zestawu")).remove(QStringLiteral(" zestaw"));
+        int middle = -1;
+        for (int i = text.indexOf(QLatin1Char(' ')); i > 0; i = text.indexOf(QLatin1Char(' '), i + 1)) {
+            if (middle < 0 || qAbs(i - text.size() / 2) < qAbs(middle - text.size() / 2))
+                middle = i;
+        }
+        action->setIconText(text.size() > 12 && middle > 0 ? text.left(middle) + QLatin1Char('\n') + text.mid(middle + 1)
+                                                           : text);
+    }
 }
 
 void ZestawyModel::createColumnsOrder()

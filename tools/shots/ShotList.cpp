@@ -4,6 +4,8 @@
 // written as resources/docs/pomoc/img/<name>.png; the manual refers to it
 // as img/<name>.png.
 #include "ShotCamera.h"
+#include "KitMovement.h"
+#include "ZestawyRuchyCommands.h"
 
 #include "ChangePasswordDialog.h"
 #include "KontaSerweraDialog.h"
@@ -38,6 +40,7 @@
 
 #include <QAction>
 #include <QDialogButtonBox>
+#include <QKeyEvent>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -268,6 +271,33 @@ QList<Shot> shotList()
                  return;
              c.showRelative(view, QStringLiteral("Narzędzia zestawu"));
              c.save(c.mainWindow(), QStringLiteral("zestawy"));
+         }},
+        // A kit back from a site with two of its four tools: two scans, one of them a stranger's code.
+        {QStringLiteral("zwrot_zestawu"), QStringLiteral("admin"), [](ShotCamera &c) {
+             TAVDb::exec(QStringLiteral("INSERT INTO zestawy (zst_kod, zst_nazwa, zst_fk_mgz) VALUES "
+                                        "('ZST-GEO-02', 'Zestaw geodezyjny', 2)"));
+             TAVDb::exec(QStringLiteral("UPDATE narzedzia SET nrz_fk_zst = (SELECT zst_id FROM zestawy WHERE zst_kod = 'ZST-GEO-02') "
+                                        "WHERE nrz_id IN (SELECT nrz_id FROM narzedzia WHERE nrz_fk_mgz = 2 AND nrz_przyjete_na_stan "
+                                        "AND nrz_fk_stn = 1 AND NOT nrz_zlikwidowano ORDER BY nrz_id LIMIT 4)"));
+             const int kit = ZestawyRuchy::byCode(QStringLiteral("ZST-GEO-02"));
+             KitMovement::Act act;
+             act.employee = 2;
+             act.place = 1;
+             act.date = QDate::currentDate().addDays(-5);
+             act.plannedReturn = QDate::currentDate().addDays(2);
+             QString cause;
+             if (KitMovement::send(KitMovement::Kind::Employee, kit, act, &cause) == 0)
+                 return;
+             const KitMovement::OpenIssue open = KitMovement::openIssue(kit);
+             ZwrotZestawuDialog dialog(ZestawyRuchy::caption(kit), open, c.mainWindow());
+             auto *code = dialog.findChild<QLineEdit *>(QStringLiteral("leKod"));
+             for (const QString &text : {open.members.at(0).code, open.members.at(2).code, QStringLiteral("PM-999")}) {
+                 code->setText(text);
+                 QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+                 QApplication::sendEvent(code, &enter);
+             }
+             dialog.show();
+             c.save(&dialog, QStringLiteral("zwrot_zestawu"));
          }},
         // Some issues of the demo are past their planned return.
         {QStringLiteral("po_terminie"), QStringLiteral("admin"), [](ShotCamera &c) {
