@@ -363,6 +363,16 @@ private slots:
         const QList<ToolLabel> labels = loadToolLabels({toolId(QStringLiteral("RE-003")), toolId(QStringLiteral("EL-001"))}, &error);
         QCOMPARE(labels.size(), 2);
         QCOMPARE(labels.first().code, QStringLiteral("RE-003"));
+        // A kit's label carries the kit's code and how many tools it holds.
+        QVERIFY(TestDb::exec(QStringLiteral("INSERT INTO zestawy (zst_kod, zst_nazwa, zst_fk_mgz) VALUES ('ZS-ET', 'Etykieta', 1)")));
+        const int kit = TestDb::scalar(QStringLiteral("SELECT zst_id FROM zestawy WHERE zst_kod = 'ZS-ET'")).toInt();
+        QVERIFY(TestDb::exec(QStringLiteral("UPDATE narzedzia SET nrz_fk_zst = ? WHERE nrz_id = ?"), {kit, toolId(QStringLiteral("EL-001"))}));
+        const QList<ToolLabel> kitLabels = loadKitLabels({kit}, &error);
+        TestDb::exec(QStringLiteral("UPDATE narzedzia SET nrz_fk_zst = NULL WHERE nrz_fk_zst = ?"), {kit});
+        TestDb::exec(QStringLiteral("DELETE FROM zestawy WHERE zst_id = ?"), {kit});
+        QCOMPARE(kitLabels.size(), 1);
+        QCOMPARE(kitLabels.first().code + QLatin1Char('|') + kitLabels.first().inventoryNumber,
+                 QStringLiteral("ZS-ET|Zestaw, narzędzi: 1"));
         const QString png = m_dir.filePath(QStringLiteral("etykieta.png"));
         QVERIFY(renderLabel(labels.first(), LabelOptions(), 600).save(png));
         const QStringList found = run(QStringLiteral("zbarimg"), {QStringLiteral("-q"), png}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
