@@ -49,7 +49,7 @@ OVApplication *s_instance = nullptr;
 
 QString OVApplication::programVersion() { return QStringLiteral("1.0.0.0"); }
 // Raised with every schema step (schema/steps): the newest one this program needs.
-QString OVApplication::expectedSchemaVersion() { return QStringLiteral("01.11.0015"); }
+QString OVApplication::expectedSchemaVersion() { return QStringLiteral("01.11.0016"); }
 QString OVApplication::defaultHostName() { return QStringLiteral("localhost"); }
 int OVApplication::defaultPort() { return 5432; }
 QString OVApplication::defaultDatabaseName() { return QStringLiteral("TAV_ORV"); }

@@ -84,7 +84,7 @@ public:
     // Defaults and constants, also for code that runs before or without
     // the application object (the profiles file seeds itself from them).
     static QString programVersion();           // "1.0.0.0"
-    static QString expectedSchemaVersion();    // "01.11.0015"
+    static QString expectedSchemaVersion();    // "01.11.0016"
     static QString defaultHostName();
     static int defaultPort();
     static QString defaultDatabaseName();

@@ -253,6 +253,8 @@ void TAVEwidencja::fillToolBar()
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     m_toolBar->addWidget(spacer);
 
+    if (QWidget *own = m_model->toolBarWidget(m_toolBar))
+        m_toolBar->addWidget(own);
     if (!m_model->scanColumns().isEmpty())
         addScanField();
 
@@ -323,6 +325,14 @@ void TAVEwidencja::scan()
         return;
     qDebug() << "TAVEwidencja::scan()";
     qDebug() << "   code:" << text;
+    const TAVTableModel::ScanRecord record = m_model->recordScan(text, m_parentKey, this);
+    if (record.recorded) {
+        m_model->select();
+        if (record.key.isValid())
+            selectKey(record.key);
+        m_scan->showResult(record.text, record.fine);
+        return;
+    }
     QVariantList keys = m_model->scanKeys(text, m_model->filter());
     // A search may hide the row: the register shows it again without the search.
     const QString base = baseFilter();

@@ -23,6 +23,7 @@
 
 class QAbstractItemDelegate;
 class QAction;
+class QWidget;
 class QSqlRelationalTableModel;
 class TAVItemDelegateDisplayTextStrategy;
 class TAVItemDelegatePaintStrategy;
@@ -171,6 +172,31 @@ public:
     }
     // The statement scanKeys() runs, the text as $1.
     QString scanStatement(const QString &filter, int limit) const;
+    // A register that records each scan instead of looking the code up
+    // (a stocktake's scans under its parent row): what came of one code,
+    // the line the scan field shows and the row to select. Not found: no
+    // such register, the code is looked up as usual.
+    struct ScanRecord
+    {
+        bool recorded = false;
+        QString text;
+        bool fine = true;
+        QVariant key;
+    };
+    virtual ScanRecord recordScan(const QString &code, int parentKey, QWidget *parent)
+    {
+        Q_UNUSED(code)
+        Q_UNUSED(parentKey)
+        Q_UNUSED(parent)
+        return {};
+    }
+    // One widget of the register's own before its scan field (a choice the
+    // scans depend on); none by default.
+    virtual QWidget *toolBarWidget(QWidget *parent)
+    {
+        Q_UNUSED(parent)
+        return nullptr;
+    }
 
     void setUseView(bool use);
 

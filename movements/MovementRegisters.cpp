@@ -24,6 +24,7 @@
 #include "TAVRegister.h"
 #include "TAVTableModel.h"
 #include "ZestawyRuchyCommands.h"
+#include "Inwentaryzacja.h"
 
 #include <QDebug>
 
@@ -160,6 +161,7 @@ void declareHistoriaZmian()
               tab(&PrzypisaneNarzedziaPracownikomModel::staticMetaObject, "przypisane_narzedzia_pracownikom"),
               tab(&NaprawyPrzegladyModel::staticMetaObject, "naprawy_przeglady"),
               tab(&ZestawyModel::staticMetaObject, "zestawy"),
+              tab(&InwentaryzacjeModel::staticMetaObject, "inwentaryzacje"),
               // A tool's own changes and its movements, as one life.
               {&NarzedziaModel::staticMetaObject, QStringLiteral("Historia narzędzia"),
                QStringLiteral("HISTORIA_NARZEDZIA"), QStringLiteral("hz_fk_nrz"), 90}};
@@ -177,5 +179,6 @@ void declareMovementRegisters()
     declarePrzypisaneNarzedziaPracownikom();
     declareNaprawyPrzeglady();
     registerKitMovements();
+    declareInwentaryzacje();
     declareHistoriaZmian();
 }

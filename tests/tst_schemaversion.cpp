@@ -21,7 +21,7 @@ private Q_SLOTS:
         const QString upgrade = QStringLiteral(" Administrator musi uruchomić na serwerze bazy danych skrypt upgrade.sh.");
         QTest::newRow("as created") << QString() << QString();
         // A later point only adds to the schema: an older program goes on.
-        QTest::newRow("1.11.16") << add.arg(QLatin1String("1, 11, 16")) << QString();
+        QTest::newRow("1.11.17") << add.arg(QLatin1String("1, 11, 17")) << QString();
         // An earlier point lacks what this program needs.
         QTest::newRow("1.11.2") << add.arg(QLatin1String("1, 11, 2"))
                                 << QStringLiteral("Baza danych wymaga aktualizacji.") + upgrade + end;
@@ -35,8 +35,8 @@ private Q_SLOTS:
                                 << QStringLiteral("Baza danych w starej wersji. Należy zaktualizować program.") + upgrade
                                            + end;
         // The newest change counts, even when it lowers the number.
-        QTest::newRow("2.0.0 then 1.11.15") << add.arg(QLatin1String("2, 0, 0"))
-                                                   + QStringLiteral("; ") + add.arg(QLatin1String("1, 11, 15"))
+        QTest::newRow("2.0.0 then 1.11.16") << add.arg(QLatin1String("2, 0, 0"))
+                                                   + QStringLiteral("; ") + add.arg(QLatin1String("1, 11, 16"))
                                            << QString();
         QTest::newRow("empty") << QStringLiteral("DELETE FROM zmiany_schematu_bazy")
                                << QStringLiteral("Nie można odczytać wersji bazy danych.") + end;

@@ -85,7 +85,7 @@ QStringList tables(const QString &db)
             .toString().split(QLatin1Char(' '));
 }
 
-const QString kAllSteps = QStringLiteral("1.11.0 1.11.1 1.11.2 1.11.3 1.11.4 1.11.5 1.11.6 1.11.7 1.11.8 1.11.9 1.11.10 1.11.11 1.11.12 1.11.13 1.11.14 1.11.15");
+const QString kAllSteps = QStringLiteral("1.11.0 1.11.1 1.11.2 1.11.3 1.11.4 1.11.5 1.11.6 1.11.7 1.11.8 1.11.9 1.11.10 1.11.11 1.11.12 1.11.13 1.11.14 1.11.15 1.11.16");
 
 } // namespace
 
