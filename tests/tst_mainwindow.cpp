@@ -131,7 +131,7 @@ private Q_SLOTS:
             if (b->isEnabled())
                 enabled << b->objectName();
         }
-        QStringList expected{"Magazyny", "Miejsca Użytkowania", "Pracownicy", "Kategorie Narzędzi", "Narzędzia", "Zestawy",
+        QStringList expected{"Magazyny", "Miejsca Użytkowania", "Pracownicy", "Kategorie Narzędzi", "Narzędzia", "Zestawy", "Inwentaryzacja",
                              "Naprawy i przeglądy", "Przesunięcia MM", "Przypisane narzędzia \npracownikom"};
         if (admin)
             expected << "Użytkownicy" << "Uprawnienia \nadministratora" << "Historia zmian";
