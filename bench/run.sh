@@ -63,6 +63,12 @@ for size in "${SIZES[@]}"; do
     for reg in tools transfers issues repairs live; do
         rounds "$reg" "$size"
     done
+    # One scan and the closing of a stocktake of a 10 000-tool warehouse.
+    PGUSER=postgres "$BIN/bench_stocktake" --mode=fill --warehouse-tools=10000
+    for ((i = 1; i <= ROUNDS; i++)); do
+        as_user env BENCH_TOOLS="$size" "$BIN/bench_stocktake" --mode=raw | tee -a "$OUT"
+        as_user env BENCH_TOOLS="$size" "$BIN/bench_stocktake" --mode=model | tee -a "$OUT"
+    done
     # The tools register read with libpq, printed to PDF, then the preview's
     # first page: at the largest size up to 100 000 rows (a million tools
     # print to fifty thousand pages).

@@ -92,6 +92,10 @@ for reg, commands in (("transfers", ("issue", "receive")), ("issues", ("issue", 
 # shows it, against libpq's same statements and page (one size: no scaling).
 goals += [("kit_issue", "kits", "kit_issue", ("raw", "kit_issue"), 2.0, "kit_issue", False),
           ("kit_return", "kits", "kit_return", ("raw", "kit_return"), 2.0, "kit_return", False)]
+# A stocktake of a 10 000-tool warehouse: one scan, Enter until the scans tab
+# shows it, and the closing; scaling from the 10 000-tool register.
+goals += [("stocktake_scan", "stocktake", "scan", ("raw", "scan"), 2.0, "scan", False),
+          ("stocktake_close", "stocktake", "close", ("raw", "close"), 2.0, "close", False)]
 
 print()
 for name, reg, op, anchor, limit, scaling_op, per_row in goals:

@@ -327,7 +327,11 @@ void TAVEwidencja::scan()
     qDebug() << "   code:" << text;
     const TAVTableModel::ScanRecord record = m_model->recordScan(text, m_parentKey, this);
     if (record.recorded) {
-        m_model->select();
+        // Only the new row is read; the rest of the register stands.
+        if (record.key.isValid())
+            m_model->refreshRows({record.key.toLongLong()});
+        else
+            m_model->select();
         if (record.key.isValid())
             selectKey(record.key);
         m_scan->showResult(record.text, record.fine);

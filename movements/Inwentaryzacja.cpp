@@ -447,6 +447,11 @@ KorektyInwentaryzacjiDialog::KorektyInwentaryzacjiDialog(int stocktake, QWidget 
         ui->twKorekty->setItem(i, 2, new QTableWidgetItem);
     }
     ui->twKorekty->resizeColumnsToContents();
+    // The proposal's words wrap rather than push the result out of sight.
+    ui->twKorekty->setColumnWidth(0, qMin(ui->twKorekty->columnWidth(0), 300));
+    ui->twKorekty->setColumnWidth(1, qMin(ui->twKorekty->columnWidth(1), 300));
+    ui->twKorekty->setWordWrap(true);
+    ui->twKorekty->resizeRowsToContents();
     ui->laOpis->setText(rows == 0 ? QStringLiteral("Inwentaryzacja nr %1 nie wymaga korekt.").arg(stocktake)
                                   : QStringLiteral("Korekty po inwentaryzacji nr %1: %2. Każda jest zwykłą zmianą narzędzia "
                                                    "według zasad ewidencji; żadne narzędzie nie jest likwidowane "
@@ -600,7 +605,7 @@ bool InwentaryzacjaCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex
             TAVMessages::warning(kTitle, QStringLiteral("Nie zamknięto inwentaryzacji."), TAVDb::causeSentence(error));
             return false;
         }
-        _model->select();
+        _model->refreshRows({stocktake});
         if (TAVMessages::question(kTitle, QStringLiteral("Inwentaryzacja nr %1 jest zamknięta. Wydrukować protokół "
                                                          "inwentaryzacji?").arg(stocktake)))
             printRecord(stocktake);

@@ -5,6 +5,7 @@
 // as img/<name>.png.
 #include "ShotCamera.h"
 #include "KitMovement.h"
+#include "Inwentaryzacja.h"
 #include "ZestawyRuchyCommands.h"
 
 #include "ChangePasswordDialog.h"
@@ -298,6 +299,28 @@ QList<Shot> shotList()
              }
              dialog.show();
              c.save(&dialog, QStringLiteral("zwrot_zestawu"));
+         }},
+        // A count of MG_BUDOWA1 under way: scans of every kind, then its corrections once closed.
+        {QStringLiteral("inwentaryzacja"), QStringLiteral("admin"), [](ShotCamera &c) {
+             TAVDb::ResultPtr opened = TAVDb::exec(QStringLiteral("SELECT f_inwentaryzacja_otworz(2, NULL, 'Inwentaryzacja roczna')"));
+             if (!opened)
+                 return;
+             const int inw = QByteArray(PQgetvalue(opened.get(), 0, 0)).toInt();
+             const QList<QPair<const char *, int>> scans{{"EL-014", 5}, {"MB-005", 5}, {"EL-010", 0}, {"RE-001", 0},
+                                                         {"XX-404", 0}, {"EL-002", 5}, {"EL-014", 0}, {"RE-002", 6}};
+             for (const auto &[code, location] : scans)
+                 TAVDb::exec(QStringLiteral("SELECT * FROM f_inwentaryzacja_skanuj($1, $2, nullif($3, 0), NULL)"),
+                             {inw, QString::fromLatin1(code), location});
+             TAVEwidencja *view = c.openModule(QStringLiteral("inwentaryzacja"));
+             if (!view)
+                 return;
+             view->selectFirstRow();
+             c.showRelative(view, QStringLiteral("Skany"));
+             c.save(c.mainWindow(), QStringLiteral("inwentaryzacja"));
+             TAVDb::exec(QStringLiteral("SELECT f_inwentaryzacja_zamknij($1)"), {inw});
+             KorektyInwentaryzacjiDialog corrections(inw, c.mainWindow());
+             corrections.show();
+             c.save(&corrections, QStringLiteral("inwentaryzacja_korekty"));
          }},
         // Some issues of the demo are past their planned return.
         {QStringLiteral("po_terminie"), QStringLiteral("admin"), [](ShotCamera &c) {
