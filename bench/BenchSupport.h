@@ -123,6 +123,32 @@ inline bool runCommand(const QString &sql)
     return ok;
 }
 
+// One statement with its values as text (a null one for NULL); the result,
+// which the caller clears; errors are printed.
+inline PGresult *execParams(PGconn *c, const char *sql, const QList<QByteArray> &values)
+{
+    QVector<const char *> params;
+    for (const QByteArray &v : values)
+        params << (v.isNull() ? nullptr : v.constData());
+    PGresult *r = PQexecParams(c, sql, int(params.size()), nullptr, params.constData(), nullptr, nullptr, 0);
+    const ExecStatusType s = PQresultStatus(r);
+    if (s != PGRES_TUPLES_OK && s != PGRES_COMMAND_OK)
+        std::fprintf(stderr, "%s", PQresultErrorMessage(r));
+    return r;
+}
+
+// The value of a "--name=value" argument, or the fallback.
+inline QString argument(int argc, char **argv, const char *name, const QString &fallback = QString())
+{
+    const QString prefix = QStringLiteral("--%1=").arg(QLatin1String(name));
+    for (int i = 1; i < argc; ++i) {
+        const QString a = QString::fromLocal8Bit(argv[i]);
+        if (a.startsWith(prefix))
+            return a.mid(prefix.size());
+    }
+    return fallback;
+}
+
 // The first value of a statement's result (empty when none); errors are printed.
 inline QByteArray one(PGconn *c, const QString &sql)
 {

@@ -30,22 +30,9 @@ void result(const char *side, const char *op, double value)
     std::fflush(stdout);
 }
 
-// One statement with its values as text; the result, which the caller clears.
-PGresult *execParams(PGconn *c, const char *sql, const QList<QByteArray> &values)
-{
-    QVector<const char *> params;
-    for (const QByteArray &v : values)
-        params << (v.isNull() ? nullptr : v.constData());
-    PGresult *r = PQexecParams(c, sql, int(params.size()), nullptr, params.constData(), nullptr, nullptr, 0);
-    const ExecStatusType s = PQresultStatus(r);
-    if (s != PGRES_TUPLES_OK && s != PGRES_COMMAND_OK)
-        std::fprintf(stderr, "%s", PQresultErrorMessage(r));
-    return r;
-}
-
 void run(PGconn *c, const char *sql, const QList<QByteArray> &values = {})
 {
-    PQclear(execParams(c, sql, values));
+    PQclear(bench::execParams(c, sql, values));
 }
 
 const char *kPage = "SELECT * FROM v_zestawy ORDER BY zst_kod, zst_id LIMIT 256";
@@ -90,7 +77,7 @@ int raw()
         QElapsedTimer t;
         t.start();
         run(c, "BEGIN");
-        PGresult *m = execParams(c, "SELECT nrz_id FROM narzedzia WHERE nrz_fk_zst = $1 ORDER BY nrz_id FOR UPDATE", {kit});
+        PGresult *m = bench::execParams(c, "SELECT nrz_id FROM narzedzia WHERE nrz_fk_zst = $1 ORDER BY nrz_id FOR UPDATE", {kit});
         QStringList ids;
         for (int i = 0; i < PQntuples(m); ++i)
             ids << QString::fromLatin1(PQgetvalue(m, i, 0));
@@ -110,7 +97,7 @@ int raw()
         issue << msSince(t);
 
         t.restart();
-        PGresult *open = execParams(
+        PGresult *open = bench::execParams(
                 c,
                 "SELECT p.pnp_id, n.nrz_id, n.nrz_kod, n.nrz_nazwa, "
                 "concat_ws(E'\\n', n.nrz_kod, n.nrz_kod_kreskowy, n.nrz_nr_ewidencyjny, n.nrz_nr_seryjny), "
@@ -202,15 +189,8 @@ int model(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
-    QString mode;
-    int members = 50;
-    for (int i = 1; i < argc; ++i) {
-        const QString a = QString::fromLocal8Bit(argv[i]);
-        if (a.startsWith(QLatin1String("--mode=")))
-            mode = a.mid(7);
-        else if (a.startsWith(QLatin1String("--members=")))
-            members = a.mid(10).toInt();
-    }
+    const QString mode = bench::argument(argc, argv, "mode");
+    const int members = bench::argument(argc, argv, "members", QStringLiteral("50")).toInt();
     if (mode == QLatin1String("fill"))
         return fill(members);
     if (mode == QLatin1String("raw"))

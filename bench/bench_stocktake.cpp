@@ -74,14 +74,6 @@ QByteArray openStocktake(PGconn *c, QList<QByteArray> *codes)
     return inw;
 }
 
-PGresult *execParams(PGconn *c, const char *sql, const QList<QByteArray> &values)
-{
-    QVector<const char *> params;
-    for (const QByteArray &v : values)
-        params << (v.isNull() ? nullptr : v.constData());
-    return PQexecParams(c, sql, int(params.size()), nullptr, params.constData(), nullptr, nullptr, 0);
-}
-
 // What the program sends for one scan and for the closing, statement by statement.
 int raw()
 {
@@ -95,10 +87,10 @@ int raw()
     for (const QByteArray &code : codes) {
         QElapsedTimer t;
         t.start();
-        PGresult *tools = execParams(c, "SELECT nrz_id, nrz_kod, nrz_nazwa, mgz_symbol FROM f_inwentaryzacja_kandydaci($1)", {code});
+        PGresult *tools = bench::execParams(c, "SELECT nrz_id, nrz_kod, nrz_nazwa, mgz_symbol FROM f_inwentaryzacja_kandydaci($1)", {code});
         const QByteArray tool = PQntuples(tools) > 0 ? QByteArray(PQgetvalue(tools, 0, 0)) : QByteArray();
         PQclear(tools);
-        PGresult *scan = execParams(c, "SELECT ins_id, f_inwentaryzacja_klasa(ins_klasa), ins_klasa, ins_opis "
+        PGresult *scan = bench::execParams(c, "SELECT ins_id, f_inwentaryzacja_klasa(ins_klasa), ins_klasa, ins_opis "
                                        "FROM f_inwentaryzacja_skanuj($1, $2, $3, $4)",
                                     {inw, code, QByteArray(), tool});
         const QByteArray id = PQntuples(scan) > 0 ? QByteArray(PQgetvalue(scan, 0, 0)) : QByteArray("0");
@@ -116,8 +108,8 @@ int raw()
     }
     QElapsedTimer t;
     t.start();
-    PQclear(execParams(c, "SELECT f_inwentaryzacja_zamknij($1)", {inw}));
-    PQclear(execParams(c, "SELECT * FROM v_inwentaryzacje WHERE inw_id = $1", {inw}));
+    PQclear(bench::execParams(c, "SELECT f_inwentaryzacja_zamknij($1)", {inw}));
+    PQclear(bench::execParams(c, "SELECT * FROM v_inwentaryzacje WHERE inw_id = $1", {inw}));
     const double close = msSince(t);
     result("raw", "scan", bench::percentile(scans, 0.5));
     result("raw", "close", close);
@@ -174,15 +166,8 @@ int model(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
-    QString mode;
-    int tools = 10000;
-    for (int i = 1; i < argc; ++i) {
-        const QString a = QString::fromLocal8Bit(argv[i]);
-        if (a.startsWith(QLatin1String("--mode=")))
-            mode = a.mid(7);
-        else if (a.startsWith(QLatin1String("--warehouse-tools=")))
-            tools = a.mid(18).toInt();
-    }
+    const QString mode = bench::argument(argc, argv, "mode");
+    const int tools = bench::argument(argc, argv, "warehouse-tools", QStringLiteral("10000")).toInt();
     if (mode == QLatin1String("fill"))
         return fill(tools);
     if (mode == QLatin1String("raw"))
