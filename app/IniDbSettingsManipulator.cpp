@@ -260,3 +260,31 @@ bool IniDbSettingsManipulator::sync()
     m_settings->sync();
     return m_settings->status() == QSettings::NoError;
 }
+
+QString IniDbSettingsManipulator::standbys(const QString &name) const
+{
+    return value(name, QStringLiteral("zapasowe_serwery")).toString();
+}
+
+bool IniDbSettingsManipulator::readOnly(const QString &name) const
+{
+    return value(name, QStringLiteral("tylko_odczyt")).toBool();
+}
+
+void IniDbSettingsManipulator::setStandbys(const QString &name, const QString &servers, bool readOnly)
+{
+    if (!m_settings)
+        return;
+    m_settings->beginGroup(kConnections);
+    m_settings->beginGroup(name);
+    if (servers.trimmed().isEmpty())
+        m_settings->remove(QStringLiteral("zapasowe_serwery"));
+    else
+        m_settings->setValue(QStringLiteral("zapasowe_serwery"), servers.trimmed());
+    if (readOnly)
+        m_settings->setValue(QStringLiteral("tylko_odczyt"), true);
+    else
+        m_settings->remove(QStringLiteral("tylko_odczyt"));
+    m_settings->endGroup();
+    m_settings->endGroup();
+}

@@ -48,6 +48,12 @@ public:
     QString sslMode(const QString &name) const;
     QString sslRootCert(const QString &name) const;
     void setSsl(const QString &name, const QString &mode, const QString &caFile);
+    // Further servers of the same database ("host:port, host") and whether
+    // the profile only reads. A profile without them has no such keys and
+    // connects to its one server as before.
+    QString standbys(const QString &name) const;
+    bool readOnly(const QString &name) const;
+    void setStandbys(const QString &name, const QString &servers, bool readOnly);
 
     // Writes pending changes; false when the file did not take them.
     bool sync();

@@ -43,3 +43,12 @@ int LogInDbSettingsDialog::port() const { return ui->lePort->text().trimmed().to
 QString LogInDbSettingsDialog::dbUserName() const { return ui->leUzytkownik->text(); }
 QString LogInDbSettingsDialog::dbUserPassword() const { return ui->leHaslo->text(); }
 QString LogInDbSettingsDialog::hint() const { return ui->leOpis->text(); }
+
+void LogInDbSettingsDialog::setStandbys(const QString &servers, bool readOnly)
+{
+    ui->leZapasowe->setText(servers);
+    ui->ckTylkoOdczyt->setChecked(readOnly);
+}
+
+QString LogInDbSettingsDialog::standbys() const { return ui->leZapasowe->text().trimmed(); }
+bool LogInDbSettingsDialog::readOnly() const { return ui->ckTylkoOdczyt->isChecked(); }

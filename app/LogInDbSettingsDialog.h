@@ -30,6 +30,11 @@ public:
     void setSsl(const QString &mode, const QString &caFile);
     QString sslMode() const;
     QString caFile() const;
+    // Further servers of the same database ("host:port, host"), and whether
+    // the profile only reads (prints from a standby when one runs).
+    void setStandbys(const QString &servers, bool readOnly);
+    QString standbys() const;
+    bool readOnly() const;
 
 private:
     std::unique_ptr<Ui::LogInDbSettingsDialog> ui;

@@ -122,6 +122,8 @@ void LogInDialog::setConnectionParameters(QString name)
     m_dbUserPassword = m_settings->dbUserPassword(name, OVApplication::programVersion());
     m_sslMode = m_settings->sslMode(name);
     m_caFile = m_settings->sslRootCert(name);
+    m_standbys = m_settings->standbys(name);
+    m_readOnly = m_settings->readOnly(name);
 }
 
 QString LogInDialog::refusal(const LogInDbSettingsDialog &editor, const QString &oldName) const
@@ -168,6 +170,7 @@ void LogInDialog::addConnection()
     m_settings->saveConnection(editor.connectionName(), editor.hostName(), editor.port(),
                                editor.dbUserName(), editor.dbUserPassword(), editor.hint());
     m_settings->setSsl(editor.connectionName(), editor.sslMode(), editor.caFile());
+    m_settings->setStandbys(editor.connectionName(), editor.standbys(), editor.readOnly());
     reportUnsaved(m_settings->sync());
     setComboItems(editor.connectionName());
 }
@@ -181,6 +184,7 @@ void LogInDialog::editConnection()
     LogInDbSettingsDialog editor(oldName, m_hostName, m_port, m_dbUserName, m_dbUserPassword,
                                  ui->cbPolaczenie->itemData(index).toString(), this);
     editor.setSsl(m_sslMode, m_caFile);
+    editor.setStandbys(m_standbys, m_readOnly);
     for (;;) {
         if (editor.exec() != QDialog::Accepted)
             return;
@@ -195,6 +199,7 @@ void LogInDialog::editConnection()
     m_settings->saveConnection(name, editor.hostName(), editor.port(), editor.dbUserName(),
                                editor.dbUserPassword(), editor.hint());
     m_settings->setSsl(name, editor.sslMode(), editor.caFile());
+    m_settings->setStandbys(name, editor.standbys(), editor.readOnly());
     reportUnsaved(m_settings->sync());
     setComboItems(name);
 }

@@ -27,6 +27,8 @@ public:
     QString dbUserPassword() const { return m_dbUserPassword; }
     QString sslMode() const { return m_sslMode; }
     QString caFile() const { return m_caFile; }
+    QString standbys() const { return m_standbys; }
+    bool readOnly() const { return m_readOnly; }
     QString login() const;
     QString password() const;
     // Shown again after "Wyloguj": the next user types a password of his own.
@@ -62,6 +64,8 @@ private:
     int m_port = 0;
     QString m_sslMode = QStringLiteral("prefer");
     QString m_caFile;
+    QString m_standbys;
+    bool m_readOnly = false;
     QString m_dbUserName;
     QString m_dbUserPassword;
 };

@@ -1,4 +1,5 @@
 #include "MainWindow.h"
+#include "TAVTransaction.h"
 
 #include "ChangePasswordDialog.h"
 #include "KontaSerweraDialog.h"
@@ -285,10 +286,18 @@ void MainWindow::buildStatusBar(bool admin)
                                          : QStringLiteral("Połączenie: <font color=\"red\">nieszyfrowane</font>"),
                                  this);
     encrypted->setObjectName(QStringLiteral("laStatusSzyfrowanie"));
+    // Which server: with a standby in the profile it may change while the program runs.
+    auto *server = new QLabel(QStringLiteral("Serwer: %1").arg(OVApplication::currentServer()), this);
+    server->setObjectName(QStringLiteral("laStatusSerwer"));
     statusBar()->addPermanentWidget(user);
     statusBar()->addPermanentWidget(roleLabel);
     statusBar()->addPermanentWidget(mgz);
     statusBar()->addPermanentWidget(encrypted);
+    statusBar()->addPermanentWidget(server);
+    connect(TAVChangeBus::instance(), &TAVChangeBus::serverChanged, this, [this, server](const QString &now) {
+        server->setText(QStringLiteral("Serwer: <font color=\"red\">%1</font>").arg(now));
+        statusBar()->showMessage(QStringLiteral("Serwer bazy danych zmienił się: program pracuje teraz z serwerem %1.").arg(now));
+    });
     // Other workstations' changes show by themselves while this is hidden.
     auto *live = new QLabel(QStringLiteral("<font color=\"red\">Aktualizacje na żywo wyłączone — odśwież widok "
                                            "klawiszem F5</font>"),

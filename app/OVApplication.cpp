@@ -126,8 +126,15 @@ bool OVApplication::connectDatabase(const QString &_hostName, const int _port,
     }
 
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"));
-    db.setHostName(_hostName);
-    db.setPort(_port);
+    // Several servers: libpq's list of hosts and ports, tried in turn.
+    QStringList hosts{_hostName}, ports{QString::number(_port)};
+    for (const QString &server : m_standbys.split(QRegularExpression(QStringLiteral("[,;\\s]+")), Qt::SkipEmptyParts)) {
+        const int colon = server.lastIndexOf(QLatin1Char(':'));
+        hosts << (colon > 0 ? server.left(colon) : server);
+        ports << (colon > 0 ? server.mid(colon + 1) : QString::number(_port));
+    }
+    db.setHostName(hosts.join(QLatin1Char(',')));
+    db.setPort(hosts.size() > 1 ? -1 : _port);
     db.setDatabaseName(m_databaseName);
     db.setUserName(_dbUserName);
     db.setPassword(_dbUserPassword);
@@ -142,6 +149,10 @@ bool OVApplication::connectDatabase(const QString &_hostName, const int _port,
         ca.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('\''), QStringLiteral("\\'"));
         options += QStringLiteral(";sslrootcert='%1'").arg(ca);
     }
+    if (hosts.size() > 1 || m_readOnly)
+        options += QStringLiteral(";port=%1;target_session_attrs=%2")
+                           .arg(ports.join(QLatin1Char(',')),
+                                m_readOnly ? QStringLiteral("prefer-standby") : QStringLiteral("read-write"));
     db.setConnectOptions(options);
     m_connectFailure.clear();
     m_connectError.clear();
@@ -161,6 +172,20 @@ void OVApplication::setConnectionSecurity(const QString &sslMode, const QString 
 {
     m_sslMode = sslMode.isEmpty() ? QStringLiteral("prefer") : sslMode;
     m_caFile = caFile;
+}
+
+void OVApplication::setServers(const QString &standbys, bool readOnly)
+{
+    m_standbys = standbys;
+    m_readOnly = readOnly;
+}
+
+QString OVApplication::currentServer()
+{
+    PGconn *c = TAVDb::connection(false);
+    return c && PQstatus(c) == CONNECTION_OK ? QStringLiteral("%1:%2").arg(QString::fromUtf8(PQhost(c)),
+                                                                          QString::fromUtf8(PQport(c)))
+                                             : QString();
 }
 
 bool OVApplication::connectionEncrypted()

@@ -73,6 +73,12 @@ public:
     // How the next connection is encrypted (libpq's sslmode, "prefer" until
     // told) and the CA file verify-full checks the server's certificate by.
     void setConnectionSecurity(const QString &sslMode, const QString &caFile);
+    // Further servers of the same database ("host:port, host"): the
+    // connection tries them in turn and keeps to the one that takes writes
+    // (a read-only profile prefers a standby).
+    void setServers(const QString &standbys, bool readOnly);
+    // "host:port" of the server the session uses now.
+    static QString currentServer();
     // Why the last connection failed, in one Polish sentence; empty when
     // the usual "check the parameters" says it.
     QString connectFailureCause() const { return m_connectFailure; }
@@ -136,6 +142,8 @@ private:
     QString m_dbUserPassword;
     QString m_sslMode = QStringLiteral("prefer");
     QString m_caFile;
+    QString m_standbys;
+    bool m_readOnly = false;
     QString m_connectFailure;
     QString m_connectError;
     QString m_rightsMode = QStringLiteral("wspolna");

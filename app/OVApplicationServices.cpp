@@ -58,6 +58,13 @@ void showBox(QMessageBox::Icon icon, const QString &text, Qt::TextFormat format)
 bool OVApplication::checkDatabaseVersion(QString &message)
 {
     QSqlQuery query(QSqlDatabase::database());
+    // A standby only reads: the program writes with every command.
+    if (query.exec(QStringLiteral("SELECT pg_is_in_recovery()")) && query.next() && query.value(0).toBool()) {
+        message = QStringLiteral("Serwer bazy danych %1 jest serwerem zapasowym (tylko do odczytu). Program pracuje tylko "
+                                 "z serwerem głównym: sprawdź profil połączenia. Nastąpi zamknięcie programu.")
+                          .arg(currentServer());
+        return false;
+    }
     if (!query.exec(QStringLiteral("SELECT * FROM zmiany_schematu_bazy  ORDER BY zsb_id DESC LIMIT 1"))
         || !query.next()) {
         qDebug() << kVersionSignature;

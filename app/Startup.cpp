@@ -86,6 +86,7 @@ bool signIn(LogInDialog &dialog)
         if (dialog.exec() != QDialog::Accepted)
             return false;
         app->setConnectionSecurity(dialog.sslMode(), dialog.caFile());
+        app->setServers(dialog.standbys(), dialog.readOnly());
         qint32 uztId = 0;
         const OVApplication::SignIn result = app->signIn(dialog.hostName(), dialog.port(), dialog.dbUserName(),
                                                          dialog.dbUserPassword(), dialog.login(),

@@ -103,6 +103,7 @@ int main(int argc, char **argv)
         return Profile;
     }
     app.setConnectionSecurity(profiles.sslMode(name), profiles.sslRootCert(name));
+    app.setServers(profiles.standbys(name), profiles.readOnly(name));
     // A profile without the shared role reaches the server with the user's
     // own account; libpq finds the password in ~/.pgpass when none is given.
     QString dbUser = profiles.dbUser(name);

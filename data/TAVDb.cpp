@@ -113,6 +113,27 @@ QSqlDatabase database()
     return db;
 }
 
+namespace {
+// With several servers in the profile a reopened connection may be on
+// another one (a standby promoted after the primary was lost): said once,
+// and everything shown is read again.
+void noteServer(PGconn *c)
+{
+    static QByteArray last;
+    if (!c || PQstatus(c) != CONNECTION_OK)
+        return;
+    const QByteArray now = QByteArray(PQhost(c)) + ':' + PQport(c);
+    if (now == last)
+        return;
+    const bool changed = !last.isEmpty();
+    last = now;
+    if (changed) {
+        qDebug() << "TAVDb: now on server" << now;
+        TAVChangeBus::instance()->announceServer(QString::fromUtf8(now));
+    }
+}
+} // namespace
+
 PGconn *connection(bool reopen)
 {
     if (!QSqlDatabase::contains(QLatin1String(QSqlDatabase::defaultConnection)))
@@ -124,7 +145,9 @@ PGconn *connection(bool reopen)
     // Qt names the type by libpq's struct tag.
     if (!h.isValid() || (qstrcmp(h.typeName(), "PGconn*") != 0 && qstrcmp(h.typeName(), "pg_conn*") != 0))
         return nullptr;
-    return *static_cast<PGconn *const *>(h.constData());
+    PGconn *c = *static_cast<PGconn *const *>(h.constData());
+    noteServer(c);
+    return c;
 }
 
 PGconn *openSideConnection(const char *applicationName)
@@ -132,27 +155,35 @@ PGconn *openSideConnection(const char *applicationName)
     const QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
     if (!db.isValid())
         return nullptr;
-    // As encrypted, and as sure of the server, as the main connection.
-    QByteArray sslMode = "prefer", sslRootCert;
+    // As encrypted, as sure of the server and with the same list of servers
+    // (and the wish for the one taking writes) as the main connection.
+    QByteArray sslMode = "prefer", sslRootCert, host = db.hostName().toUtf8(),
+               port = QByteArray::number(db.port() > 0 ? db.port() : 5432), attrs = "any";
     if (PGconn *main = connection(false)) {
         PQconninfoOption *options = PQconninfo(main);
         for (PQconninfoOption *o = options; o && o->keyword; ++o) {
-            if (o->val && qstrcmp(o->keyword, "sslmode") == 0)
+            if (!o->val)
+                continue;
+            if (qstrcmp(o->keyword, "sslmode") == 0)
                 sslMode = o->val;
-            else if (o->val && qstrcmp(o->keyword, "sslrootcert") == 0)
+            else if (qstrcmp(o->keyword, "sslrootcert") == 0)
                 sslRootCert = o->val;
+            else if (qstrcmp(o->keyword, "host") == 0)
+                host = o->val;
+            else if (qstrcmp(o->keyword, "port") == 0)
+                port = o->val;
+            else if (qstrcmp(o->keyword, "target_session_attrs") == 0)
+                attrs = o->val;
         }
         PQconninfoFree(options);
     }
     const char *keys[] = {"host", "port", "dbname", "user", "password", "connect_timeout", "application_name",
-                          "sslmode", sslRootCert.isEmpty() ? nullptr : "sslrootcert", nullptr};
-    const QByteArray host = db.hostName().toUtf8();
-    const QByteArray port = QByteArray::number(db.port() > 0 ? db.port() : 5432);
+                          "sslmode", "target_session_attrs", sslRootCert.isEmpty() ? nullptr : "sslrootcert", nullptr};
     const QByteArray name = db.databaseName().toUtf8();
     const QByteArray user = db.userName().toUtf8();
     const QByteArray password = db.password().toUtf8();
     const char *values[] = {host.constData(), port.constData(), name.constData(), user.constData(),
-                            password.constData(), "5", applicationName, sslMode.constData(),
+                            password.constData(), "5", applicationName, sslMode.constData(), attrs.constData(),
                             sslRootCert.constData(), nullptr};
     PGconn *c = PQconnectdbParams(keys, values, 0);
     if (PQstatus(c) != CONNECTION_OK) {
@@ -324,6 +355,7 @@ bool reconnect(PGconn *c)
     PQreset(c);
     if (PQstatus(c) == CONNECTION_OK) {
         lastFailure.invalidate();
+        noteServer(c);
         return true;
     }
     qDebug() << "   failed:" << QString::fromUtf8(PQerrorMessage(c)).trimmed();
@@ -425,6 +457,9 @@ QString causeSentence(const TAVDbError &e, const QHash<QString, QString> &labels
 {
     if (!e.isError())
         return QString();
+    if (e.sqlState == QLatin1String("08007"))
+        return QStringLiteral("Nie zapisano – połączenie z serwerem bazy danych przerwało się w chwili zatwierdzania "
+                              "zmian. Sprawdź, czy operacja się wykonała, i w razie potrzeby ją powtórz.");
     if (e.connectionLost())
         return QStringLiteral("Połączenie z serwerem bazy danych zostało przerwane. Zmiany nie zostały zapisane; "
                               "spróbuj ponownie, gdy połączenie wróci.");

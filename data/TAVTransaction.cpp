@@ -114,6 +114,12 @@ void TAVTransaction::touch(const QString &table, qint64 key)
     }
 }
 
+void TAVChangeBus::announceServer(const QString &server)
+{
+    Q_EMIT serverChanged(server);
+    announceTable(QString());
+}
+
 bool TAVTransaction::commit()
 {
     if (m_done)
@@ -134,6 +140,10 @@ bool TAVTransaction::commit()
     TAVDb::ResultPtr r = TAVDb::exec(QStringLiteral("COMMIT"), {}, &m_error);
     // COMMIT of a failed transaction answers ROLLBACK.
     const bool committed = r && qstrcmp(PQcmdStatus(r.get()), "COMMIT") == 0;
+    // Lost with the answer to COMMIT (a server gone, a failover): whether the
+    // change is on the server nobody here can tell; never reported as saved.
+    if (!committed && m_error.connectionLost())
+        m_error.sqlState = QStringLiteral("08007");
     if (!committed && !m_error.isError()) {
         m_error.sqlState = QStringLiteral("25P02");
         m_error.message = QStringLiteral("transaction rolled back at commit");

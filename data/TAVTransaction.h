@@ -22,6 +22,9 @@ public:
     // Anything of the table may have changed (a burst); of every table, for
     // an empty name (a reconnection).
     void announceTable(const QString &table);
+    // The connection now goes to another server (a standby promoted after
+    // the primary was lost): everything shown is read again.
+    void announceServer(const QString &server);
     void flush();
     // Drops the news of a rolled-back transaction: everyone reads again.
     void discardPendingOrigins();
@@ -29,6 +32,7 @@ public:
 Q_SIGNALS:
     void rowsChanged(const QString &table, const QList<qint64> &keys, QObject *origin);
     void tableChanged(const QString &table);
+    void serverChanged(const QString &server);
 
 private:
     TAVChangeBus() = default;

@@ -84,6 +84,7 @@ if ! exists=$("${psql_cmd[@]}" -tA -d postgres \
     echo "$(basename "$0"): cannot connect to the server at $server." >&2
     exit 1
 fi
+orv_refuse_standby "$(basename "$0")" "$server" || exit 1
 if [ "$exists" != 0 ]; then
     echo "$(basename "$0"): database \"$DB\" already exists on $server; nothing was changed." >&2
     echo "Drop it first (DROP DATABASE \"$DB\") if you really mean to create it anew." >&2

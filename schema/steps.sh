@@ -63,3 +63,14 @@ orv_apply_step() {
         -v opis="$(orv_step_description "$step")" \
         -f "$HERE/step_begin.sql" -f "$step" -f "$HERE/step_end.sql"
 }
+
+# A standby (a server in recovery) is read-only: nothing is written there.
+# Prints the refusal and fails when the server psql_cmd reaches is one.
+orv_refuse_standby() {
+    local recovery
+    recovery=$("${psql_cmd[@]}" -tA -d postgres -c "SELECT pg_is_in_recovery()" 2>/dev/null) || return 0
+    if [ "$recovery" = t ]; then
+        echo "$1: the server at $2 is a standby (read-only, in recovery); run $1 against the primary server; nothing was changed." >&2
+        return 1
+    fi
+}

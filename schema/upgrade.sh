@@ -57,6 +57,7 @@ export PGOPTIONS="${PGOPTIONS:-} -c client_min_messages=warning"
 psql_cmd=(psql -X -q -v ON_ERROR_STOP=1)
 latest=$(orv_latest_version)
 
+orv_refuse_standby "$me" "$server" || exit 1
 version=$(orv_db_version "$DB") ||
     refuse "cannot read database \"$DB\" on $server (see the message above); nothing was changed."
 if [ -z "$version" ]; then

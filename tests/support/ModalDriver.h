@@ -50,6 +50,9 @@ public:
     const Seen &last() const { return m_seen.last(); }
     void clear() { m_seen.clear(); }
     int pendingHandlers() const { return m_handlers.size(); }
+    // Handlers for a box that may or may not have come (a command that
+    // either succeeds quietly or explains why not) are dropped.
+    void dropPending() { m_handlers.clear(); }
 
     static void click(QMessageBox *box, QMessageBox::StandardButton button);
     // What the user could not read of a shown window: a label shorter than
