@@ -25,7 +25,7 @@ start)
     export PGHOST=127.0.0.1 PGPORT=$primary PGUSER=postgres PGPASSWORD=orvalo-test
     "$ROOT/schema/create.sh" --demo >/dev/null
     ORV_REPLICATION_PASSWORD=replikacja "$ROOT/schema/standby.sh" --data "$dir/s" --port "$standby" \
-        --name stanowisko_zapasowe --sync --start >/dev/null
+        --name stanowisko_zapasowe $([ "${ORV_FAILOVER_ASYNC:-0}" = 1 ] || echo --sync) --start >/dev/null
     echo "$primary $standby"
     ;;
 kill) orv_as_pg "$pgbin/pg_ctl" -D "$dir/p" -m immediate stop >/dev/null ;;

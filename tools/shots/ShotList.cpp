@@ -146,6 +146,7 @@ QList<Shot> shotList()
              LogInDbSettingsDialog dialog(QStringLiteral("serwer w biurze"), QStringLiteral("192.168.1.10"), 5432,
                                           QStringLiteral("tav_orv_user"), QStringLiteral("MOB_tae"),
                                           QStringLiteral("Serwer bazy danych w biurze firmy."));
+             dialog.setStandbys(QStringLiteral("192.168.1.11:5432"), false);
              c.save(&dialog, QStringLiteral("polaczenie"));
          }},
         // The real sign-in with a wrong password, up to its warning.
