@@ -157,12 +157,7 @@ void InwentaryzacjeSkanyModel::createSearchFields()
     addSearchFields({QStringLiteral("ins_kod"), QStringLiteral("nrz_nazwa"), QStringLiteral("ins_uzytkownik")});
     QList<QPair<QString, QString>> classes{{QStringLiteral("wszystkie"), QString()}};
     for (const char *klasa : {"znalezione", "inna_lokalizacja", "poza_magazynem", "inny_magazyn", "zlikwidowane", "nieznany", "powtorny"})
-        classes.append({QString(), QStringLiteral("ins_klasa = '%1'").arg(QLatin1String(klasa))});
-    const QStringList names{QStringLiteral("znalezione"), QStringLiteral("inna lokalizacja"),
-                            QStringLiteral("w ewidencji poza magazynem"), QStringLiteral("inny magazyn"),
-                            QStringLiteral("zlikwidowane"), QStringLiteral("nieznany kod"), QStringLiteral("powtórny skan")};
-    for (int i = 0; i < names.size(); ++i)
-        classes[i + 1].first = names.at(i);
+        classes.append({SkanPaintStrategy::name(QLatin1String(klasa)), QStringLiteral("ins_klasa = '%1'").arg(QLatin1String(klasa))});
     addSearchChoice(QStringLiteral("wynik"), QStringLiteral("Wynik"), classes);
 }
 
@@ -309,6 +304,20 @@ void InwentaryzacjeOczekiwaneModel::createSearchFields()
                      {QStringLiteral("brakujące"), QStringLiteral("ino_brak")},
                      {QStringLiteral("znalezione"), QStringLiteral("ino_na_stanie AND NOT ino_brak")},
                      {QStringLiteral("poza magazynem"), QStringLiteral("NOT ino_na_stanie")}});
+}
+
+QString SkanPaintStrategy::name(const QString &klasa)
+{
+    // As the database's f_inwentaryzacja_klasa words them.
+    static const QHash<QString, QString> names{
+            {QStringLiteral("znalezione"), QStringLiteral("znalezione")},
+            {QStringLiteral("inna_lokalizacja"), QStringLiteral("inna lokalizacja")},
+            {QStringLiteral("poza_magazynem"), QStringLiteral("w ewidencji poza magazynem")},
+            {QStringLiteral("inny_magazyn"), QStringLiteral("inny magazyn")},
+            {QStringLiteral("zlikwidowane"), QStringLiteral("zlikwidowane")},
+            {QStringLiteral("nieznany"), QStringLiteral("nieznany kod")},
+            {QStringLiteral("powtorny"), QStringLiteral("powtórny skan")}};
+    return names.value(klasa, klasa);
 }
 
 QColor SkanPaintStrategy::colour(const QString &klasa)

@@ -74,6 +74,7 @@ class SkanPaintStrategy : public TAVItemDelegatePaintStrategy
     Q_OBJECT
 public:
     using TAVItemDelegatePaintStrategy::TAVItemDelegatePaintStrategy;
+    static QString name(const QString &klasa);
     static QColor colour(const QString &klasa);
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 };
