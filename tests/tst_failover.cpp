@@ -6,6 +6,7 @@
 #include "TAVDialog.h"
 #include "TAVEwidencja.h"
 #include "TAVListaWyboru.h"
+#include "TAVLiveUpdates.h"
 #include "TAVTableModel.h"
 #include "TAVTransaction.h"
 #include "TestMain.h"
@@ -16,6 +17,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -117,6 +119,7 @@ private Q_SLOTS:
         QVERIFY(tools.size() >= 8);
         tools = tools.mid(0, 8);
         QSignalSpy changed(TAVChangeBus::instance(), &TAVChangeBus::serverChanged);
+        QVERIFY(TAVLiveUpdates::instance()->start());
         TAVEwidencja employees(QStringLiteral("PracownicyModel"), QString(), QString());
         TAVEwidencja issues(QStringLiteral("PrzypisaneNarzedziaPracownikomModel"), QString(), QString());
         ModalDriver driver;
@@ -219,6 +222,19 @@ private Q_SLOTS:
         QVERIFY(changed.count() >= 1);
         QCOMPARE(value(QStringLiteral("SELECT pg_is_in_recovery()")).toString(), QStringLiteral("f"));
         QVERIFY(firstSuccessAfterLoss > 0);
+        // The live-update listener follows: another workstation's change on the new primary arrives.
+        QTRY_VERIFY_WITH_TIMEOUT(TAVLiveUpdates::instance()->isLive(), 20000);
+        QSignalSpy news(TAVChangeBus::instance(), &TAVChangeBus::rowsChanged);
+        PGconn *other = PQconnectdb(QStringLiteral("host=127.0.0.1 port=%1 user=tav_orv_user password=MOB_tae dbname=TAV_ORV")
+                                            .arg(m_standby).toUtf8().constData());
+        PQclear(PQexec(other, "UPDATE miejsca_uzytkowania SET muz_nazwa = muz_nazwa || ' ' WHERE muz_id = 1"));
+        PQfinish(other);
+        QTRY_VERIFY_WITH_TIMEOUT(std::any_of(news.cbegin(), news.cend(),
+                                             [](const QList<QVariant> &args) {
+                                                 return args.value(0).toString() == QLatin1String("miejsca_uzytkowania");
+                                             }),
+                                 10000);
+        TAVLiveUpdates::instance()->stop();
         // Every saved issue and return is there: per tool, the issues and returns
         // the server holds since the start are at least those reported saved.
         for (const QString &tool : std::as_const(tools)) {
