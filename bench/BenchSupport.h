@@ -89,6 +89,17 @@ inline bool connectApp(App &app)
                                env("PGUSER", "tav_orv_user"), env("PGPASSWORD", "MOB_tae"));
 }
 
+// Signed in as the demo's administrator, as the measured steps run.
+template <typename App>
+inline bool connectAsAdmin(App &app)
+{
+    if (!connectApp(app))
+        return false;
+    app.setLogin(QStringLiteral("admin"));
+    app.setUztId(1);
+    return true;
+}
+
 // The same server through libpq; null (reported) when it cannot connect.
 inline PGconn *connectRaw()
 {

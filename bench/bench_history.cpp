@@ -138,10 +138,8 @@ double shown(const QString &context, const QString &refField, int parentKey)
 int model(int argc, char **argv)
 {
     OVApplication app(argc, argv);
-    if (!bench::connectApp(app))
+    if (!bench::connectAsAdmin(app))
         return 1;
-    app.setLogin(QStringLiteral("admin"));
-    app.setUztId(1);
     app.isAdmin();
     PGconn *c = bench::connectRaw();
     if (!c)

@@ -135,10 +135,8 @@ int raw()
 int model(int argc, char **argv)
 {
     OVApplication app(argc, argv);
-    if (!bench::connectApp(app))
+    if (!bench::connectAsAdmin(app))
         return 1;
-    app.setLogin(QStringLiteral("admin"));
-    app.setUztId(1);
     PGconn *c = bench::connectRaw();
     if (!c)
         return 1;
