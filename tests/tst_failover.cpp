@@ -128,7 +128,7 @@ private Q_SLOTS:
         QElapsedTimer sinceLoss;
         double firstSuccessAfterLoss = -1;
         std::thread failover;
-        const int rounds = 120, lossAt = 40;
+        const int rounds = 300, lossAt = 100;
         // Every modal of a command goes to one handler, whatever comes: a lost
         // server may bring a message box anywhere, and a pick list may be empty.
         QString tool;
@@ -150,7 +150,7 @@ private Q_SLOTS:
                 if (d->ewidencja()->selectKey(key))
                     TestUi::pressOk(d);
                 else
-                    d->reject();
+                    d->done(QDialog::Rejected);
                 return;
             }
             auto *state = d->findChild<QComboBox *>(QStringLiteral("cbFkStnPrzyjecie"));
@@ -160,8 +160,9 @@ private Q_SLOTS:
                 for (const char *field : {"lwFkNrz", "lwFkMuz"}) {
                     auto *pick = d->findChild<TAVListaWyboru *>(QString::fromLatin1(field));
                     emit pick->clicked();
+                    // Closed as it is: a dialog with changes would ask back.
                     if (pick->key().isNull()) {
-                        d->reject();
+                        d->done(QDialog::Rejected);
                         return;
                     }
                 }
@@ -169,7 +170,7 @@ private Q_SLOTS:
             TestUi::pressOk(d);
             accepted = d->result() == QDialog::Accepted;
             if (d->isVisible())
-                d->reject();
+                d->done(QDialog::Rejected);
         };
         for (int round = 0; round < rounds; ++round) {
             tool = tools.at(round % tools.size());
@@ -222,6 +223,9 @@ private Q_SLOTS:
         QVERIFY(changed.count() >= 1);
         QCOMPARE(value(QStringLiteral("SELECT pg_is_in_recovery()")).toString(), QStringLiteral("f"));
         QVERIFY(firstSuccessAfterLoss > 0);
+        // The registers show what the new primary holds.
+        issues.select();
+        QCOMPARE(issues.getModel()->rowCount(), value(QStringLiteral("SELECT count(*) FROM przypisane_narzedzia_pracownikom")).toInt());
         // The live-update listener follows: another workstation's change on the new primary arrives.
         QTRY_VERIFY_WITH_TIMEOUT(TAVLiveUpdates::instance()->isLive(), 20000);
         QSignalSpy news(TAVChangeBus::instance(), &TAVChangeBus::rowsChanged);
