@@ -165,6 +165,7 @@ bool OVApplication::connectDatabase(const QString &_hostName, const int _port,
         qDebug() << "   Connection faild:" << db.lastError().text();
         return false;
     }
+    TAVDb::rememberServer();
     return true;
 }
 

@@ -99,6 +99,34 @@ qint64 roundTrips()
     return s_roundTrips;
 }
 
+namespace {
+// The server the session was last on. With several servers in the profile a
+// reopened connection may be on another one (a standby promoted after the
+// primary was lost): said once, and everything shown is read again. Looked
+// at only where the connection is (re)opened, not at every statement.
+QByteArray s_server;
+
+void noteServer(PGconn *c, bool announce)
+{
+    if (!c || PQstatus(c) != CONNECTION_OK)
+        return;
+    const QByteArray now = QByteArray(PQhost(c)) + ':' + PQport(c);
+    if (now == s_server)
+        return;
+    const bool changed = announce && !s_server.isEmpty();
+    s_server = now;
+    if (changed) {
+        qDebug() << "TAVDb: now on server" << now;
+        TAVChangeBus::instance()->announceServer(QString::fromUtf8(now));
+    }
+}
+} // namespace
+
+void rememberServer()
+{
+    noteServer(connection(false), false);
+}
+
 QSqlDatabase database()
 {
     QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
@@ -107,32 +135,14 @@ QSqlDatabase database()
     static QElapsedTimer lastAttempt;
     if (db.isValid() && !db.isOpen() && (!lastAttempt.isValid() || lastAttempt.elapsed() > 3000)) {
         lastAttempt.start();
-        if (db.open())
+        if (db.open()) {
             lastAttempt.invalidate();
+            noteServer(connection(false), true);
+        }
     }
     return db;
 }
 
-namespace {
-// With several servers in the profile a reopened connection may be on
-// another one (a standby promoted after the primary was lost): said once,
-// and everything shown is read again.
-void noteServer(PGconn *c)
-{
-    static QByteArray last;
-    if (!c || PQstatus(c) != CONNECTION_OK)
-        return;
-    const QByteArray now = QByteArray(PQhost(c)) + ':' + PQport(c);
-    if (now == last)
-        return;
-    const bool changed = !last.isEmpty();
-    last = now;
-    if (changed) {
-        qDebug() << "TAVDb: now on server" << now;
-        TAVChangeBus::instance()->announceServer(QString::fromUtf8(now));
-    }
-}
-} // namespace
 
 PGconn *connection(bool reopen)
 {
@@ -145,9 +155,7 @@ PGconn *connection(bool reopen)
     // Qt names the type by libpq's struct tag.
     if (!h.isValid() || (qstrcmp(h.typeName(), "PGconn*") != 0 && qstrcmp(h.typeName(), "pg_conn*") != 0))
         return nullptr;
-    PGconn *c = *static_cast<PGconn *const *>(h.constData());
-    noteServer(c);
-    return c;
+    return *static_cast<PGconn *const *>(h.constData());
 }
 
 PGconn *openSideConnection(const char *applicationName)
@@ -355,7 +363,7 @@ bool reconnect(PGconn *c)
     PQreset(c);
     if (PQstatus(c) == CONNECTION_OK) {
         lastFailure.invalidate();
-        noteServer(c);
+        noteServer(c, true);
         return true;
     }
     qDebug() << "   failed:" << QString::fromUtf8(PQerrorMessage(c)).trimmed();
@@ -404,6 +412,16 @@ ResultPtr exec(const QString &sql, const QVector<QVariant> &params, TAVDbError *
             *error = e;
         return none;
     }
+}
+
+QString cellText(const PGresult *r, int row, int column)
+{
+    return QString::fromUtf8(PQgetvalue(r, row, column));
+}
+
+qint64 cellNumber(const PGresult *r, int row, int column)
+{
+    return QByteArray(PQgetvalue(r, row, column)).toLongLong();
 }
 
 bool execBatch(const QString &sql, std::vector<ResultPtr> *results, TAVDbError *error)

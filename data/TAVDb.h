@@ -40,6 +40,9 @@ QSqlDatabase database();
 // Its libpq handle, or null when there is no open connection. With
 // reopen false a lost connection is reported as it is.
 PGconn *connection(bool reopen = true);
+// The server the program has just connected to, as the one it is on: a
+// reopened connection that lands elsewhere is then announced.
+void rememberServer();
 // A connection of its own with the default connection's parameters, for
 // work beside the user's (notices, counting); null when it cannot be made.
 PGconn *openSideConnection(const char *applicationName);
@@ -58,6 +61,11 @@ using ResultPtr = std::unique_ptr<PGresult, void (*)(PGresult *)>;
 // error on failure (a lost connection gives 08006).
 ResultPtr exec(const QString &sql, const QVector<QVariant> &params = {}, TAVDbError *error = nullptr,
                const QVector<Oid> &types = {});
+// A cell of a result as text, or as a whole number (0 for NULL).
+QString cellText(const PGresult *r, int row, int column);
+qint64 cellNumber(const PGresult *r, int row, int column);
+inline QString cellText(const ResultPtr &r, int row, int column) { return cellText(r.get(), row, column); }
+inline qint64 cellNumber(const ResultPtr &r, int row, int column) { return cellNumber(r.get(), row, column); }
 // Sends several statements in one round trip and collects every result.
 bool execBatch(const QString &sql, std::vector<ResultPtr> *results, TAVDbError *error = nullptr);
 TAVDbError errorOf(const PGresult *result);

@@ -588,6 +588,7 @@ void TAVEwidencja::followParent(int key)
 {
     for (TAVEwidencja *relative : std::as_const(m_relatives)) {
         relative->m_parentKey = key;
+        relative->m_model->parentKeyChanged(key);
         relative->m_relationFilter = relative->baseFilter();
         qDebug() << "TAVEwidencja::currentIdChanged( const QModelIndex& _modelIndex )";
         qDebug().noquote() << "   Ref filter: " + quoted(relative->m_relationFilter);

@@ -190,6 +190,9 @@ public:
         Q_UNUSED(parent)
         return {};
     }
+    // A register shown under another is told the key of the row it now
+    // belongs to (0: none); nothing by default.
+    virtual void parentKeyChanged(int key) { Q_UNUSED(key) }
     // One widget of the register's own before its scan field (a choice the
     // scans depend on); none by default.
     virtual QWidget *toolBarWidget(QWidget *parent)

@@ -19,20 +19,9 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QPainter>
-#include <QRegularExpression>
 
 namespace {
 const QString kTitle = QStringLiteral("Inwentaryzacja");
-
-QString text(const TAVDb::ResultPtr &r, int row, int column)
-{
-    return QString::fromUtf8(PQgetvalue(r.get(), row, column));
-}
-
-int number(const TAVDb::ResultPtr &r, int row, int column)
-{
-    return QByteArray(PQgetvalue(r.get(), row, column)).toInt();
-}
 } // namespace
 
 InwentaryzacjeModel::InwentaryzacjeModel(QObject *parent) : TAVModel(parent)
@@ -179,16 +168,11 @@ QWidget *InwentaryzacjeSkanyModel::toolBarWidget(QWidget *parent)
     label->setBuddy(m_location);
     layout->addWidget(label);
     layout->addWidget(m_location);
-    // The tab is filtered by its stocktake: the choice follows it.
-    connect(this, &QAbstractItemModel::modelReset, this, [this] {
-        static const QRegularExpression link(QStringLiteral("ins_fk_inw = (\\d+)"));
-        const QRegularExpressionMatch m = link.match(filter());
-        fillLocations(m.hasMatch() ? m.captured(1).toInt() : 0);
-    });
     return box;
 }
 
-void InwentaryzacjeSkanyModel::fillLocations(int stocktake)
+// The choice of locations follows the stocktake the tab shows.
+void InwentaryzacjeSkanyModel::parentKeyChanged(int stocktake)
 {
     if (!m_location || stocktake == m_locationsOf)
         return;
@@ -200,7 +184,7 @@ void InwentaryzacjeSkanyModel::fillLocations(int stocktake)
                                                     "ON i.inw_fk_mgz = l.lkl_fk_mgz WHERE i.inw_id = $1 ORDER BY l.lkl_nazwa"),
                                      {stocktake}, &error);
     for (int i = 0; r && i < PQntuples(r.get()); ++i)
-        m_location->addItem(text(r, i, 1), number(r, i, 0));
+        m_location->addItem(TAVDb::cellText(r, i, 1), int(TAVDb::cellNumber(r, i, 0)));
 }
 
 TAVTableModel::ScanRecord InwentaryzacjeSkanyModel::recordScan(const QString &code, int parentKey, QWidget *parent)
@@ -226,7 +210,7 @@ TAVTableModel::ScanRecord InwentaryzacjeSkanyModel::recordScan(const QString &co
         // One bar code on several products: the keeper says which one is in hand.
         QStringList items;
         for (int i = 0; i < PQntuples(tools.get()); ++i)
-            items << QStringLiteral("%1 – %2 (%3)").arg(text(tools, i, 1), text(tools, i, 2), text(tools, i, 3));
+            items << QStringLiteral("%1 – %2 (%3)").arg(TAVDb::cellText(tools, i, 1), TAVDb::cellText(tools, i, 2), TAVDb::cellText(tools, i, 3));
         bool ok = false;
         const QString item = QInputDialog::getItem(parent, QStringLiteral("Kod „%1” ma kilka narzędzi").arg(code),
                                                    QStringLiteral("Które narzędzie zeskanowano?"), items, 0, false, &ok);
@@ -242,18 +226,18 @@ TAVTableModel::ScanRecord InwentaryzacjeSkanyModel::recordScan(const QString &co
     TAVDb::ResultPtr scan = TAVDb::exec(QStringLiteral("SELECT ins_id, f_inwentaryzacja_klasa(ins_klasa), ins_klasa, ins_opis "
                                                        "FROM f_inwentaryzacja_skanuj($1, $2, $3, $4)"),
                                         {parentKey, code, location.isValid() ? location : QVariant(QMetaType::fromType<int>()),
-                                         known ? QVariant(number(tools, chosen, 0)) : QVariant(QMetaType::fromType<int>())},
+                                         known ? QVariant(int(TAVDb::cellNumber(tools, chosen, 0))) : QVariant(QMetaType::fromType<int>())},
                                         &error);
     if (!scan) {
         record.text = TAVDb::causeSentence(error);
         record.fine = false;
         return record;
     }
-    const QString klasa = text(scan, 0, 2), opis = text(scan, 0, 3);
-    record.key = QByteArray(PQgetvalue(scan.get(), 0, 0)).toLongLong();
+    const QString klasa = TAVDb::cellText(scan, 0, 2), opis = TAVDb::cellText(scan, 0, 3);
+    record.key = TAVDb::cellNumber(scan, 0, 0);
     record.fine = klasa == QLatin1String("znalezione") || klasa == QLatin1String("inna_lokalizacja");
-    record.text = QStringLiteral("%1: %2").arg(text(scan, 0, 1), known ? QStringLiteral("%1 – %2").arg(text(tools, chosen, 1),
-                                                                                                      text(tools, chosen, 2))
+    record.text = QStringLiteral("%1: %2").arg(TAVDb::cellText(scan, 0, 1), known ? QStringLiteral("%1 – %2").arg(TAVDb::cellText(tools, chosen, 1),
+                                                                                                      TAVDb::cellText(tools, chosen, 2))
                                                                           : code);
     if (!opis.isEmpty())
         record.text += QStringLiteral(" (%1)").arg(opis);
@@ -379,10 +363,10 @@ void InwentaryzacjaOtworzDialog::chooseWarehouse()
                                                     "WHERE l.lkl_fk_mgz = $1 ORDER BY l.lkl_nazwa"),
                                      {m_warehouse}, &error);
     for (int i = 0; r && i < PQntuples(r.get()); ++i) {
-        auto *item = new QListWidgetItem(QStringLiteral("%1 (narzędzi: %2)").arg(text(r, i, 1), text(r, i, 2)), ui->lwLokalizacje);
+        auto *item = new QListWidgetItem(QStringLiteral("%1 (narzędzi: %2)").arg(TAVDb::cellText(r, i, 1), TAVDb::cellText(r, i, 2)), ui->lwLokalizacje);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
-        item->setData(Qt::UserRole, number(r, i, 0));
+        item->setData(Qt::UserRole, int(TAVDb::cellNumber(r, i, 0)));
     }
 }
 
@@ -447,12 +431,12 @@ KorektyInwentaryzacjiDialog::KorektyInwentaryzacjiDialog(int stocktake, QWidget 
     const int rows = r ? PQntuples(r.get()) : 0;
     ui->twKorekty->setRowCount(rows);
     for (int i = 0; i < rows; ++i) {
-        m_proposals.append({text(r, i, 0), QByteArray(PQgetvalue(r.get(), i, 1)).toLongLong(), number(r, i, 3), number(r, i, 4)});
-        auto *tool = new QTableWidgetItem(text(r, i, 2));
+        m_proposals.append({TAVDb::cellText(r, i, 0), TAVDb::cellNumber(r, i, 1), int(TAVDb::cellNumber(r, i, 3)), int(TAVDb::cellNumber(r, i, 4))});
+        auto *tool = new QTableWidgetItem(TAVDb::cellText(r, i, 2));
         tool->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
         tool->setCheckState(Qt::Checked);
         ui->twKorekty->setItem(i, 0, tool);
-        ui->twKorekty->setItem(i, 1, new QTableWidgetItem(text(r, i, 5)));
+        ui->twKorekty->setItem(i, 1, new QTableWidgetItem(TAVDb::cellText(r, i, 5)));
         ui->twKorekty->setItem(i, 2, new QTableWidgetItem);
     }
     ui->twKorekty->resizeColumnsToContents();
@@ -566,7 +550,7 @@ bool InwentaryzacjaCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex
                                               &error);
         TAVDb::ResultPtr r = opened ? TAVDb::exec(QStringLiteral("SELECT inw_id, mgz_symbol, inw_oczekiwane, inw_poza_magazynem "
                                                                  "FROM v_inwentaryzacje WHERE inw_id = $1"),
-                                                  {number(opened, 0, 0)}, &error)
+                                                  {int(TAVDb::cellNumber(opened, 0, 0))}, &error)
                                     : TAVDb::ResultPtr(nullptr, PQclear);
         if (!r || PQntuples(r.get()) == 0) {
             TAVMessages::warning(kTitle, QStringLiteral("Nie otwarto inwentaryzacji."), TAVDb::causeSentence(error));
@@ -575,7 +559,7 @@ bool InwentaryzacjaCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex
         _model->select();
         TAVMessages::information(kTitle, QStringLiteral("Otwarto inwentaryzację nr %1 magazynu %2: oczekiwanych narzędzi na "
                                                         "stanie %3, poza magazynem %4. Kody skanuj na karcie „Skany”.")
-                                                 .arg(text(r, 0, 0), text(r, 0, 1), text(r, 0, 2), text(r, 0, 3)));
+                                                 .arg(TAVDb::cellText(r, 0, 0), TAVDb::cellText(r, 0, 1), TAVDb::cellText(r, 0, 2), TAVDb::cellText(r, 0, 3)));
         return true;
     }
     if (!_modelIndex.isValid())
@@ -608,7 +592,7 @@ bool InwentaryzacjaCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex
         if (!TAVMessages::question(kTitle, QStringLiteral("Zamknąć inwentaryzację nr %1? Znaleziono %2 z %3 narzędzi, brakuje %4. "
                                                           "Zamknięta inwentaryzacja nie przyjmie skanów ani zmian.")
                                                    .arg(stocktake)
-                                                   .arg(text(r, 0, 0), text(r, 0, 1), text(r, 0, 2))))
+                                                   .arg(TAVDb::cellText(r, 0, 0), TAVDb::cellText(r, 0, 1), TAVDb::cellText(r, 0, 2))))
             return false;
         if (!TAVDb::exec(QStringLiteral("SELECT f_inwentaryzacja_zamknij($1)"), {stocktake}, &error)) {
             TAVMessages::warning(kTitle, QStringLiteral("Nie zamknięto inwentaryzacji."), TAVDb::causeSentence(error));

@@ -46,10 +46,10 @@ public:
     void createRowDelegate() override;
     ScanRecord recordScan(const QString &code, int parentKey, QWidget *parent) override;
     QWidget *toolBarWidget(QWidget *parent) override;
+    // The locations of the stocktake's warehouse in the choice beside the field.
+    void parentKeyChanged(int stocktake) override;
 
 private:
-    // The locations of the stocktake's warehouse in the choice beside the field.
-    void fillLocations(int stocktake);
     QPointer<QComboBox> m_location;
     int m_locationsOf = 0;
 };

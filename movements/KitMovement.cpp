@@ -8,16 +8,6 @@ namespace KitMovement {
 
 namespace {
 
-QString cell(const TAVDb::ResultPtr &r, int row, int column)
-{
-    return QString::fromUtf8(PQgetvalue(r.get(), row, column));
-}
-
-qint64 number(const TAVDb::ResultPtr &r, int row, int column)
-{
-    return QByteArray(PQgetvalue(r.get(), row, column)).toLongLong();
-}
-
 // The statements of one act, run in order until one fails; the cause of
 // the failure (or of a failed commit) in a sentence.
 class Statements
@@ -81,7 +71,7 @@ int send(Kind kind, int kit, const Act &act, QString *cause)
         return 0;
     QList<qint64> ids;
     for (int i = 0; i < PQntuples(members.get()); ++i)
-        ids << number(members, i, 0);
+        ids << TAVDb::cellNumber(members, i, 0);
     if (ids.isEmpty()) {
         run.fail(QStringLiteral("Zestaw nie ma narzędzi."));
         return 0;
@@ -90,7 +80,7 @@ int send(Kind kind, int kit, const Act &act, QString *cause)
     if (!run.ok())
         return 0;
     if (!PQgetisnull(problems.get(), 0, 0)) {
-        run.fail(QStringLiteral("Nie można wydać narzędzi: %1.").arg(cell(problems, 0, 0)));
+        run.fail(QStringLiteral("Nie można wydać narzędzi: %1.").arg(TAVDb::cellText(problems, 0, 0)));
         return 0;
     }
     if (kind == Kind::Employee && act.lateConfirmed)
@@ -98,7 +88,7 @@ int send(Kind kind, int kit, const Act &act, QString *cause)
     TAVDb::ResultPtr group = run.run(QStringLiteral("SELECT nextval('seq_grupa_ruchow')"));
     if (!run.ok())
         return 0;
-    const qint64 key = number(group, 0, 0);
+    const qint64 key = TAVDb::cellNumber(group, 0, 0);
     const QString tools = idArray(ids);
     const QVariant user = Movement::currentUser();
     run.run(QStringLiteral("UPDATE narzedzia SET nrz_przyjete_na_stan = false WHERE nrz_id = ANY($1::integer[])"), {tools});
@@ -160,19 +150,19 @@ OpenIssue openIssue(int kit)
     if (!r)
         return open;
     for (int i = 0; i < PQntuples(r.get()); ++i) {
-        const qint64 group = number(r, i, 6);
+        const qint64 group = TAVDb::cellNumber(r, i, 6);
         if (open.group != 0 && group != open.group)
             break;
         open.group = group;
-        open.employee = cell(r, i, 7);
-        open.issued = QDate::fromString(cell(r, i, 8), Qt::ISODate);
+        open.employee = TAVDb::cellText(r, i, 7);
+        open.issued = QDate::fromString(TAVDb::cellText(r, i, 8), Qt::ISODate);
         Member m;
-        m.issue = number(r, i, 0);
-        m.tool = number(r, i, 1);
-        m.code = cell(r, i, 2);
-        m.name = cell(r, i, 3);
-        m.codes = cell(r, i, 4).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        m.state = int(number(r, i, 5));
+        m.issue = TAVDb::cellNumber(r, i, 0);
+        m.tool = TAVDb::cellNumber(r, i, 1);
+        m.code = TAVDb::cellText(r, i, 2);
+        m.name = TAVDb::cellText(r, i, 3);
+        m.codes = TAVDb::cellText(r, i, 4).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        m.state = int(TAVDb::cellNumber(r, i, 5));
         open.members << m;
     }
     return open;
@@ -218,8 +208,8 @@ qint64 transferGroup(qint64 transfer, int *inTransit)
     if (!r || PQntuples(r.get()) == 0)
         return 0;
     if (inTransit)
-        *inTransit = int(number(r, 0, 1));
-    return number(r, 0, 0);
+        *inTransit = int(TAVDb::cellNumber(r, 0, 1));
+    return TAVDb::cellNumber(r, 0, 0);
 }
 
 bool receiveTransfer(qint64 group, const QDate &date, const QString &remarks, QString *cause)
@@ -232,10 +222,10 @@ bool receiveTransfer(qint64 group, const QDate &date, const QString &remarks, QS
         return false;
     if (PQntuples(open.get()) == 0)
         return run.fail(QStringLiteral("Przesunięcie zestawu zostało już przyjęte lub anulowane na innym stanowisku."));
-    const qint64 destination = number(open, 0, 2);
+    const qint64 destination = TAVDb::cellNumber(open, 0, 2);
     QList<qint64> ids;
     for (int i = 0; i < PQntuples(open.get()); ++i)
-        ids << number(open, i, 1);
+        ids << TAVDb::cellNumber(open, i, 1);
     const QString tools = idArray(ids);
     const QVariant user = Movement::currentUser();
     // The kit first, while its transfers are open: the receiving manager may move it.
@@ -269,7 +259,7 @@ bool cancelTransfer(qint64 group, QString *cause)
         return run.fail(QStringLiteral("Przesunięcie zestawu zostało już przyjęte lub anulowane na innym stanowisku."));
     QList<qint64> ids;
     for (int i = 0; i < PQntuples(open.get()); ++i)
-        ids << number(open, i, 0);
+        ids << TAVDb::cellNumber(open, i, 0);
     run.run(QStringLiteral("UPDATE narzedzia SET nrz_przyjete_na_stan = true WHERE nrz_id = ANY($1::integer[])"),
             {idArray(ids)});
     run.run(QStringLiteral("DELETE FROM przesuniecia_mm WHERE psnmm_grupa = $1 AND NOT psnmm_status"), {group});

@@ -112,7 +112,7 @@ void TabelaPrzypisaneNarzedziaPracownikomDialog::proposeReturn()
     const bool lent = r && PQntuples(r.get()) > 0 && !PQgetisnull(r.get(), 0, 0);
     ui->ckPlanowanyZwrot->setChecked(lent);
     if (lent)
-        ui->dtPlanowanyZwrot->setDate(ui->dtDataWydanie->date().addDays(QByteArray(PQgetvalue(r.get(), 0, 0)).toInt()));
+        ui->dtPlanowanyZwrot->setDate(ui->dtDataWydanie->date().addDays(int(TAVDb::cellNumber(r, 0, 0))));
 }
 
 bool TabelaPrzypisaneNarzedziaPracownikomDialog::eventFilter(QObject *watched, QEvent *event)
@@ -154,7 +154,7 @@ void TabelaPrzypisaneNarzedziaPracownikomDialog::lookUpCode()
     }
     m_kit = 0;
     ui->lwFkNrz->setEnabled(true);
-    ui->lwFkNrz->setKey(QByteArray(PQgetvalue(r.get(), 0, 0)).toInt());
+    ui->lwFkNrz->setKey(int(TAVDb::cellNumber(r, 0, 0)));
     followTool(ui->lwFkNrz, ui->lwFkMgz, ui->cbFkStnWydanie);
     proposeReturn();
     ui->leKod->clear();
@@ -172,7 +172,7 @@ void TabelaPrzypisaneNarzedziaPracownikomDialog::chooseKit(int kit)
     TAVDbError error;
     TAVDb::ResultPtr r = TAVDb::exec(QStringLiteral("SELECT min(nrz_id), count(*) FROM narzedzia WHERE nrz_fk_zst = $1"),
                                      {kit}, &error);
-    const int count = r ? QByteArray(PQgetvalue(r.get(), 0, 1)).toInt() : 0;
+    const int count = r ? int(TAVDb::cellNumber(r, 0, 1)) : 0;
     if (count == 0) {
         QMessageBox::information(this, windowTitle(), QStringLiteral("Zestaw %1 nie ma narzędzi.").arg(caption));
         return;
@@ -180,7 +180,7 @@ void TabelaPrzypisaneNarzedziaPracownikomDialog::chooseKit(int kit)
     // The tool field stands for the whole kit: filled, so the dialog's own
     // checks pass, and closed to changes.
     m_kit = kit;
-    ui->lwFkNrz->setKey(QByteArray(PQgetvalue(r.get(), 0, 0)).toInt());
+    ui->lwFkNrz->setKey(int(TAVDb::cellNumber(r, 0, 0)));
     ui->lwFkNrz->setText(QStringLiteral("Zestaw %1 (narzędzi: %2)").arg(caption).arg(count));
     ui->lwFkNrz->setEnabled(false);
     ui->lwFkMgz->setKey(warehouse);

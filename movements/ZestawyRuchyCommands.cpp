@@ -48,12 +48,11 @@ QString keyOf(Kind kind)
 } // namespace
 
 WydanieZestawuDialog::WydanieZestawuDialog(TAVTableModel *movements, Kind kind, int kit, const QString &caption,
-                                           QWidget *parent)
-    : TAVDialog(movements, QModelIndex(), parent), ui(new Ui::WydanieZestawuDialog), m_kind(kind)
+                                           int warehouse, QWidget *parent)
+    : TAVDialog(movements, QModelIndex(), parent), ui(new Ui::WydanieZestawuDialog), m_kind(kind), m_warehouse(warehouse)
 {
     ui->setupUi(this);
     connectButtons(ui->buttonBox);
-    ZestawyRuchy::caption(kit, &m_warehouse);
     ui->laZestaw->setText(QStringLiteral("Zestaw %1").arg(caption));
     ui->dtDataWydanie->setDate(QDate::currentDate());
     const bool employee = kind == Kind::Employee;
@@ -78,7 +77,7 @@ WydanieZestawuDialog::WydanieZestawuDialog(TAVTableModel *movements, Kind kind, 
                                          {kit}, &error);
         const bool lent = r && PQntuples(r.get()) > 0 && !PQgetisnull(r.get(), 0, 0);
         ui->ckPlanowanyZwrot->setChecked(lent);
-        ui->dtPlanowanyZwrot->setDate(QDate::currentDate().addDays(lent ? QByteArray(PQgetvalue(r.get(), 0, 0)).toInt() : 7));
+        ui->dtPlanowanyZwrot->setDate(QDate::currentDate().addDays(lent ? int(TAVDb::cellNumber(r, 0, 0)) : 7));
         ui->dtPlanowanyZwrot->setEnabled(lent);
         connect(ui->ckPlanowanyZwrot, &QCheckBox::toggled, ui->dtPlanowanyZwrot, &QWidget::setEnabled);
         break;
@@ -284,7 +283,9 @@ bool ZestawyRuchCommand::tmpOperacja(TAVTableModel *_model, const QModelIndex &_
         return false;
     const int kit = _model->value(_modelIndex.row(), QStringLiteral("zst_id")).toInt();
     std::unique_ptr<TAVTableModel> movements = Movement::fresh(modelOf(m_kind), keyOf(m_kind) + QStringLiteral(" = -1"));
-    WydanieZestawuDialog dialog(movements.get(), m_kind, kit, ZestawyRuchy::caption(kit));
+    int warehouse = 0;
+    const QString name = ZestawyRuchy::caption(kit, &warehouse);
+    WydanieZestawuDialog dialog(movements.get(), m_kind, kit, name, warehouse);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     const bool sent = ZestawyRuchy::send(m_kind, kit, dialog.act());
@@ -344,8 +345,8 @@ QString caption(int kit, int *warehouse)
     if (!r || PQntuples(r.get()) == 0)
         return QString();
     if (warehouse)
-        *warehouse = QByteArray(PQgetvalue(r.get(), 0, 1)).toInt();
-    return QString::fromUtf8(PQgetvalue(r.get(), 0, 0));
+        *warehouse = int(TAVDb::cellNumber(r, 0, 1));
+    return TAVDb::cellText(r, 0, 0);
 }
 
 int byCode(const QString &code)
@@ -353,7 +354,7 @@ int byCode(const QString &code)
     TAVDbError error;
     TAVDb::ResultPtr r = TAVDb::exec(QStringLiteral("SELECT zst_id FROM zestawy WHERE lower(zst_kod) = lower($1)"),
                                      {code.trimmed()}, &error);
-    return r && PQntuples(r.get()) > 0 ? QByteArray(PQgetvalue(r.get(), 0, 0)).toInt() : 0;
+    return r && PQntuples(r.get()) > 0 ? int(TAVDb::cellNumber(r, 0, 0)) : 0;
 }
 
 bool send(Kind kind, int kit, KitMovement::Act act)

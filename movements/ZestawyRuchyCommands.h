@@ -23,7 +23,7 @@ class WydanieZestawuDialog : public TAVDialog
     Q_OBJECT
 public:
     WydanieZestawuDialog(TAVTableModel *movements, KitMovement::Kind kind, int kit, const QString &caption,
-                         QWidget *parent = nullptr);
+                         int warehouse, QWidget *parent = nullptr);
     ~WydanieZestawuDialog() override;
     KitMovement::Act act() const;
 

@@ -11,11 +11,6 @@
 
 namespace {
 const QString kTitle = QStringLiteral("Konta serwera bazy danych");
-
-QString value(PGresult *r, int row, int column)
-{
-    return QString::fromUtf8(PQgetvalue(r, row, column));
-}
 } // namespace
 
 KontaSerweraDialog::KontaSerweraDialog(QWidget *parent) : QDialog(parent), ui(new Ui::KontaSerweraDialog)
@@ -42,7 +37,7 @@ void KontaSerweraDialog::refresh()
 {
     TAVDbError error;
     TAVDb::ResultPtr mode = TAVDb::exec(QStringLiteral("SELECT otp_tryb FROM orv_tryb_praw"), {}, &error);
-    m_mode = mode && PQntuples(mode.get()) > 0 ? value(mode.get(), 0, 0) : QStringLiteral("wspolna");
+    m_mode = mode && PQntuples(mode.get()) > 0 ? TAVDb::cellText(mode, 0, 0) : QStringLiteral("wspolna");
     if (m_mode == QLatin1String("wspolna"))
         ui->laTryb->setText(QStringLiteral(
                 "Wszystkie stanowiska logują się do bazy wspólną rolą, a prawa użytkowników pilnuje tylko program. "
@@ -66,16 +61,16 @@ void KontaSerweraDialog::refresh()
     const int n = rows ? PQntuples(rows.get()) : 0;
     ui->twKonta->setRowCount(n);
     for (int i = 0; i < n; ++i) {
-        const bool account = value(rows.get(), i, 4) == QLatin1String("t");
-        const bool moved = value(rows.get(), i, 5) == QLatin1String("t");
-        const QStringList cells{value(rows.get(), i, 1), value(rows.get(), i, 2),
-                                value(rows.get(), i, 3) == QLatin1String("t") ? QStringLiteral("tak") : QStringLiteral("nie"),
+        const bool account = TAVDb::cellText(rows, i, 4) == QLatin1String("t");
+        const bool moved = TAVDb::cellText(rows, i, 5) == QLatin1String("t");
+        const QStringList cells{TAVDb::cellText(rows, i, 1), TAVDb::cellText(rows, i, 2),
+                                TAVDb::cellText(rows, i, 3) == QLatin1String("t") ? QStringLiteral("tak") : QStringLiteral("nie"),
                                 moved ? QStringLiteral("hasło ustawione")
                                       : account ? QStringLiteral("bez hasła: czeka na logowanie albo administratora")
                                                 : QStringLiteral("brak")};
         for (int c = 0; c < cells.size(); ++c) {
             auto *item = new QTableWidgetItem(cells.at(c));
-            item->setData(Qt::UserRole, value(rows.get(), i, 0).toInt());
+            item->setData(Qt::UserRole, TAVDb::cellText(rows, i, 0).toInt());
             ui->twKonta->setItem(i, c, item);
         }
     }
